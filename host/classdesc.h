@@ -2,6 +2,7 @@
 // builds their parameter blocks and rollouts.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "host/classid.h"
@@ -13,6 +14,7 @@ namespace host {
 
 class ParamBlockDesc2;
 class IObjParam;
+using BlockID = int16_t;  // as in host/paramblock.h
 
 // One per class, a module-global of the module that offers the class. The host reads
 // it while the module is loaded; the module destroys it at unload.

@@ -57,6 +57,9 @@ inline constexpr int COLOR_SELECTION = 0;
 inline constexpr int COLOR_SUBSELECTION = 1;
 inline constexpr int COLOR_FREEZE = 2;
 Point3 GetUIColor(int index);
+// Sets an interface colour (the application's theme); components are clamped to 0..1
+// and a colour with a NaN component is ignored.
+void SetUIColor(int index, const Point3& rgb);
 
 // A drawing surface. Points are given in the space of the last setTransform.
 class GraphicsWindow {

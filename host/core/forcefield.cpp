@@ -1,0 +1,9 @@
+#include "host/forcefield.h"
+
+namespace host {
+
+ForceField::~ForceField() = default;
+
+void ForceField::DeleteThis() { delete this; }
+
+}  // namespace host

@@ -1,0 +1,7 @@
+#include "host/viewport.h"
+
+namespace host {
+
+ViewportContext::~ViewportContext() = default;
+
+}  // namespace host

@@ -1,0 +1,116 @@
+#include "host/heap.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+namespace {
+
+// Every test leaves the heap as it found it: no injected failures, the default budget.
+class HeapTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        host::FailHeapAllocations(0, 0);
+        unsetenv("ZENTROGRAPH_MEMORY_BUDGET");
+        host::ResetMemoryBudget();
+    }
+};
+
+struct Widget : host::HostHeap {
+    int value = 7;
+};
+
+TEST_F(HeapTest, CountsLiveBlocks) {
+    const std::size_t before = host::GetHeapStats().liveBlocks;
+    void* a = host::HeapAlloc(16);
+    void* b = host::HeapAlloc(0);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(host::GetHeapStats().liveBlocks, before + 2);
+    host::HeapFree(a);
+    host::HeapFree(b);
+    host::HeapFree(nullptr);
+    EXPECT_EQ(host::GetHeapStats().liveBlocks, before);
+}
+
+TEST_F(HeapTest, InjectedFailuresSkipThenFailACount) {
+    host::FailHeapAllocations(1, 2);
+    void* first = host::HeapAlloc(8);
+    void* second = host::HeapAlloc(8);
+    void* third = host::HeapAlloc(8);
+    void* fourth = host::HeapAlloc(8);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(third, nullptr);
+    EXPECT_NE(fourth, nullptr);
+    host::HeapFree(first);
+    host::HeapFree(fourth);
+}
+
+TEST_F(HeapTest, HostHeapClassesFailTheWayTheirNewSays) {
+    const std::size_t before = host::GetHeapStats().liveBlocks;
+    host::FailHeapAllocations(0, 2);
+    EXPECT_EQ(new (std::nothrow) Widget, nullptr);
+    EXPECT_THROW(delete new Widget, std::bad_alloc);
+    EXPECT_EQ(host::GetHeapStats().liveBlocks, before);
+
+    Widget* w = new (std::nothrow) Widget;
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->value, 7);
+    EXPECT_EQ(host::GetHeapStats().liveBlocks, before + 1);
+    delete w;
+    EXPECT_EQ(host::GetHeapStats().liveBlocks, before);
+}
+
+TEST_F(HeapTest, BudgetBoundsTheTotalGranted) {
+    const std::size_t held = host::GetHeapStats().budgetBytesHeld;
+    host::SetMemoryBudget(held + 100);
+    EXPECT_TRUE(host::ReserveBytes(60));
+    EXPECT_FALSE(host::ReserveBytes(50));  // 110 in total
+    EXPECT_TRUE(host::ReserveBytes(40));   // exactly the budget
+    EXPECT_FALSE(host::ReserveBytes(1));
+    EXPECT_EQ(host::GetHeapStats().budgetBytesHeld, held + 100);
+    host::ReleaseBytes(100);
+    EXPECT_EQ(host::GetHeapStats().budgetBytesHeld, held);
+    EXPECT_TRUE(host::ReserveBytes(100));
+    host::ReleaseBytes(100);
+}
+
+TEST_F(HeapTest, DefaultBudgetIsHalfThePhysicalMemory) {
+    unsetenv("ZENTROGRAPH_MEMORY_BUDGET");
+    host::SetMemoryBudget(1);
+    host::ResetMemoryBudget();
+    const auto physical =
+        static_cast<std::size_t>(sysconf(_SC_PHYS_PAGES)) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    EXPECT_EQ(host::MemoryBudget(), physical / 2);
+}
+
+TEST_F(HeapTest, EnvironmentOverridesTheBudget) {
+    const std::pair<const char*, std::size_t> cases[] = {
+        {"4096", 4096}, {"64K", 64u << 10}, {"3M", 3u << 20}, {"2g", std::size_t{2} << 30}};
+    for (const auto& [text, bytes] : cases) {
+        setenv("ZENTROGRAPH_MEMORY_BUDGET", text, 1);
+        host::ResetMemoryBudget();
+        EXPECT_EQ(host::MemoryBudget(), bytes) << text;
+    }
+}
+
+TEST_F(HeapTest, MalformedEnvironmentValueIsIgnoredWithOneLine) {
+    unsetenv("ZENTROGRAPH_MEMORY_BUDGET");
+    host::ResetMemoryBudget();
+    const std::size_t fallback = host::MemoryBudget();
+    for (const char* bad : {"12Q", "", "K", "10MB", "-5", "99999999999999999999999"}) {
+        setenv("ZENTROGRAPH_MEMORY_BUDGET", bad, 1);
+        host::ResetMemoryBudget();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(host::MemoryBudget(), fallback) << bad;
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("ZENTROGRAPH_MEMORY_BUDGET"), std::string::npos) << bad;
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line for " << bad;
+    }
+}
+
+}  // namespace
