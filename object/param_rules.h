@@ -1,0 +1,36 @@
+// The rules that parameter block 0 applies to stored values: the accessor clamps
+// sizes and resolutions, the validator admits only force-field nodes to forceNodes.
+#pragma once
+
+#include "host/node.h"
+#include "host/paramblock.h"
+
+namespace zentrograph {
+
+// Space-warp classes that exert no usable force and are refused as force nodes.
+inline constexpr host::Class_ID kRefusedWarpClassA{0x1C915E12, 0x5C8E760E};
+inline constexpr host::Class_ID kRefusedWarpClassB{0x70AB0669, 0x734F496D};
+
+// Nonzero when `node` may serve as a force node: the base object under its modifiers is
+// a space warp of neither refused class. A null node, or one without an object, is
+// refused.
+int IsForceNode(host::SceneNode* node);
+
+// Clamps sizes (ids 0 to 2) to [0, 999999] and resolutions (ids 3 to 5) to [1, 999] as
+// they are stored; other ids pass unchanged. Stateless: one instance serves every
+// object.
+class ZentrographAccessor : public host::PBAccessor {
+public:
+    void Set(host::PB2Value& v, host::ReferenceMaker* owner, host::ParamID id, int tabIndex,
+             host::TimeValue t) override;
+};
+
+// Accepts the nodes of forceNodes that IsForceNode accepts; refuses an empty entry.
+// Stateless: one instance serves every object.
+class ZentrographValidator : public host::PBValidator {
+public:
+    int Validate(host::PB2Value& v, host::ReferenceMaker* owner, host::ParamID id, int tabIndex) override;
+    int Validate(host::PB2Value& v) override;
+};
+
+}  // namespace zentrograph

@@ -1,0 +1,224 @@
+// Stand-ins for what a plug-in object meets in the host while it samples, draws and is
+// picked: a scene node, space warps whose force fields record every call, a graphics
+// window that records every call in order, and a viewport that hands it out.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "host/forcefield.h"
+#include "host/graphics.h"
+#include "host/node.h"
+#include "host/object.h"
+#include "host/viewport.h"
+
+namespace zgtest {
+
+// A scene node whose state the test sets directly. Setters change nothing else: no
+// change message is sent, so the test decides what the object hears.
+class FakeNode : public host::SceneNode {
+public:
+    explicit FakeNode(host::SceneObject* object = nullptr, std::string name = "Node01");
+
+    const char* GetName() override { return name_.c_str(); }
+    host::Matrix3 GetObjectTM(host::TimeValue t) override;
+    host::SceneObject* GetObjectRef() override { return object_; }
+    int IsSelected() override { return selected_ ? 1 : 0; }
+    int IsFrozen() override { return frozen_ ? 1 : 0; }
+    uint32_t GetWireColor() override { return wireColor_; }
+
+    void SetTM(const host::Matrix3& tm) { tm_ = tm; }
+    void SetObject(host::SceneObject* object) { object_ = object; }
+    void SetSelected(bool selected) { selected_ = selected; }
+    void SetFrozen(bool frozen) { frozen_ = frozen; }
+    void SetWireColor(uint32_t color) { wireColor_ = color; }
+
+    // GetObjectTM calls so far: an object asks for the transform when it resamples.
+    int TransformRequests() const { return transformRequests_; }
+    const std::vector<host::TimeValue>& TransformTimes() const { return transformTimes_; }
+
+private:
+    std::string name_;
+    host::SceneObject* object_;
+    host::Matrix3 tm_;
+    bool selected_ = false;
+    bool frozen_ = false;
+    uint32_t wireColor_ = 0x00FFFFFF;
+    int transformRequests_ = 0;
+    std::vector<host::TimeValue> transformTimes_;
+};
+
+// One Force call as a field received it.
+struct ForceCall {
+    host::TimeValue t;
+    host::Point3 position;  // world space
+    host::Point3 velocity;
+    int index;
+};
+
+// The force a fake field answers at a world position for a sample index.
+using ForceFunction = std::function<host::Point3(const host::Point3& position, int index)>;
+
+// The same force everywhere.
+ForceFunction ConstantForce(const host::Point3& force);
+
+// A space warp of a chosen class id (and, for tests of refusal, a chosen super class)
+// whose force fields answer a ForceFunction and record every call in the warp.
+class FakeForceWarp : public host::WSMObject {
+public:
+    static constexpr host::Class_ID kPlainWarpId{0x7E571001, 0x7E571002};
+
+    explicit FakeForceWarp(host::Class_ID id = kPlainWarpId,
+                           ForceFunction force = ConstantForce({0.0f, 0.0f, host::kForceUnit}));
+    ~FakeForceWarp() override;
+
+    host::SClass_ID SuperClassID() override { return superClass_; }
+    host::Class_ID ClassID() override { return id_; }
+    // The object under the modifiers: this warp unless SetBaseObject named another.
+    host::Object* FindBaseObject() override { return base_ != nullptr ? base_ : this; }
+    host::ForceField* GetForceField(host::SceneNode* node) override;
+
+    void SetSuperClass(host::SClass_ID superClass) { superClass_ = superClass; }
+    void SetBaseObject(host::Object* base) { base_ = base; }
+    void SetForce(ForceFunction force) { force_ = std::move(force); }
+    // With false, GetForceField answers none (an object that exerts no force).
+    void SetGivesFields(bool gives) { givesFields_ = gives; }
+
+    // Every Force call of every field this warp made, in order.
+    const std::vector<ForceCall>& Calls() const { return calls_; }
+    void ClearCalls() { calls_.clear(); }
+    int FieldsRequested() const { return fieldsRequested_; }
+    int FieldsReleased() const { return fieldsReleased_; }
+    // Fields made and not yet released.
+    int FieldsLive() const { return fieldsMade_ - fieldsReleased_; }
+    // The node the last field was asked for.
+    host::SceneNode* LastFieldNode() const { return lastFieldNode_; }
+
+private:
+    class Field;
+    friend class Field;
+
+    host::Class_ID id_;
+    ForceFunction force_;
+    host::SClass_ID superClass_ = host::kWSMObjectSuperClassId;
+    host::Object* base_ = nullptr;
+    bool givesFields_ = true;
+    std::vector<ForceCall> calls_;
+    int fieldsRequested_ = 0;
+    int fieldsMade_ = 0;
+    int fieldsReleased_ = 0;
+    host::SceneNode* lastFieldNode_ = nullptr;
+};
+
+// A helper object that is no space warp, for nodes the validator must refuse.
+class FakeHelper : public host::HelperObject {
+public:
+    host::Class_ID ClassID() override { return host::Class_ID(0x7E571010, 0x7E571011); }
+};
+
+// What a GraphicsWindow was asked to do.
+enum class GwOp {
+    SetTransform,
+    GetRndLimits,
+    SetRndLimits,
+    SetColor,
+    Polyline,
+    StartSegments,
+    Segment,
+    EndSegments,
+    Marker,
+    SetHitRegion,
+    ClearHitCode,
+    CheckHitCode,
+};
+
+// The operation's name, for readable test failures.
+const char* GwOpName(GwOp op);
+std::ostream& operator<<(std::ostream& out, GwOp op);
+
+// One recorded call; the fields that matter depend on the operation.
+struct GwCall {
+    explicit GwCall(GwOp kind) : op(kind) {}
+
+    GwOp op;
+    host::Matrix3 transform;            // SetTransform
+    uint32_t limits = 0;                // GetRndLimits (answer), SetRndLimits
+    host::Point3 color;                 // SetColor: red, green, blue
+    int colorType = -1;                 // SetColor
+    std::vector<host::Point3> points;   // Polyline (count points), Segment (2), Marker (1)
+    int flag = 0;                       // Polyline closed, Segment visible, Marker code
+    host::HitRegion region;             // SetHitRegion
+    int result = 0;                     // CheckHitCode (answer)
+};
+
+// A graphics window that records every call in order. Its render limits start at a
+// chosen value and follow setRndLimits. For picking it can be told which drawing
+// calls touch the hit region: checkHitCode answers 1 when a call drawn since the last
+// clearHitCode satisfies the predicate.
+class RecordingGraphicsWindow : public host::GraphicsWindow {
+public:
+    using HitPredicate = std::function<bool(const GwCall& call)>;
+
+    explicit RecordingGraphicsWindow(uint32_t limits = 0) : limits_(limits) {}
+
+    void setTransform(const host::Matrix3& m) override;
+    uint32_t getRndLimits() override;
+    void setRndLimits(uint32_t limits) override;
+    void setColor(host::ColorType type, float r, float g, float b) override;
+    void polyline(int count, const host::Point3* points, int closed) override;
+    void startSegments() override;
+    void segment(const host::Point3* points, int visible) override;
+    void endSegments() override;
+    void marker(const host::Point3* point, host::MarkerType type) override;
+    void setHitRegion(const host::HitRegion* region) override;
+    void clearHitCode() override;
+    int checkHitCode() override;
+
+    void SetLimits(uint32_t limits) { limits_ = limits; }
+    uint32_t Limits() const { return limits_; }
+    void HitWhen(HitPredicate predicate) { hitWhen_ = std::move(predicate); }
+
+    const std::vector<GwCall>& Calls() const { return calls_; }
+    void Clear() { calls_.clear(); }
+    // The recorded calls of one kind, in order.
+    std::vector<GwCall> Of(GwOp op) const;
+    int Count(GwOp op) const;
+    // The kinds of the recorded calls, in order, with runs of one kind collapsed into
+    // one entry: a readable summary of what was drawn in which order.
+    std::vector<GwOp> Sequence() const;
+
+private:
+    void Drew(GwCall call);
+
+    uint32_t limits_;
+    HitPredicate hitWhen_;
+    bool hitSinceClear_ = false;
+    std::vector<GwCall> calls_;
+};
+
+// A viewport that hands out one graphics window and a settable world-to-view transform.
+class FakeViewport : public host::ViewportContext {
+public:
+    explicit FakeViewport(host::GraphicsWindow* gw) : gw_(gw) {}
+
+    host::GraphicsWindow* GetGraphicsWindow() override { return gw_; }
+    // The construction plane is z = 0 in world space, one unit per pixel.
+    host::Point3 SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane = nullptr,
+                           uint32_t flags = 0) override;
+    void SnapPreview(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane = nullptr,
+                     uint32_t flags = 0) override;
+    void GetAffineTM(host::Matrix3& m) override;
+
+    void SetAffineTM(const host::Matrix3& m) { affine_ = m; }
+    int AffineRequests() const { return affineRequests_; }
+
+private:
+    host::GraphicsWindow* gw_;
+    host::Matrix3 affine_;
+    int affineRequests_ = 0;
+};
+
+}  // namespace zgtest
