@@ -1,0 +1,165 @@
+#include "app/plugins/class_directory.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <system_error>
+
+namespace zg::plugins {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Text(const char* s) { return s != nullptr ? std::string(s) : std::string(); }
+
+// Each string is copied before the next call: a module may answer every string from
+// one shared buffer.
+ClassFacts ReadFacts(host::ClassDesc2& desc) {
+    ClassFacts facts;
+    facts.name = Text(desc.ClassName());
+    facts.internalName = Text(desc.InternalName());
+    facts.category = Text(desc.Category());
+    facts.superClassId = desc.SuperClassID();
+    facts.classId = desc.ClassID();
+    facts.isPublic = desc.IsPublic() != 0;
+    return facts;
+}
+
+std::string Identity(const ClassFacts& facts) {
+    return fmt::format("super class {:#x}, class id (0x{:08X}, 0x{:08X})", facts.superClassId,
+                       facts.classId.PartA(), facts.classId.PartB());
+}
+
+std::string Origin(const PluginModule* module) {
+    return module != nullptr ? module->File().string() : std::string("the host's built-in classes");
+}
+
+}  // namespace
+
+ClassDirectory::~ClassDirectory() {
+    classes_.clear();
+    while (!modules_.empty()) modules_.pop_back();
+}
+
+bool ClassDirectory::LoadFolder(const fs::path& folder) {
+    if (folder.empty()) {
+        problems_.push_back("no plug-in folder given");
+        return false;
+    }
+    const std::string shown = folder.string();
+    std::error_code ec;
+    const fs::file_status status = fs::status(folder, ec);
+    if (status.type() == fs::file_type::not_found) {
+        problems_.push_back(fmt::format("{}: plug-in folder does not exist", shown));
+        return false;
+    }
+    if (ec) {
+        problems_.push_back(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
+        return false;
+    }
+    if (!fs::is_directory(status)) {
+        problems_.push_back(fmt::format("{}: plug-in folder is not a folder", shown));
+        return false;
+    }
+
+    std::vector<fs::path> files;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (it->path().extension() == ".dlo" && !it->is_directory(typeError)) files.push_back(it->path());
+    }
+    if (ec) {
+        problems_.push_back(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
+        return false;
+    }
+
+    std::sort(files.begin(), files.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+    for (const fs::path& file : files) LoadModule(file);
+    return true;
+}
+
+bool ClassDirectory::LoadModule(const fs::path& file) {
+    // Opening a loaded module again would run its entry routine a second time and move
+    // its instance handle, so the first copy stands.
+    for (const auto& loaded : modules_) {
+        std::error_code ec;
+        if (fs::equivalent(file, loaded->File(), ec)) {
+            problems_.push_back(fmt::format("{}: already loaded as {}", file.string(), loaded->File().string()));
+            ++skippedModules_;
+            return false;
+        }
+    }
+
+    std::string error;
+    std::unique_ptr<PluginModule> module = PluginModule::Load(file, error);
+    if (module == nullptr) {
+        problems_.push_back(error);
+        ++skippedModules_;
+        return false;
+    }
+    const PluginModule* loaded = module.get();
+    modules_.push_back(std::move(module));
+
+    int count = loaded->NumClasses();
+    if (count > kMaxClassesPerModule) {
+        problems_.push_back(fmt::format("{}: offers {} classes; only the first {} are listed", file.string(),
+                                        count, kMaxClassesPerModule));
+        count = kMaxClassesPerModule;
+    }
+    for (int i = 0; i < count; ++i) {
+        host::ClassDesc2* desc = loaded->ClassAt(i);
+        if (desc == nullptr) {
+            problems_.push_back(fmt::format("{}: LibClassDesc({}) answered none", file.string(), i));
+            continue;
+        }
+        List(desc, loaded, file.string());
+    }
+    return true;
+}
+
+void ClassDirectory::AddBuiltin(host::ClassDesc2* desc) {
+    if (desc != nullptr) List(desc, nullptr, Origin(nullptr));
+}
+
+void ClassDirectory::List(host::ClassDesc2* desc, const PluginModule* module, const std::string& origin) {
+    ClassFacts facts = ReadFacts(*desc);
+    if (const ClassEntry* taken = Find(facts.superClassId, facts.classId)) {
+        problems_.push_back(fmt::format("{}: class \"{}\" ({}) is already offered as \"{}\" by {}; skipped", origin,
+                                        facts.name, Identity(facts), taken->facts.name, Origin(taken->module)));
+        return;
+    }
+    classes_.push_back(ClassEntry{desc, module, std::move(facts)});
+}
+
+std::vector<const ClassEntry*> ClassDirectory::ClassesOf(const PluginModule* module) const {
+    std::vector<const ClassEntry*> found;
+    for (const ClassEntry& entry : classes_) {
+        if (entry.module == module) found.push_back(&entry);
+    }
+    return found;
+}
+
+std::map<std::string, std::vector<const ClassEntry*>> ClassDirectory::ByCategory() const {
+    std::map<std::string, std::vector<const ClassEntry*>> groups;
+    for (const ClassEntry& entry : classes_) groups[entry.facts.category].push_back(&entry);
+    return groups;
+}
+
+const ClassEntry* ClassDirectory::Find(std::string_view internalName) const {
+    if (internalName.empty()) return nullptr;
+    for (const ClassEntry& entry : classes_) {
+        if (entry.facts.internalName == internalName) return &entry;
+    }
+    return nullptr;
+}
+
+const ClassEntry* ClassDirectory::Find(host::SClass_ID superClassId, host::Class_ID classId) const {
+    for (const ClassEntry& entry : classes_) {
+        if (entry.facts.superClassId == superClassId && entry.facts.classId == classId) return &entry;
+    }
+    return nullptr;
+}
+
+}  // namespace zg::plugins

@@ -1,0 +1,167 @@
+// The command line in process: where the plug-in folder comes from (option before or
+// after the command, environment, default), help, version, bad command lines, and
+// what `plugins` reports for good and bad folders.
+#include <CLI/CLI.hpp>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli/commands.h"
+#include "tests/app/module_files.h"
+#include "tests/support/temp_folder.h"
+
+using namespace loadertest;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunZentrograph(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    zg::cli::CommandContext ctx{zg::cli::DefaultPluginDir(), &out, &err};
+    CLI::App app{"Zentrograph"};
+    zg::cli::AddPluginsCommand(app, ctx);
+    const int code = zg::cli::RunCommandLine(app, args, ctx);
+    return {code, out.str(), err.str()};
+}
+
+std::vector<std::string> ListedFiles(const Outcome& outcome) {
+    std::vector<std::string> files;
+    const auto listing = nlohmann::json::parse(outcome.out);
+    for (const auto& module : listing["modules"]) {
+        files.push_back(fs::path(module["file"].get<std::string>()).filename().string());
+    }
+    return files;
+}
+
+// Every test starts without ZENTROGRAPH_PLUGINS and leaves it as it found it.
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* value = std::getenv("ZENTROGRAPH_PLUGINS")) saved_ = value;
+        unsetenv("ZENTROGRAPH_PLUGINS");
+        fs::create_symlink(TestModule("gauges"), gaugesFolder_.Path() / "gauges.dlo");
+    }
+    void TearDown() override {
+        if (saved_) {
+            setenv("ZENTROGRAPH_PLUGINS", saved_->c_str(), 1);
+        } else {
+            unsetenv("ZENTROGRAPH_PLUGINS");
+        }
+    }
+
+    testsupport::TempFolder gaugesFolder_;  // holds gauges.dlo only
+    testsupport::TempFolder otherFolder_;   // empty until a test fills it
+
+private:
+    std::optional<std::string> saved_;
+};
+
+}  // namespace
+
+TEST_F(CommandLine, PluginsOptionWorksBeforeAndAfterTheCommand) {
+    const std::string dir = gaugesFolder_.Path().string();
+    for (const auto& args : {std::vector<std::string>{"--plugins", dir, "plugins", "--json"},
+                             std::vector<std::string>{"plugins", "--json", "--plugins", dir},
+                             std::vector<std::string>{"plugins", "--plugins=" + dir, "--json"}}) {
+        const Outcome outcome = RunZentrograph(args);
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_EQ(ListedFiles(outcome), (std::vector<std::string>{"gauges.dlo"}));
+    }
+}
+
+TEST_F(CommandLine, EnvironmentNamesTheFolderUnlessAnOptionDoes) {
+    setenv("ZENTROGRAPH_PLUGINS", gaugesFolder_.Path().c_str(), 1);
+    EXPECT_EQ(ListedFiles(RunZentrograph({"plugins", "--json"})), (std::vector<std::string>{"gauges.dlo"}));
+    const std::string other = otherFolder_.Path().string();
+    EXPECT_EQ(ListedFiles(RunZentrograph({"plugins", "--json", "--plugins", other})), std::vector<std::string>{});
+    EXPECT_EQ(ListedFiles(RunZentrograph({"--plugins", other, "plugins", "--json"})), std::vector<std::string>{});
+}
+
+TEST_F(CommandLine, DefaultFolderIsPluginsBesideTheProgram) {
+    // The test program lives beside zentrograph, so its default is the real plug-in folder.
+    EXPECT_TRUE(fs::equivalent(zg::cli::DefaultPluginDir(), ZENTROGRAPH_PLUGIN_DIR));
+    const Outcome outcome = RunZentrograph({"plugins", "--json"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(ListedFiles(outcome), (std::vector<std::string>{"Zentrograph.dlo"}));
+}
+
+TEST_F(CommandLine, MissingFolderFailsWithOneLine) {
+    const fs::path missing = otherFolder_.Path() / "nowhere";
+    for (const auto& json : {std::vector<std::string>{}, std::vector<std::string>{"--json"}}) {
+        std::vector<std::string> args{"plugins", "--plugins", missing.string()};
+        args.insert(args.end(), json.begin(), json.end());
+        const Outcome outcome = RunZentrograph(args);
+        EXPECT_NE(outcome.exitCode, 0);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, missing.string() + ": plug-in folder does not exist\n");
+    }
+}
+
+TEST_F(CommandLine, SkippedModulesAreReportedButTheCommandSucceeds) {
+    const fs::path garbage = gaugesFolder_.Write("x.dlo", Garbage());
+    const std::string dir = gaugesFolder_.Path().string();
+    const Outcome outcome = RunZentrograph({"plugins", "--plugins", dir});
+    EXPECT_EQ(outcome.exitCode, 0);
+
+    std::istringstream err(outcome.err);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(err, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u) << outcome.err;
+    EXPECT_EQ(lines[0], dir + "/gauges.dlo: LibClassDesc(1) answered none");
+    EXPECT_TRUE(lines[1].starts_with(garbage.string() + ": not a loadable module: ")) << lines[1];
+    EXPECT_EQ(lines[2], "skipped 1 of 2 plug-in modules in " + dir);
+
+    EXPECT_NE(outcome.out.find("class Ring Gauge  category Gauges"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("1 module, 2 classes"), std::string::npos) << outcome.out;
+}
+
+TEST_F(CommandLine, EmptyFolderIsSaidInText) {
+    const Outcome outcome = RunZentrograph({"plugins", "--plugins", otherFolder_.Path().string()});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, "Plug-in folder " + otherFolder_.Path().string() +
+                               "\nNo plug-in modules (*.dlo) loaded.\n0 modules, 0 classes\n");
+}
+
+TEST_F(CommandLine, HelpOnTheProgramAndOnEachCommand) {
+    const Outcome program = RunZentrograph({"--help"});
+    EXPECT_EQ(program.exitCode, 0);
+    for (const char* text : {"plugins", "--plugins", "--version", "ZENTROGRAPH_PLUGINS"}) {
+        EXPECT_NE(program.out.find(text), std::string::npos) << text << " in\n" << program.out;
+    }
+    const Outcome command = RunZentrograph({"plugins", "--help"});
+    EXPECT_EQ(command.exitCode, 0);
+    EXPECT_NE(command.out.find("--json"), std::string::npos) << command.out;
+    EXPECT_NE(command.out.find("--plugins"), std::string::npos) << command.out;
+    // Help does not run the command.
+    EXPECT_EQ(command.out.find("Zentrograph.dlo"), std::string::npos) << command.out;
+}
+
+TEST_F(CommandLine, VersionNamesProgramAndHostInterface) {
+    const Outcome outcome = RunZentrograph({"--version"});
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, std::string("zentrograph ") + ZENTROGRAPH_VERSION + " (host interface 0x23281500)\n");
+}
+
+TEST_F(CommandLine, BadCommandLinesFailWithAMessage) {
+    for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{"nonsense"},
+                             std::vector<std::string>{"plugins", "--bogus"},
+                             std::vector<std::string>{"plugins", "--plugins"}}) {
+        const Outcome outcome = RunZentrograph(args);
+        EXPECT_EQ(outcome.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_NE(outcome.err, "") << testing::PrintToString(args);
+        EXPECT_EQ(outcome.out.find("module"), std::string::npos) << outcome.out;
+    }
+}
