@@ -1,0 +1,40 @@
+#include "app/cli/scene_loading.h"
+
+#include <fmt/format.h>
+#include <fmt/ostream.h>
+
+#include <ostream>
+
+#include "app/scene/scene_file.h"
+#include "app/warps/builtin_classes.h"
+
+namespace zg::cli {
+
+scene::ClassResolver ResolverFor(const plugins::ClassDirectory& directory) {
+    scene::ClassResolver resolver;
+    resolver.byName = [&directory](std::string_view name) -> host::ClassDesc2* {
+        const plugins::ClassEntry* entry = directory.Find(name);
+        return entry != nullptr ? entry->desc : nullptr;
+    };
+    resolver.byId = [&directory](host::SClass_ID superClassId, host::Class_ID classId) -> host::ClassDesc2* {
+        const plugins::ClassEntry* entry = directory.Find(superClassId, classId);
+        return entry != nullptr ? entry->desc : nullptr;
+    };
+    return resolver;
+}
+
+void LoadClasses(CommandContext& ctx, plugins::ClassDirectory& directory) {
+    // A folder that cannot be read is reported; the built-in classes still serve.
+    LoadPluginFolder(ctx, directory);
+    for (host::ClassDesc2* desc : warps::BuiltinClasses()) directory.AddBuiltin(desc);
+}
+
+std::unique_ptr<scene::Scene> LoadSceneForCommand(CommandContext& ctx, const plugins::ClassDirectory& directory,
+                                                  const std::filesystem::path& file) {
+    std::string error;
+    std::unique_ptr<scene::Scene> loaded = scene::LoadSceneFile(file, ResolverFor(directory), error);
+    if (!loaded) fmt::print(*ctx.err, "{}\n", error);
+    return loaded;
+}
+
+}  // namespace zg::cli

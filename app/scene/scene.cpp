@@ -1,0 +1,116 @@
+#include "app/scene/scene.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <new>
+
+namespace zg::scene {
+
+Scene::Scene(FrameRate rate) : rate_(rate) {}
+
+Scene::~Scene() {
+    while (!nodes_.empty()) {
+        // A slot is empty when its node was destroyed by someone else.
+        if (nodes_.back() == nullptr)
+            nodes_.pop_back();
+        else
+            DeleteNode(nodes_.back());
+    }
+}
+
+bool Scene::SetFrameRange(int start, int end) {
+    if (start > end) return false;
+    startFrame_ = start;
+    endFrame_ = end;
+    return true;
+}
+
+uint32_t Scene::DefaultWireColor(int i) {
+    // Well separated hues that read on a dark and on a light background, 0x00BBGGRR.
+    static constexpr uint32_t kPalette[] = {
+        0x0000A5FF,  // orange
+        0x00E6B400,  // teal blue
+        0x0050C878,  // green
+        0x00B45AE6,  // pink
+        0x0000D7FF,  // gold
+        0x00FF8C3C,  // blue
+        0x003C3CDC,  // red
+        0x00D2D2D2,  // light grey
+    };
+    constexpr int kCount = static_cast<int>(std::size(kPalette));
+    return kPalette[((i % kCount) + kCount) % kCount];
+}
+
+Node* Scene::AddNode(const std::string& name, host::Object* object, std::string& error) {
+    if (name.empty()) {
+        error = "a node needs a name";
+        return nullptr;
+    }
+    if (FindNode(name) != nullptr) {
+        error = fmt::format("a node named \"{}\" already exists", name);
+        return nullptr;
+    }
+    Node* node = nullptr;
+    try {
+        nodes_.reserve(nodes_.size() + 1);
+        node = new (std::nothrow) Node(name, object);
+    } catch (const std::exception&) {
+        node = nullptr;
+    }
+    if (node == nullptr) {
+        error = fmt::format("no memory for node \"{}\"", name);
+        return nullptr;
+    }
+    node->SetWireColor(DefaultWireColor(nodesAdded_++));
+    nodes_.push_back(nullptr);
+    ReplaceReference(NodeCount() - 1, node, false);
+    return node;
+}
+
+bool Scene::DeleteNode(Node* node) {
+    const auto it = std::find(nodes_.begin(), nodes_.end(), node);
+    if (node == nullptr || it == nodes_.end()) return false;
+    const auto index = static_cast<int>(it - nodes_.begin());
+    // Release the scene's own reference without letting the reference system decide,
+    // then destroy the node whatever else still lists it: those makers hear
+    // REFMSG_TARGET_DELETED from the node's destructor.
+    ReplaceReference(index, nullptr, false);
+    nodes_.erase(nodes_.begin() + index);
+    node->DeleteThis();
+    return true;
+}
+
+bool Scene::RenameNode(Node* node, const std::string& name) {
+    if (node == nullptr || name.empty()) return false;
+    if (Node* other = FindNode(name); other != nullptr) return other == node;
+    if (std::find(nodes_.begin(), nodes_.end(), node) == nodes_.end()) return false;
+    node->SetName(name);
+    return true;
+}
+
+Node* Scene::NodeAt(int i) const {
+    if (i < 0 || i >= NodeCount()) return nullptr;
+    return nodes_[static_cast<std::size_t>(i)];
+}
+
+Node* Scene::FindNode(std::string_view name) const {
+    for (Node* node : nodes_)
+        if (node != nullptr && node->Name() == name) return node;
+    return nullptr;
+}
+
+std::string Scene::UniqueName(std::string_view base) const {
+    for (int n = 1;; ++n) {
+        std::string candidate = fmt::format("{}{:02d}", base, n);
+        if (FindNode(candidate) == nullptr) return candidate;
+    }
+}
+
+void Scene::SetReference(int i, host::ReferenceTarget* target) {
+    if (i < 0 || i >= NodeCount()) return;
+    // Only nodes are placed here, by AddNode; the reference system clears slots.
+    nodes_[static_cast<std::size_t>(i)] = static_cast<Node*>(target);
+}
+
+}  // namespace zg::scene

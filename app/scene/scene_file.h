@@ -1,0 +1,54 @@
+// The scene file: a JSON document holding a scene's frame rate and range, its nodes
+// and the viewports it was saved with.
+//
+//   {"zentrographScene": 1, "fps": 25, "frames": [0, 100], "nodes": [...], "viewports": [...]}
+//
+// A node is
+//   {"name": "Gravity01", "class": "Gravity", "params": {"strength": 2.5},
+//    "position": [x, y, z], "rotation": [x, y, z], "scale": [x, y, z],
+//    "wireColor": "#rrggbb", "selected": false, "frozen": false}
+// `class` is a built-in class name or a module class's internal name; `params` holds
+// values by parameter internal name: numbers for floats and integers, true/false for
+// switches, and for a node table a list of node names with null for an empty entry.
+// Position, rotation (degrees, app/scene/transform.h) and scale are either a constant
+// [x, y, z] or {"keys": [[frame, [x, y, z]], ...]} with increasing frames.
+//
+// Everything but "zentrographScene" (which must be 1) and each node's name and class
+// is optional: fps 25, frames [0, 100], no nodes, no viewports; position and rotation
+// 0, scale 1, a wire colour from the scene's palette, not selected nor frozen, and
+// each parameter at its default. Viewports are kept as they are and written back
+// unchanged. Unknown keys are errors, so that no value in a file is silently dropped.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/scene/class_resolver.h"
+#include "app/scene/scene.h"
+
+namespace zg::scene {
+
+// Reads a scene from the text of a scene file. Every parameter value is stored through
+// its parameter block as an edit would (accessor, then validator for nodes). On any
+// problem answers none, with one line in `error` that begins with `sourceName` and
+// names the line:column or the value's JSON path (nodes[2].params.forceNodes[0]);
+// nothing of the half-read scene remains.
+std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourceName,
+                                 const ClassResolver& classes, std::string& error);
+// Reads the file at `path`; its errors name the path.
+std::unique_ptr<Scene> LoadSceneFile(const std::filesystem::path& path, const ClassResolver& classes,
+                                     std::string& error);
+
+// The text of a scene file holding `scene`, floats written so that they read back to
+// the same single-precision value. None, with a reason in `error`, when a node shows
+// no object or one whose class `classes` does not know.
+std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error);
+// Writes the scene file to `path` through a temporary file in the same folder, synced
+// and renamed over the old one.
+bool SaveSceneFile(Scene& scene, const std::filesystem::path& path, const ClassResolver& classes,
+                   std::string& error);
+
+}  // namespace zg::scene

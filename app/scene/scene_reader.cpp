@@ -1,0 +1,477 @@
+// Reading scene files (app/scene/scene_file.h).
+#include <fmt/format.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <system_error>
+
+#include "app/scene/json_numbers.h"
+#include "app/scene/scene_file.h"
+#include "host/paramblock.h"
+
+namespace zg::scene {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A problem with one value of the document: its JSON path (empty for the document
+// itself) and what is wrong with it. Thrown inside the reader only.
+struct ReadError {
+    std::string path;
+    std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& path, std::string message) { throw ReadError{path, std::move(message)}; }
+
+std::string Member(std::string_view base, std::string_view key) {
+    return base.empty() ? std::string(key) : fmt::format("{}.{}", base, key);
+}
+
+std::string Element(std::string_view base, std::size_t i) { return fmt::format("{}[{}]", base, i); }
+
+[[noreturn]] void FailType(const std::string& path, std::string_view expected, const Json& got) {
+    Fail(path, fmt::format("expected {}, got {}", expected, got.type_name()));
+}
+
+// Refuses every key of `object` that is not in `allowed`.
+void CheckKeys(const Json& object, const std::string& path, std::initializer_list<std::string_view> allowed) {
+    for (const auto& item : object.items()) {
+        bool known = false;
+        for (std::string_view name : allowed) known = known || item.key() == name;
+        if (!known) Fail(Member(path, item.key()), "unknown key");
+    }
+}
+
+// ---- Values -----------------------------------------------------------------------------
+
+float ReadFloat(const Json& v, const std::string& path) {
+    if (!v.is_number()) FailType(path, "a number", v);
+    const std::optional<float> f = JsonToFloat(v.get<double>());
+    if (!f) Fail(path, "number is not finite or lies beyond the single-precision range");
+    return *f;
+}
+
+// A whole number within [lo, hi]; a number written with a fraction of zero counts.
+long long ReadWhole(const Json& v, const std::string& path, long long lo, long long hi) {
+    if (!v.is_number()) FailType(path, "a whole number", v);
+    long long value = 0;
+    if (v.is_number_unsigned()) {
+        const auto u = v.get<unsigned long long>();
+        if (u > static_cast<unsigned long long>(hi)) Fail(path, fmt::format("{} is above {}", u, hi));
+        value = static_cast<long long>(u);
+    } else if (v.is_number_integer()) {
+        value = v.get<long long>();
+    } else {
+        const double d = v.get<double>();
+        if (!std::isfinite(d) || d != std::floor(d)) Fail(path, "expected a whole number");
+        if (d < static_cast<double>(lo) || d > static_cast<double>(hi))
+            Fail(path, fmt::format("{} lies outside {} to {}", d, lo, hi));
+        value = static_cast<long long>(d);
+    }
+    if (value < lo || value > hi) Fail(path, fmt::format("{} lies outside {} to {}", value, lo, hi));
+    return value;
+}
+
+bool ReadBool(const Json& v, const std::string& path) {
+    if (!v.is_boolean()) FailType(path, "true or false", v);
+    return v.get<bool>();
+}
+
+host::Point3 ReadPoint(const Json& v, const std::string& path) {
+    if (!v.is_array() || v.size() != 3) Fail(path, "expected [x, y, z]");
+    host::Point3 p;
+    for (int i = 0; i < 3; ++i) p[i] = ReadFloat(v[static_cast<std::size_t>(i)], Element(path, static_cast<std::size_t>(i)));
+    return p;
+}
+
+AnimatedPoint ReadAnimated(const Json& v, const std::string& path, FrameRate rate) {
+    if (v.is_array()) return AnimatedPoint(ReadPoint(v, path));
+    if (!v.is_object()) Fail(path, fmt::format("expected [x, y, z] or {{\"keys\": [...]}}, got {}", v.type_name()));
+    CheckKeys(v, path, {"keys"});
+    const std::string keysPath = Member(path, "keys");
+    if (!v.contains("keys")) Fail(keysPath, "missing");
+    const Json& keys = v["keys"];
+    if (!keys.is_array() || keys.empty()) Fail(keysPath, "expected a non-empty list of [frame, [x, y, z]]");
+    std::vector<PointKey> read;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string keyPath = Element(keysPath, i);
+        const Json& key = keys[i];
+        if (!key.is_array() || key.size() != 2) Fail(keyPath, "expected [frame, [x, y, z]]");
+        const std::string framePath = Element(keyPath, 0);
+        if (!key[0].is_number()) FailType(framePath, "a frame number", key[0]);
+        const std::optional<host::TimeValue> ticks = rate.FrameToTicks(key[0].get<double>());
+        if (!ticks) Fail(framePath, "frame lies outside the time range");
+        if (!read.empty() && *ticks <= read.back().time)
+            Fail(framePath, "frames must increase from key to key");
+        read.push_back({*ticks, ReadPoint(key[1], Element(keyPath, 1))});
+    }
+    return AnimatedPoint(std::move(read));
+}
+
+// "#rrggbb" as 0x00BBGGRR.
+uint32_t ReadWireColor(const Json& v, const std::string& path) {
+    if (!v.is_string()) FailType(path, "a colour \"#rrggbb\"", v);
+    const std::string& text = v.get_ref<const std::string&>();
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    uint32_t rgb = 0;
+    bool valid = text.size() == 7 && text[0] == '#';
+    for (std::size_t i = 1; valid && i < 7; ++i) {
+        const int digit = hex(text[i]);
+        valid = digit >= 0;
+        rgb = (rgb << 4) | static_cast<uint32_t>(digit < 0 ? 0 : digit);
+    }
+    if (!valid) Fail(path, fmt::format("\"{}\" is not a colour \"#rrggbb\"", text));
+    const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    return r | (g << 8) | (b << 16);
+}
+
+// ---- Parameters ---------------------------------------------------------------------------
+
+struct FoundParam {
+    host::ParamBlock* block = nullptr;
+    const host::ParamDef* def = nullptr;
+};
+
+FoundParam FindParam(host::Object* object, std::string_view name) {
+    for (int b = 0; b < object->NumParamBlocks(); ++b) {
+        host::ParamBlock* block = object->GetParamBlock(b);
+        if (block == nullptr || block->GetDesc() == nullptr) continue;
+        if (const host::ParamDef* def = block->GetDesc()->FindParamByName(name); def != nullptr) return {block, def};
+    }
+    return {};
+}
+
+// A node table waiting for every node of the file to exist.
+struct PendingTable {
+    host::ParamBlock* block;
+    host::ParamID id;
+    const Json* names;
+    std::string path;
+};
+
+void ReadScalarParam(const FoundParam& p, const Json& v, const std::string& path) {
+    host::ParamBlock* block = p.block;
+    bool stored = false;
+    switch (p.def->type) {
+        case host::TYPE_FLOAT: stored = block->SetFloat(p.def->id, 0, ReadFloat(v, path)); break;
+        case host::TYPE_INT: {
+            const long long i = ReadWhole(v, path, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+            stored = block->SetInt(p.def->id, 0, static_cast<int>(i));
+            break;
+        }
+        case host::TYPE_BOOL: stored = block->SetInt(p.def->id, 0, ReadBool(v, path) ? 1 : 0); break;
+        default: Fail(path, "parameters of this type cannot be read from a file");
+    }
+    if (!stored) Fail(path, "the parameter refused the value");
+}
+
+void ReadParams(host::Object* object, const std::string& className, const Json& params, const std::string& path,
+                std::vector<PendingTable>& tables) {
+    if (!params.is_object()) FailType(path, "an object of parameter values", params);
+    for (const auto& item : params.items()) {
+        const std::string paramPath = Member(path, item.key());
+        const FoundParam found = FindParam(object, item.key());
+        if (found.def == nullptr) Fail(paramPath, fmt::format("class {} has no parameter \"{}\"", className, item.key()));
+        if (found.def->type == host::TYPE_INODE_TAB) {
+            if (!item.value().is_array()) FailType(paramPath, "a list of node names", item.value());
+            tables.push_back({found.block, found.def->id, &item.value(), paramPath});
+        } else {
+            ReadScalarParam(found, item.value(), paramPath);
+        }
+    }
+}
+
+void ReadTable(Scene& scene, const PendingTable& table) {
+    const Json& names = *table.names;
+    if (names.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        !table.block->SetCount(table.id, static_cast<int>(names.size())))
+        Fail(table.path, fmt::format("the table cannot hold {} entries", names.size()));
+    for (std::size_t j = 0; j < names.size(); ++j) {
+        const std::string entryPath = Element(table.path, j);
+        const Json& entry = names[j];
+        if (entry.is_null()) continue;
+        if (!entry.is_string()) FailType(entryPath, "a node name or null", entry);
+        const std::string& name = entry.get_ref<const std::string&>();
+        Node* node = scene.FindNode(name);
+        if (node == nullptr) Fail(entryPath, fmt::format("no node named \"{}\"", name));
+        if (!table.block->SetNode(table.id, 0, node, static_cast<int>(j)))
+            Fail(entryPath, fmt::format("node \"{}\" is refused by the parameter", name));
+    }
+}
+
+// ---- Nodes ------------------------------------------------------------------------------
+
+void ReadNode(Scene& scene, const Json& v, const std::string& path, const ClassResolver& classes,
+              std::map<std::string, std::size_t, std::less<>>& seen, std::size_t index,
+              std::vector<PendingTable>& tables) {
+    if (!v.is_object()) FailType(path, "a node object", v);
+    CheckKeys(v, path,
+              {"name", "class", "params", "position", "rotation", "scale", "wireColor", "selected", "frozen"});
+
+    const std::string namePath = Member(path, "name");
+    if (!v.contains("name")) Fail(namePath, "missing: every node needs a name");
+    if (!v["name"].is_string()) FailType(namePath, "a string", v["name"]);
+    const std::string& name = v["name"].get_ref<const std::string&>();
+    if (name.empty()) Fail(namePath, "a node name cannot be empty");
+    if (auto it = seen.find(name); it != seen.end())
+        Fail(namePath, fmt::format("duplicate node name \"{}\" (also nodes[{}])", name, it->second));
+    seen.emplace(name, index);
+
+    const std::string classPath = Member(path, "class");
+    if (!v.contains("class")) Fail(classPath, "missing: every node needs a class");
+    if (!v["class"].is_string()) FailType(classPath, "a class name", v["class"]);
+    const std::string& className = v["class"].get_ref<const std::string&>();
+    host::ClassDesc2* desc = classes.byName ? classes.byName(className) : nullptr;
+    if (desc == nullptr) Fail(classPath, fmt::format("unknown class \"{}\"", className));
+
+    host::Animatable* made = desc->Create(1);
+    if (made == nullptr) Fail(classPath, fmt::format("class {} could not make an object", className));
+    if (!IsObjectSuperClass(made)) {
+        made->DeleteThis();
+        Fail(classPath, fmt::format("class {} makes nothing a node can show", className));
+    }
+    auto* object = static_cast<host::Object*>(made);
+    std::string why;
+    Node* node = scene.AddNode(name, object, why);
+    if (node == nullptr) {
+        object->DeleteThis();
+        Fail(namePath, why);
+    }
+
+    if (v.contains("params")) ReadParams(object, className, v["params"], Member(path, "params"), tables);
+    if (v.contains("position")) node->SetPosition(ReadAnimated(v["position"], Member(path, "position"), scene.Rate()));
+    if (v.contains("rotation")) node->SetRotation(ReadAnimated(v["rotation"], Member(path, "rotation"), scene.Rate()));
+    if (v.contains("scale")) node->SetScale(ReadAnimated(v["scale"], Member(path, "scale"), scene.Rate()));
+    if (v.contains("wireColor")) node->SetWireColor(ReadWireColor(v["wireColor"], Member(path, "wireColor")));
+    if (v.contains("selected")) node->SetSelected(ReadBool(v["selected"], Member(path, "selected")));
+    if (v.contains("frozen")) node->SetFrozen(ReadBool(v["frozen"], Member(path, "frozen")));
+}
+
+std::unique_ptr<Scene> ReadDocument(const Json& doc, const ClassResolver& classes) {
+    if (!doc.is_object()) Fail("", "not a Zentrograph scene: expected a JSON object");
+    if (!doc.contains("zentrographScene")) Fail("", "not a Zentrograph scene: \"zentrographScene\" is missing");
+    CheckKeys(doc, "", {"zentrographScene", "fps", "frames", "nodes", "viewports"});
+    const Json& version = doc["zentrographScene"];
+    if (!version.is_number() || version.get<double>() != 1.0)
+        Fail("zentrographScene", fmt::format("version {} is not supported (this program reads version 1)", version.dump()));
+
+    FrameRate rate;
+    if (doc.contains("fps")) {
+        const long long fps = ReadWhole(doc["fps"], "fps", std::numeric_limits<long long>::min(),
+                                        std::numeric_limits<long long>::max());
+        std::string why;
+        const std::optional<FrameRate> chosen = FrameRate::FromFps(fps, why);
+        if (!chosen) Fail("fps", why);
+        rate = *chosen;
+    }
+
+    auto scene = std::make_unique<Scene>(rate);
+    if (doc.contains("frames")) {
+        const Json& frames = doc["frames"];
+        if (!frames.is_array() || frames.size() != 2) Fail("frames", "expected [first, last]");
+        int ends[2] = {0, 0};
+        for (std::size_t i = 0; i < 2; ++i) {
+            const std::string path = Element("frames", i);
+            const long long frame = ReadWhole(frames[i], path, std::numeric_limits<int>::min(),
+                                              std::numeric_limits<int>::max());
+            if (!rate.FrameToTicks(static_cast<double>(frame))) Fail(path, "frame lies outside the time range");
+            ends[i] = static_cast<int>(frame);
+        }
+        if (!scene->SetFrameRange(ends[0], ends[1])) Fail("frames", "the first frame comes after the last");
+    }
+
+    std::vector<PendingTable> tables;
+    if (doc.contains("nodes")) {
+        const Json& nodes = doc["nodes"];
+        if (!nodes.is_array()) FailType("nodes", "a list of nodes", nodes);
+        std::map<std::string, std::size_t, std::less<>> seen;
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            ReadNode(*scene, nodes[i], Element("nodes", i), classes, seen, i, tables);
+    }
+    // Node tables last: they may name nodes that come later in the file.
+    for (const PendingTable& table : tables) ReadTable(*scene, table);
+
+    if (doc.contains("viewports")) {
+        if (!doc["viewports"].is_array()) FailType("viewports", "a list of viewports", doc["viewports"]);
+        scene->SetViewports(doc["viewports"]);
+    }
+    return scene;
+}
+
+// ---- Parsing ----------------------------------------------------------------------------
+
+// Builds the document from the parser's events. Unlike the library's own builder it
+// refuses a key that appears twice in one object (a scene file must not silently lose
+// one of the two values) and keeps the byte position of any error, a number too large
+// for a double included.
+class DocumentBuilder final : public nlohmann::json_sax<Json> {
+public:
+    explicit DocumentBuilder(Json& root) : root_(root) {}
+
+    bool null() override { return Put(Json(nullptr)) != nullptr; }
+    bool boolean(bool v) override { return Put(Json(v)) != nullptr; }
+    bool number_integer(number_integer_t v) override { return Put(Json(v)) != nullptr; }
+    bool number_unsigned(number_unsigned_t v) override { return Put(Json(v)) != nullptr; }
+    bool number_float(number_float_t v, const string_t&) override { return Put(Json(v)) != nullptr; }
+    bool string(string_t& v) override { return Put(Json(std::move(v))) != nullptr; }
+    bool binary(binary_t& v) override { return Put(Json::binary(std::move(v))) != nullptr; }
+
+    bool start_object(std::size_t) override { return Open(Json::object()); }
+    bool start_array(std::size_t) override { return Open(Json::array()); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+
+    bool key(string_t& k) override {
+        if (open_.back().value->contains(k)) {
+            duplicate_ = k;
+            return false;
+        }
+        open_.back().key = std::move(k);
+        return true;
+    }
+
+    bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::detail::exception& ex) override {
+        // The position counts the bytes read: a syntax error lies at the last of them;
+        // a number too large is named by its first character.
+        constexpr int kNumberOverflow = 406;
+        const std::size_t back = ex.id == kNumberOverflow ? lastToken.size() : 1;
+        errorOffset_ = position >= back ? position - back : 0;
+        errorText_ = ex.what();
+        return false;
+    }
+
+    // The key read twice, and the JSON path of the object that holds it.
+    const std::optional<std::string>& Duplicate() const { return duplicate_; }
+    std::string OpenPath() const {
+        std::string path;
+        for (std::size_t i = 0; i + 1 < open_.size(); ++i)
+            path = open_[i].value->is_object() ? Member(path, open_[i].key) : Element(path, open_[i].value->size() - 1);
+        return path;
+    }
+    // The 0-based byte offset of the error.
+    std::size_t ErrorOffset() const { return errorOffset_; }
+    const std::string& ErrorText() const { return errorText_; }
+
+private:
+    struct Level {
+        Json* value;
+        std::string key;  // objects: the key whose value comes next
+    };
+
+    // Places a value in the open container (or as the document) and answers where it
+    // now lives. Pointers to open containers stay valid: only the innermost one grows.
+    Json* Put(Json&& v) {
+        if (open_.empty()) {
+            root_ = std::move(v);
+            return &root_;
+        }
+        Json& parent = *open_.back().value;
+        if (parent.is_array()) {
+            parent.push_back(std::move(v));
+            return &parent.back();
+        }
+        Json& slot = parent[open_.back().key];
+        slot = std::move(v);
+        return &slot;
+    }
+    bool Open(Json&& container) {
+        open_.push_back({Put(std::move(container)), {}});
+        return true;
+    }
+    bool Close() {
+        open_.pop_back();
+        return true;
+    }
+
+    Json& root_;
+    std::vector<Level> open_;
+    std::optional<std::string> duplicate_;
+    std::size_t errorOffset_ = 0;
+    std::string errorText_;
+};
+
+// The parser's own words without its exception tag and position prefix.
+std::string ParserWords(std::string what) {
+    if (what.rfind("[json.exception.", 0) == 0) {
+        const std::size_t tagEnd = what.find("] ");
+        if (tagEnd != std::string::npos) what.erase(0, tagEnd + 2);
+    }
+    if (what.rfind("parse error", 0) == 0) {
+        const std::size_t colon = what.find(": ");
+        if (colon != std::string::npos) what.erase(0, colon + 2);
+    }
+    return what;
+}
+
+std::string Located(const std::string& source, const std::string& path, const std::string& message) {
+    return path.empty() ? fmt::format("{}: {}", source, message) : fmt::format("{}: {}: {}", source, path, message);
+}
+
+}  // namespace
+
+std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourceName,
+                                 const ClassResolver& classes, std::string& error) {
+    Json doc;
+    DocumentBuilder builder(doc);
+    bool parsed = false;
+    try {
+        parsed = Json::sax_parse(text.begin(), text.end(), &builder);
+    } catch (const std::bad_alloc&) {
+        error = fmt::format("{}: not enough memory to read the scene", sourceName);
+        return nullptr;
+    }
+    if (!parsed) {
+        if (builder.Duplicate())
+            error = Located(sourceName, builder.OpenPath(), fmt::format("duplicate key \"{}\"", *builder.Duplicate()));
+        else
+            error = fmt::format("{}:{}: {}", sourceName,
+                                LineColumn(text, builder.ErrorOffset()),
+                                ParserWords(builder.ErrorText()));
+        return nullptr;
+    }
+
+    try {
+        return ReadDocument(doc, classes);
+    } catch (const ReadError& e) {
+        error = Located(sourceName, e.path, e.message);
+    } catch (const std::bad_alloc&) {
+        error = fmt::format("{}: not enough memory to read the scene", sourceName);
+    } catch (const Json::exception& e) {
+        error = fmt::format("{}: {}", sourceName, e.what());
+    }
+    return nullptr;
+}
+
+std::unique_ptr<Scene> LoadSceneFile(const std::filesystem::path& path, const ClassResolver& classes,
+                                     std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = fmt::format("{}: is a folder, not a scene file", path.string());
+        return nullptr;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = fmt::format("{}: cannot open: {}", path.string(), std::strerror(errno));
+        return nullptr;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        error = fmt::format("{}: cannot read", path.string());
+        return nullptr;
+    }
+    return ReadScene(text.str(), path.string(), classes, error);
+}
+
+}  // namespace zg::scene

@@ -1,0 +1,128 @@
+// Writing scene files (app/scene/scene_file.h).
+#include <fmt/format.h>
+
+#include <cmath>
+
+#include "app/scene/atomic_file.h"
+#include "app/scene/json_numbers.h"
+#include "app/scene/scene_file.h"
+#include "host/paramblock.h"
+
+namespace zg::scene {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A value that cannot be written; thrown inside the writer only.
+struct WriteError {
+    std::string message;
+};
+
+Json FloatJson(float f, const std::string& what) {
+    if (!std::isfinite(f)) throw WriteError{fmt::format("{} is not a finite number", what)};
+    return FloatForJson(f);
+}
+
+Json PointJson(const host::Point3& p, const std::string& what) {
+    return Json::array({FloatJson(p.x, what), FloatJson(p.y, what), FloatJson(p.z, what)});
+}
+
+// A constant as [x, y, z]; keys as {"keys": [[frame, [x, y, z]], ...]}, frames whole
+// where the key lies on a frame's first tick.
+Json AnimatedJson(const AnimatedPoint& value, FrameRate rate, const std::string& what) {
+    if (!value.IsAnimated()) return PointJson(value.At(0), what);
+    Json keys = Json::array();
+    for (const PointKey& key : value.Keys()) {
+        const Json frame = key.time % rate.TicksPerFrame() == 0 ? Json(key.time / rate.TicksPerFrame())
+                                                                : Json(rate.TicksToFrame(key.time));
+        keys.push_back(Json::array({frame, PointJson(key.value, what)}));
+    }
+    return Json{{"keys", std::move(keys)}};
+}
+
+std::string WireColorJson(uint32_t bgr) {
+    return fmt::format("#{:02x}{:02x}{:02x}", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+Json ParamsJson(host::Object* object, const std::string& nodeName) {
+    Json params = Json::object();
+    for (int b = 0; b < object->NumParamBlocks(); ++b) {
+        host::ParamBlock* block = object->GetParamBlock(b);
+        if (block == nullptr || block->GetDesc() == nullptr) continue;
+        for (const host::ParamDef& def : block->GetDesc()->Params()) {
+            if (def.internalName == nullptr || *def.internalName == '\0' || params.contains(def.internalName)) continue;
+            const std::string what = fmt::format("node \"{}\" parameter {}", nodeName, def.internalName);
+            switch (def.type) {
+                case host::TYPE_FLOAT: params[def.internalName] = FloatJson(block->GetFloat(def.id, 0), what); break;
+                case host::TYPE_INT: params[def.internalName] = block->GetInt(def.id, 0); break;
+                case host::TYPE_BOOL: params[def.internalName] = block->GetInt(def.id, 0) != 0; break;
+                case host::TYPE_INODE_TAB: {
+                    Json names = Json::array();
+                    for (int j = 0; j < block->Count(def.id); ++j) {
+                        host::SceneNode* node = block->GetNode(def.id, 0, j);
+                        const char* name = node != nullptr ? node->GetName() : nullptr;
+                        names.push_back(name != nullptr ? Json(name) : Json(nullptr));
+                    }
+                    params[def.internalName] = std::move(names);
+                    break;
+                }
+                default: throw WriteError{fmt::format("{} has a type that cannot be written", what)};
+            }
+        }
+    }
+    return params;
+}
+
+Json NodeJson(Node& node, FrameRate rate, const ClassResolver& classes) {
+    host::Object* object = node.GetObjectRef();
+    if (object == nullptr) throw WriteError{fmt::format("node \"{}\" shows no object", node.Name())};
+    host::ClassDesc2* desc = classes.byId ? classes.byId(object->SuperClassID(), object->ClassID()) : nullptr;
+    const std::string className = FileClassName(desc);
+    if (className.empty()) throw WriteError{fmt::format("node \"{}\" shows an object of an unknown class", node.Name())};
+
+    Json n = Json::object();
+    n["name"] = node.Name();
+    n["class"] = className;
+    n["params"] = ParamsJson(object, node.Name());
+    n["position"] = AnimatedJson(node.Position(), rate, fmt::format("node \"{}\" position", node.Name()));
+    n["rotation"] = AnimatedJson(node.Rotation(), rate, fmt::format("node \"{}\" rotation", node.Name()));
+    n["scale"] = AnimatedJson(node.Scale(), rate, fmt::format("node \"{}\" scale", node.Name()));
+    n["wireColor"] = WireColorJson(node.GetWireColor());
+    n["selected"] = node.IsSelected() != 0;
+    n["frozen"] = node.IsFrozen() != 0;
+    return n;
+}
+
+}  // namespace
+
+std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error) {
+    try {
+        Json root = Json::object();
+        root["zentrographScene"] = 1;
+        root["fps"] = scene.Rate().Fps();
+        root["frames"] = Json::array({scene.StartFrame(), scene.EndFrame()});
+        Json nodes = Json::array();
+        for (int i = 0; i < scene.NodeCount(); ++i)
+            if (Node* node = scene.NodeAt(i); node != nullptr) nodes.push_back(NodeJson(*node, scene.Rate(), classes));
+        root["nodes"] = std::move(nodes);
+        root["viewports"] = scene.Viewports().is_array() ? scene.Viewports() : Json::array();
+        return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    } catch (const WriteError& e) {
+        error = e.message;
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to write the scene";
+    }
+    return std::nullopt;
+}
+
+bool SaveSceneFile(Scene& scene, const std::filesystem::path& path, const ClassResolver& classes,
+                   std::string& error) {
+    const std::optional<std::string> text = WriteScene(scene, classes, error);
+    if (!text) {
+        error = fmt::format("{}: {}", path.string(), error);
+        return false;
+    }
+    return WriteFileAtomically(path, *text, error);
+}
+
+}  // namespace zg::scene

@@ -1,0 +1,91 @@
+#include "app/warps/vortex.h"
+
+#include <cmath>
+#include <new>
+#include <numbers>
+
+#include "app/warps/builtin_class_desc.h"
+#include "app/warps/builtin_object.h"
+#include "app/warps/class_ids.h"
+#include "app/warps/force_math.h"
+#include "app/warps/param_defs.h"
+#include "host/forcefield.h"
+
+namespace zg::warps {
+
+host::Point3 VortexForce(const VortexSettings& settings, const host::Matrix3& nodeTM, const host::Point3& pos) {
+    const NodeFrame frame = FrameOf(nodeTM);
+    if (Dot(frame.zAxis, frame.zAxis) == 0.0) return {};
+    const Vec3d offset = Vec3d(pos) - frame.origin;
+    const double height = Dot(offset, frame.zAxis);
+    const Vec3d radial = Unit(offset - frame.zAxis * height);
+    const Vec3d tangent = Cross(frame.zAxis, radial);
+    const Vec3d force = tangent * static_cast<double>(settings.orbital) -
+                        radial * static_cast<double>(settings.radialPull) -
+                        frame.zAxis * static_cast<double>(settings.axialDrop);
+    return ToForce(force * static_cast<double>(host::kForceUnit));
+}
+
+namespace {
+
+VortexSettings ReadSettings(host::ParamBlock* block, host::TimeValue t) {
+    VortexSettings s;
+    s.orbital = block->GetFloat(vortex::kOrbital, t);
+    s.radialPull = block->GetFloat(vortex::kRadialPull, t);
+    s.axialDrop = block->GetFloat(vortex::kAxialDrop, t);
+    return s;
+}
+
+class VortexField final : public host::ForceField {
+public:
+    VortexField(host::SceneNode* node, host::ParamBlock* block) : node_(node), block_(block) {}
+    host::Point3 Force(host::TimeValue t, const host::Point3& pos, const host::Point3&, int) override {
+        return VortexForce(ReadSettings(block_, t), node_->GetObjectTM(t), pos);
+    }
+
+private:
+    host::SceneNode* node_;
+    host::ParamBlock* block_;
+};
+
+class Vortex final : public BuiltinObject<host::WSMObject> {
+public:
+    Vortex() : BuiltinObject(VortexClassDesc()) {}
+
+    host::ForceField* GetForceField(host::SceneNode* node) override {
+        if (node == nullptr || Block() == nullptr) return nullptr;
+        return new (std::nothrow) VortexField(node, Block());
+    }
+
+protected:
+    // A funnel: a spiral of two turns opening from the axis to radius 0.5 as it rises
+    // from z = -0.5 to the XY plane, and the axis below it.
+    void BuildIcon(host::TimeValue, Icon& icon) override {
+        constexpr int kSteps = 48;
+        std::vector<host::Point3> spiral;
+        for (int i = 0; i <= kSteps; ++i) {
+            const double u = static_cast<double>(i) / kSteps;
+            const double angle = 4.0 * std::numbers::pi * u;
+            const double radius = 0.05 + 0.45 * u;
+            spiral.push_back({static_cast<float>(radius * std::cos(angle)),
+                              static_cast<float>(radius * std::sin(angle)), static_cast<float>(0.5 * u - 0.5)});
+        }
+        icon.Polyline(std::move(spiral));
+        icon.Line({0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -0.5f});
+    }
+};
+
+}  // namespace
+
+host::ClassDesc2* VortexClassDesc() {
+    static BuiltinClassDesc desc("Vortex", host::kWSMObjectSuperClassId, kVortexClassId, kForcesCategory,
+                                 []() -> host::Animatable* { return new (std::nothrow) Vortex(); });
+    static host::ParamBlockDesc2 block(
+        &desc, BuiltinBlockDef(),
+        {FloatParam(vortex::kOrbital, "orbital", 1.0f, -kParamLimit, kParamLimit),
+         FloatParam(vortex::kRadialPull, "radialPull", 0.5f, -kParamLimit, kParamLimit),
+         FloatParam(vortex::kAxialDrop, "axialDrop", 0.0f, -kParamLimit, kParamLimit)});
+    return &desc;
+}
+
+}  // namespace zg::warps

@@ -1,0 +1,430 @@
+// Scene files: round trips, defaults, stores through the parameter blocks, atomic
+// saving, and one clear error for every kind of bad file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "app/scene/json_numbers.h"
+#include "app/scene/scene_file.h"
+#include "app/warps/builtin_class_desc.h"
+#include "app/warps/builtin_classes.h"
+#include "app/warps/builtin_object.h"
+#include "app/warps/param_defs.h"
+#include "app/warps/range_accessor.h"
+#include "host/heap.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using host::Point3;
+using zg::scene::ClassResolver;
+using zg::scene::Node;
+using zg::scene::Scene;
+
+// ---- A test class with every parameter type a file can hold -------------------------------
+
+// Accepts space-warp nodes only, as a force-node list does.
+class WarpsOnly : public host::PBValidator {
+public:
+    int Validate(host::PB2Value& v) override {
+        return v.node != nullptr && v.node->GetObjectRef() != nullptr &&
+                       v.node->GetObjectRef()->SuperClassID() == host::kWSMObjectSuperClassId
+                   ? 1
+                   : 0;
+    }
+};
+
+host::ClassDesc2* ListerClassDesc();
+
+// A helper with an integer (clamped to 1..10), a switch, a float and a node list.
+class Lister final : public zg::warps::BuiltinObject<host::HelperObject> {
+public:
+    Lister() : BuiltinObject(ListerClassDesc()) {}
+
+protected:
+    void BuildIcon(host::TimeValue, zg::warps::Icon&) override {}
+};
+
+namespace lister {
+constexpr host::ParamID kCount = 0;
+constexpr host::ParamID kEnabled = 1;
+constexpr host::ParamID kGain = 2;
+constexpr host::ParamID kTargets = 3;
+}  // namespace lister
+
+host::ClassDesc2* ListerClassDesc() {
+    static WarpsOnly validator;
+    static zg::warps::BuiltinClassDesc desc("Lister", host::kHelperSuperClassId, host::Class_ID(0x7E5A1001, 0x7E5A1002),
+                                            "Test", []() -> host::Animatable* { return new Lister(); });
+    static host::ParamBlockDesc2 block(&desc, zg::warps::BuiltinBlockDef(), [] {
+        host::ParamDef count;
+        count.id = lister::kCount;
+        count.internalName = "count";
+        count.type = host::TYPE_INT;
+        count.defaultInt = 3;
+        count.range = host::ParamRange{1, 10};
+        count.accessor = zg::warps::TheRangeAccessor();
+        host::ParamDef targets;
+        targets.id = lister::kTargets;
+        targets.internalName = "targets";
+        targets.type = host::TYPE_INODE_TAB;
+        targets.flags = host::P_VARIABLE_SIZE;
+        targets.validator = &validator;
+        return std::vector<host::ParamDef>{count, zg::warps::BoolParam(lister::kEnabled, "enabled", false),
+                                           zg::warps::FloatParam(lister::kGain, "gain", 1.0f, -3.5e38, 3.5e38), targets};
+    }());
+    return &desc;
+}
+
+ClassResolver TestClasses() {
+    ClassResolver classes;
+    classes.byName = [](std::string_view name) -> host::ClassDesc2* {
+        if (name == "Lister") return ListerClassDesc();
+        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses())
+            if (name == desc->InternalName()) return desc;
+        return nullptr;
+    };
+    classes.byId = [](host::SClass_ID superClass, host::Class_ID id) -> host::ClassDesc2* {
+        if (id == ListerClassDesc()->ClassID()) return ListerClassDesc();
+        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses())
+            if (desc->SuperClassID() == superClass && desc->ClassID() == id) return desc;
+        return nullptr;
+    };
+    return classes;
+}
+
+std::unique_ptr<Scene> Read(const std::string& text, std::string& error) {
+    return zg::scene::ReadScene(text, "scene.json", TestClasses(), error);
+}
+
+std::string Write(Scene& scene) {
+    std::string error;
+    const std::optional<std::string> text = zg::scene::WriteScene(scene, TestClasses(), error);
+    EXPECT_TRUE(text) << error;
+    return text.value_or("");
+}
+
+const std::string kFullScene = R"({
+  "zentrographScene": 1,
+  "fps": 30,
+  "frames": [-10, 250],
+  "nodes": [
+    {"name": "List", "class": "Lister",
+     "params": {"count": 7, "enabled": true, "gain": 0.1, "targets": ["Wind01", null, "Pull"]},
+     "position": {"keys": [[0, [0, 0, 0]], [2.5, [1, 2, 3]], [30, [10, -4, 0.25]]]},
+     "rotation": [12.5, -90, 370], "scale": [1, 2, 0.333333343267],
+     "wireColor": "#12aBff", "selected": true, "frozen": true},
+    {"name": "Wind01", "class": "Wind", "params": {"turbulence": 2, "frequency": 0.5, "scale": 3, "spherical": true}},
+    {"name": "Pull", "class": "Gravity", "params": {"strength": -2.5, "decay": 0.125}},
+    {"name": "Swirl", "class": "Vortex"}, {"name": "Slow", "class": "Drag"}, {"name": "Push", "class": "UniformForce"},
+    {"name": "Wall", "class": "Barrier"}, {"name": "Rings", "class": "Ripple"}, {"name": "Pin", "class": "Anchor"},
+    {"name": "Mark", "class": "Point", "params": {"size": 4}}
+  ],
+  "viewports": [{"name": "Top", "camera": {"kind": "ortho", "target": [0, 0, 0], "zoom": 0.1}, "flags": [true, null]}]
+})";
+
+// ---- Round trips ----------------------------------------------------------------------------
+
+TEST(SceneFileTest, SaveLoadSaveIsIdenticalAndKeepsEveryValue) {
+    std::string error;
+    std::unique_ptr<Scene> scene = Read(kFullScene, error);
+    ASSERT_NE(scene, nullptr) << error;
+    const std::string first = Write(*scene);
+    std::unique_ptr<Scene> again = Read(first, error);
+    ASSERT_NE(again, nullptr) << error << "\n" << first;
+    EXPECT_EQ(Write(*again), first);
+
+    EXPECT_EQ(again->Rate().Fps(), 30);
+    EXPECT_EQ(again->StartFrame(), -10);
+    EXPECT_EQ(again->EndFrame(), 250);
+    ASSERT_EQ(again->NodeCount(), 10);
+    Node* list = again->FindNode("List");
+    ASSERT_NE(list, nullptr);
+    host::ParamBlock* block = list->GetObjectRef()->GetParamBlock(0);
+    EXPECT_EQ(block->GetInt(lister::kCount), 7);
+    EXPECT_EQ(block->GetInt(lister::kEnabled), 1);
+    EXPECT_EQ(block->GetFloat(lister::kGain), 0.1f);
+    ASSERT_EQ(block->Count(lister::kTargets), 3);
+    EXPECT_EQ(block->GetNode(lister::kTargets, 0, 0), again->FindNode("Wind01"));
+    EXPECT_EQ(block->GetNode(lister::kTargets, 0, 1), nullptr);
+    EXPECT_EQ(block->GetNode(lister::kTargets, 0, 2), again->FindNode("Pull"));
+    // Frame 2.5 at 30 fps is tick 400; tick 2600 lies halfway between the last two keys.
+    EXPECT_EQ(list->Position().Keys()[1].time, 400);
+    EXPECT_EQ(list->GetObjectTM(2600).GetTrans(), Point3(5.5f, -1.0f, 1.625f));
+    EXPECT_EQ(list->GetWireColor(), 0x00FFAB12u);
+    EXPECT_TRUE(list->IsSelected());
+    EXPECT_TRUE(list->IsFrozen());
+    EXPECT_EQ(again->Viewports(), nlohmann::ordered_json::parse(kFullScene)["viewports"]);
+    EXPECT_EQ(again->FindNode("Mark")->GetObjectRef()->GetParamBlock(0)->GetFloat(0), 4.0f);
+}
+
+TEST(SceneFileTest, FloatsReadBackToTheSameSinglePrecisionValue) {
+    const float values[] = {0.1f,
+                            1.0f / 3.0f,
+                            -2.0f / 7.0f,
+                            1e-7f,
+                            123456.789f,
+                            std::numeric_limits<float>::max(),
+                            -std::numeric_limits<float>::max(),
+                            std::numeric_limits<float>::denorm_min(),
+                            std::numeric_limits<float>::min()};
+    Scene scene;
+    std::string error;
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        auto* object = static_cast<host::Object*>(ListerClassDesc()->Create(0));
+        Node* node = scene.AddNode("N" + std::to_string(i), object, error);
+        object->GetParamBlock(0)->SetFloat(lister::kGain, 0, values[i]);
+        node->SetPosition(zg::scene::AnimatedPoint(Point3(values[i], -values[i], values[i] / 2)));
+    }
+    const std::string text = Write(scene);
+    EXPECT_NE(text.find("0.1,"), std::string::npos) << "0.1f is written short";
+    std::unique_ptr<Scene> loaded = Read(text, error);
+    ASSERT_NE(loaded, nullptr) << error;
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        Node* node = loaded->NodeAt(static_cast<int>(i));
+        const float gain = node->GetObjectRef()->GetParamBlock(0)->GetFloat(lister::kGain);
+        EXPECT_EQ(std::bit_cast<uint32_t>(gain), std::bit_cast<uint32_t>(values[i])) << values[i];
+        EXPECT_EQ(node->Position().At(0), Point3(values[i], -values[i], values[i] / 2));
+    }
+}
+
+TEST(SceneFileTest, MissingFieldsTakeTheirDefaults) {
+    std::string error;
+    std::unique_ptr<Scene> scene =
+        Read(R"({"zentrographScene": 1, "nodes": [{"name": "G", "class": "Gravity"}, {"name": "L", "class": "Lister"}]})",
+             error);
+    ASSERT_NE(scene, nullptr) << error;
+    EXPECT_EQ(scene->Rate().Fps(), 25);
+    EXPECT_EQ(scene->StartFrame(), 0);
+    EXPECT_EQ(scene->EndFrame(), 100);
+    EXPECT_TRUE(scene->Viewports().is_array());
+    Node* g = scene->FindNode("G");
+    EXPECT_EQ(g->GetObjectTM(0), host::Matrix3(Point3::XAxis, Point3::YAxis, Point3::ZAxis, Point3::Origin));
+    EXPECT_EQ(g->GetWireColor(), Scene::DefaultWireColor(0));
+    EXPECT_EQ(scene->FindNode("L")->GetWireColor(), Scene::DefaultWireColor(1));
+    EXPECT_FALSE(g->IsSelected());
+    EXPECT_FALSE(g->IsFrozen());
+    EXPECT_EQ(g->GetObjectRef()->GetParamBlock(0)->GetFloat(0), 1.0f);
+    EXPECT_EQ(scene->FindNode("L")->GetObjectRef()->GetParamBlock(0)->GetInt(lister::kCount), 3);
+}
+
+TEST(SceneFileTest, ValuesPassThroughTheAccessor) {
+    std::string error;
+    std::unique_ptr<Scene> scene = Read(R"({"zentrographScene": 1, "nodes": [
+        {"name": "G", "class": "Gravity", "params": {"decay": -5, "strength": 5e6}},
+        {"name": "L", "class": "Lister", "params": {"count": 4000, "gain": 2.0}}]})",
+                                        error);
+    ASSERT_NE(scene, nullptr) << error;
+    host::ParamBlock* gravity = scene->FindNode("G")->GetObjectRef()->GetParamBlock(0);
+    EXPECT_EQ(gravity->GetFloat(1), 0.0f);
+    EXPECT_EQ(gravity->GetFloat(0), 999999.0f);
+    EXPECT_EQ(scene->FindNode("L")->GetObjectRef()->GetParamBlock(0)->GetInt(lister::kCount), 10);
+}
+
+TEST(SceneFileTest, SavingReplacesTheFileAtomicallyAndKeepsItsMode) {
+    testsupport::TempFolder folder;
+    const std::filesystem::path file = folder.Write("demo.json", "old contents");
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    std::string error;
+    std::unique_ptr<Scene> scene = Read(kFullScene, error);
+    ASSERT_NE(scene, nullptr) << error;
+    ASSERT_TRUE(zg::scene::SaveSceneFile(*scene, file, TestClasses(), error)) << error;
+
+    std::ifstream in(file);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    EXPECT_EQ(saved.str(), Write(*scene));
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    // Only the scene file remains: no temporary file is left behind.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
+    EXPECT_EQ(entries, 1);
+
+    std::unique_ptr<Scene> loaded = zg::scene::LoadSceneFile(file, TestClasses(), error);
+    ASSERT_NE(loaded, nullptr) << error;
+    EXPECT_EQ(loaded->NodeCount(), scene->NodeCount());
+}
+
+TEST(SceneFileTest, SavingIntoAMissingFolderFailsAndNamesTheFile) {
+    Scene scene;
+    std::string error;
+    EXPECT_FALSE(zg::scene::SaveSceneFile(scene, "/nonexistent-folder/x/scene.json", TestClasses(), error));
+    EXPECT_NE(error.find("/nonexistent-folder/x/scene.json"), std::string::npos) << error;
+}
+
+TEST(SceneFileTest, SavingANodeOfAnUnknownClassFails) {
+    Scene scene;
+    std::string error;
+    scene.AddNode("Lost", nullptr, error);
+    EXPECT_FALSE(zg::scene::WriteScene(scene, TestClasses(), error));
+    EXPECT_NE(error.find("\"Lost\" shows no object"), std::string::npos) << error;
+}
+
+TEST(SceneFileTest, UnreadableFilesNameThePath) {
+    testsupport::TempFolder folder;
+    std::string error;
+    EXPECT_EQ(zg::scene::LoadSceneFile(folder.Path() / "missing.json", TestClasses(), error), nullptr);
+    EXPECT_NE(error.find("missing.json: cannot open"), std::string::npos) << error;
+    EXPECT_EQ(zg::scene::LoadSceneFile(folder.Path(), TestClasses(), error), nullptr);
+    EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
+    const auto empty = folder.Write("empty.json", "");
+    EXPECT_EQ(zg::scene::LoadSceneFile(empty, TestClasses(), error), nullptr);
+    EXPECT_NE(error.find("empty.json:1:1:"), std::string::npos) << error;
+}
+
+// ---- Bad files --------------------------------------------------------------------------------
+
+struct BadFile {
+    const char* what;
+    std::string text;
+    const char* expected;  // the error must contain this
+};
+
+// A scene around one node's JSON.
+std::string WithNode(const std::string& node) { return R"({"zentrographScene": 1, "nodes": [)" + node + "]}"; }
+
+std::string GravityWith(const std::string& fields) {
+    return WithNode(R"({"name": "G", "class": "Gravity", )" + fields + "}");
+}
+
+class BadSceneFileTest : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(BadSceneFileTest, IsRefusedWithOneLineNamingWhere) {
+    const BadFile& bad = GetParam();
+    const std::size_t live = host::GetHeapStats().liveBlocks;
+    std::string error;
+    EXPECT_EQ(Read(bad.text, error), nullptr);
+    EXPECT_EQ(error.rfind("scene.json", 0), 0u) << error;
+    EXPECT_NE(error.find(bad.expected), std::string::npos) << "error: " << error << "\nexpected: " << bad.expected;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    // Nothing of the half-read scene remains.
+    EXPECT_EQ(host::GetHeapStats().liveBlocks, live);
+}
+
+const std::string kLister = R"({"name": "L", "class": "Lister", "params": {"targets": )";
+const std::string kTargets = R"({"name": "W", "class": "Wind"}, {"name": "P", "class": "Point"})";
+
+INSTANTIATE_TEST_SUITE_P(
+    Syntax, BadSceneFileTest,
+    ::testing::Values(
+        BadFile{"TrailingComma", "{\n  \"zentrographScene\": 1,\n  \"fps\": 25,\n}", "scene.json:4:1: syntax error"},
+        BadFile{"NaNLiteral", "{\"zentrographScene\": 1,\n \"fps\": NaN}", "scene.json:2:9:"},
+        BadFile{"Truncated", "{\"zentrographScene\": 1, \"nodes\": [", "scene.json:1:35: syntax error while parsing value - unexpected end of input"},
+        BadFile{"DuplicateKey", GravityWith(R"("position": [0, 0, 0], "position": [1, 1, 1])"),
+                "scene.json: nodes[0]: duplicate key \"position\""},
+        BadFile{"DuplicateTopKey", R"({"zentrographScene": 1, "fps": 25, "fps": 30})", "duplicate key \"fps\""}),
+    [](const auto& info) { return info.param.what; });
+
+INSTANTIATE_TEST_SUITE_P(
+    Document, BadSceneFileTest,
+    ::testing::Values(BadFile{"NotAnObject", "[1, 2]", "not a Zentrograph scene"},
+                      BadFile{"NoVersion", R"({"fps": 25})", "\"zentrographScene\" is missing"},
+                      BadFile{"OtherVersion", R"({"zentrographScene": 2})", "zentrographScene: version 2 is not supported"},
+                      BadFile{"UnknownKey", R"({"zentrographScene": 1, "colour": 1})", "scene.json: colour: unknown key"},
+                      BadFile{"FpsNotDividing4800", R"({"zentrographScene": 1, "fps": 7})", "fps: 7 frames per second does not divide 4800"},
+                      BadFile{"FpsZero", R"({"zentrographScene": 1, "fps": 0})", "fps: 0 frames per second does not divide"},
+                      BadFile{"FpsString", R"({"zentrographScene": 1, "fps": "25"})", "fps: expected a whole number, got string"},
+                      BadFile{"FpsFraction", R"({"zentrographScene": 1, "fps": 24.5})", "fps: expected a whole number"},
+                      BadFile{"FramesBackwards", R"({"zentrographScene": 1, "frames": [10, 5]})", "frames: the first frame comes after"},
+                      BadFile{"FramesShape", R"({"zentrographScene": 1, "frames": [10]})", "frames: expected [first, last]"},
+                      BadFile{"FrameBeyondTime", R"({"zentrographScene": 1, "fps": 1, "frames": [0, 2000000]})",
+                              "frames[1]: frame lies outside the time range"},
+                      BadFile{"NodesNotAList", R"({"zentrographScene": 1, "nodes": {}})", "nodes: expected a list of nodes, got object"},
+                      BadFile{"ViewportsNotAList", R"({"zentrographScene": 1, "viewports": 3})", "viewports: expected a list"}),
+    [](const auto& info) { return info.param.what; });
+
+INSTANTIATE_TEST_SUITE_P(
+    Nodes, BadSceneFileTest,
+    ::testing::Values(
+        BadFile{"NodeNotAnObject", WithNode("3"), "nodes[0]: expected a node object, got number"},
+        BadFile{"MissingName", WithNode(R"({"class": "Gravity"})"), "nodes[0].name: missing"},
+        BadFile{"EmptyName", WithNode(R"({"name": "", "class": "Gravity"})"), "nodes[0].name: a node name cannot be empty"},
+        BadFile{"NameNotString", WithNode(R"({"name": 5, "class": "Gravity"})"), "nodes[0].name: expected a string, got number"},
+        BadFile{"DuplicateNames", WithNode(R"({"name": "A", "class": "Gravity"}, {"name": "A", "class": "Wind"})"),
+                "nodes[1].name: duplicate node name \"A\" (also nodes[0])"},
+        BadFile{"MissingClass", WithNode(R"({"name": "A"})"), "nodes[0].class: missing"},
+        BadFile{"UnknownClass", WithNode(R"({"name": "A", "class": "Magnet"})"), "nodes[0].class: unknown class \"Magnet\""},
+        BadFile{"UnknownNodeKey", GravityWith(R"("postion": [0, 0, 0])"), "nodes[0].postion: unknown key"},
+        BadFile{"UnknownParameter", GravityWith(R"("params": {"strenght": 2})"),
+                "nodes[0].params.strenght: class Gravity has no parameter \"strenght\""},
+        BadFile{"ParamsNotAnObject", GravityWith(R"("params": [1])"), "nodes[0].params: expected an object"},
+        BadFile{"FloatAsString", GravityWith(R"("params": {"strength": "strong"})"),
+                "nodes[0].params.strength: expected a number, got string"},
+        BadFile{"BoolAsNumber", GravityWith(R"("params": {"spherical": 1})"),
+                "nodes[0].params.spherical: expected true or false, got number"},
+        BadFile{"HugeFloat", GravityWith(R"("params": {"strength": 1e39})"),
+                "nodes[0].params.strength: number is not finite or lies beyond the single-precision range"},
+        BadFile{"OverflowingFloat", GravityWith(R"("params": {"strength": -1e400})"),
+                "scene.json:1:92: number overflow parsing '-1e400'"},
+        BadFile{"IntFraction", WithNode(R"({"name": "L", "class": "Lister", "params": {"count": 2.5}})"),
+                "nodes[0].params.count: expected a whole number"},
+        BadFile{"IntBeyondRange", WithNode(R"({"name": "L", "class": "Lister", "params": {"count": 1e10}})"),
+                "nodes[0].params.count: 10000000000 lies outside"},
+        BadFile{"PositionTooShort", GravityWith(R"("position": [1, 2])"), "nodes[0].position: expected [x, y, z]"},
+        BadFile{"PositionWrongType", GravityWith(R"("position": [1, "a", 3])"),
+                "nodes[0].position[1]: expected a number, got string"},
+        BadFile{"ScaleHuge", GravityWith(R"("scale": [1, 1, 1e39])"), "nodes[0].scale[2]: number is not finite"},
+        BadFile{"RotationNotAPoint", GravityWith(R"("rotation": "45")"),
+                "nodes[0].rotation: expected [x, y, z] or {\"keys\": [...]}, got string"},
+        BadFile{"KeysEmpty", GravityWith(R"("position": {"keys": []})"), "nodes[0].position.keys: expected a non-empty list"},
+        BadFile{"KeysMissing", GravityWith(R"("position": {})"), "nodes[0].position.keys: missing"},
+        BadFile{"KeysUnknownKey", GravityWith(R"("position": {"keys": [[0, [0, 0, 0]]], "ease": 1})"),
+                "nodes[0].position.ease: unknown key"},
+        BadFile{"KeysNotIncreasing", GravityWith(R"("position": {"keys": [[5, [0, 0, 0]], [5, [1, 1, 1]]]})"),
+                "nodes[0].position.keys[1][0]: frames must increase"},
+        BadFile{"KeyShape", GravityWith(R"("position": {"keys": [[0, 0, 0]]})"),
+                "nodes[0].position.keys[0]: expected [frame, [x, y, z]]"},
+        BadFile{"KeyValueOverflow", GravityWith(R"("rotation": {"keys": [[0, [0, 1e999, 0]]]})"),
+                "number overflow parsing '1e999'"},
+        BadFile{"KeyFrameBeyondTime", GravityWith(R"("position": {"keys": [[1e12, [0, 0, 0]]]})"),
+                "nodes[0].position.keys[0][0]: frame lies outside the time range"},
+        BadFile{"WireColorName", GravityWith(R"("wireColor": "red")"), "nodes[0].wireColor: \"red\" is not a colour"},
+        BadFile{"WireColorNotHex", GravityWith(R"("wireColor": "#12345g")"), "is not a colour"},
+        BadFile{"SelectedAsString", GravityWith(R"("selected": "yes")"), "nodes[0].selected: expected true or false"}),
+    [](const auto& info) { return info.param.what; });
+
+INSTANTIATE_TEST_SUITE_P(
+    NodeTables, BadSceneFileTest,
+    ::testing::Values(BadFile{"TableNotAList", WithNode(kLister + R"("W"}})"),
+                              "nodes[0].params.targets: expected a list of node names, got string"},
+                      BadFile{"MissingNode", WithNode(kLister + R"(["W", "Ghost"]}}, )" + kTargets),
+                              "nodes[0].params.targets[1]: no node named \"Ghost\""},
+                      BadFile{"RefusedNode", WithNode(kLister + R"([null, "P"]}}, )" + kTargets),
+                              "nodes[0].params.targets[1]: node \"P\" is refused by the parameter"},
+                      BadFile{"EntryNotAName", WithNode(kLister + R"([3]}}, )" + kTargets),
+                              "nodes[0].params.targets[0]: expected a node name or null, got number"}),
+    [](const auto& info) { return info.param.what; });
+
+// ---- Numbers ----------------------------------------------------------------------------------
+
+TEST(JsonNumbersTest, LineColumnCountsFromOne) {
+    const std::string text = "ab\ncd\n\nef";
+    EXPECT_EQ(zg::scene::LineColumn(text, 0), "1:1");
+    EXPECT_EQ(zg::scene::LineColumn(text, 2), "1:3");
+    EXPECT_EQ(zg::scene::LineColumn(text, 3), "2:1");
+    EXPECT_EQ(zg::scene::LineColumn(text, 7), "4:1");
+    EXPECT_EQ(zg::scene::LineColumn(text, 100), "4:3");
+}
+
+TEST(JsonNumbersTest, FloatRangeEndsAtWhatRoundsToTheLargestFloat) {
+    const double largest = std::numeric_limits<float>::max();
+    EXPECT_EQ(zg::scene::JsonToFloat(3.4028235e38), std::numeric_limits<float>::max());
+    EXPECT_EQ(zg::scene::JsonToFloat(-largest), -std::numeric_limits<float>::max());
+    EXPECT_FALSE(zg::scene::JsonToFloat(largest + std::ldexp(1.0, 103)));
+    EXPECT_FALSE(zg::scene::JsonToFloat(1e39));
+    EXPECT_FALSE(zg::scene::JsonToFloat(std::nan("")));
+    EXPECT_EQ(zg::scene::FloatForJson(0.1f), 0.1);
+    EXPECT_EQ(zg::scene::FloatForJson(1.0f / 3.0f), 0.33333334);
+}
+
+}  // namespace
