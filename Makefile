@@ -18,8 +18,10 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Renders the built-in demo scene (perspective and top view side by side) and prints
+# the picture's path.
 demo: build
-	@$(BUILD)/bin/zentrograph plugins
+	@$(BUILD)/bin/zentrograph render --size 1600x900 -o $(abspath $(BUILD)/demo.png)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -1,0 +1,450 @@
+#include "app/render/image_painter.h"
+
+#include <cairo-svg.h>
+#include <fmt/format.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <mutex>
+#include <numbers>
+
+#include "app/viewport/marker_shape.h"
+#include "host/graphics.h"
+
+namespace zg::render {
+
+namespace {
+
+using viewport::DisplayItem;
+using viewport::DisplayItemKind;
+using viewport::PixelPoint;
+using viewport::Rgb;
+
+struct Colour {
+    double r, g, b, a = 1.0;
+};
+
+constexpr Colour kImageBackground{0.055, 0.063, 0.078};
+constexpr Colour kViewTop{0.155, 0.172, 0.200};
+constexpr Colour kViewBottom{0.085, 0.095, 0.112};
+constexpr Colour kViewBorder{0.22, 0.245, 0.28};
+constexpr Colour kTagBackground{0.035, 0.04, 0.05, 0.74};
+constexpr Colour kTagText{0.93, 0.94, 0.95};
+constexpr Colour kTagDim{0.56, 0.60, 0.66};
+constexpr Colour kCaptionBackground{0.035, 0.04, 0.05, 0.80};
+constexpr Colour kCaptionText{0.80, 0.82, 0.85};
+constexpr const char* kFontFamily = "DejaVu Sans";
+
+// Coordinates Cairo handles without loss; beyond them lines are cut to the panel first.
+constexpr double kSafeCoordinate = 1e6;
+// Line widths in pixels: the host's own drawing, objects' lines, force segments.
+constexpr double kHostLineWidth = 1.0;
+constexpr double kObjectLineWidth = 1.3;
+constexpr double kSegmentLineWidth = 1.5;
+// A force segment fades from this opacity at its sample point to full at its tip, so
+// the direction reads without arrowheads.
+constexpr double kSegmentBaseAlpha = 0.28;
+
+void SetColour(cairo_t* cr, const Colour& c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
+
+bool Safe(const PixelPoint& p) { return std::fabs(p.x) < kSafeCoordinate && std::fabs(p.y) < kSafeCoordinate; }
+
+// Cuts a-b to the rectangle (Liang-Barsky); false when nothing of it is inside.
+bool ClipLine(PixelPoint& a, PixelPoint& b, double left, double top, double right, double bottom) {
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x - left, right - a.x, a.y - top, bottom - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+        if (t0 > t1) return false;
+    }
+    const PixelPoint start = a;
+    a = {start.x + t0 * dx, start.y + t0 * dy};
+    b = {start.x + t1 * dx, start.y + t1 * dy};
+    return true;
+}
+
+class ListPainter {
+public:
+    ListPainter(cairo_t* cr, const viewport::DisplayList& list) : cr_(cr), list_(list) {
+        const double margin = 16.0;
+        left_ = -margin;
+        top_ = -margin;
+        right_ = list.Width() + margin;
+        bottom_ = list.Height() + margin;
+    }
+
+    void Paint() {
+        cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
+        cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+        for (const DisplayItem& item : list_.Items()) {
+            switch (item.kind) {
+                case DisplayItemKind::kPolyline: Polyline(item); break;
+                case DisplayItemKind::kSegments: Segments(item); break;
+                case DisplayItemKind::kMarker: Marker(item); break;
+            }
+        }
+    }
+
+private:
+    void Polyline(const DisplayItem& item) {
+        if (item.points.size() < 2) return;
+        cairo_set_line_width(cr_, item.node < 0 ? kHostLineWidth : kObjectLineWidth);
+        SetColour(cr_, item.color);
+        if (std::all_of(item.points.begin(), item.points.end(), Safe)) {
+            cairo_move_to(cr_, item.points[0].x, item.points[0].y);
+            for (std::size_t i = 1; i < item.points.size(); ++i) cairo_line_to(cr_, item.points[i].x, item.points[i].y);
+            if (item.closed) cairo_close_path(cr_);
+            cairo_stroke(cr_);
+            return;
+        }
+        const std::size_t n = item.points.size();
+        const std::size_t edges = item.closed ? n : n - 1;
+        for (std::size_t i = 0; i < edges; ++i) Line(item.points[i], item.points[(i + 1) % n]);
+        cairo_stroke(cr_);
+    }
+
+    void Line(PixelPoint a, PixelPoint b) {
+        if (!ClipLine(a, b, left_, top_, right_, bottom_)) return;
+        cairo_move_to(cr_, a.x, a.y);
+        cairo_line_to(cr_, b.x, b.y);
+    }
+
+    void Segments(const DisplayItem& item) {
+        cairo_set_line_width(cr_, item.node < 0 ? kHostLineWidth : kSegmentLineWidth);
+        for (std::size_t i = 0; i + 1 < item.points.size(); i += 2) {
+            PixelPoint a = item.points[i];
+            PixelPoint b = item.points[i + 1];
+            if (!ClipLine(a, b, left_, top_, right_, bottom_)) continue;
+            const PixelPoint base = item.points[i];
+            const PixelPoint tip = item.points[i + 1];
+            if (std::hypot(tip.x - base.x, tip.y - base.y) < 1.0 || !Safe(base) || !Safe(tip)) {
+                SetColour(cr_, item.color);
+            } else {
+                cairo_pattern_t* fade = cairo_pattern_create_linear(base.x, base.y, tip.x, tip.y);
+                cairo_pattern_add_color_stop_rgba(fade, 0.0, item.color.r, item.color.g, item.color.b,
+                                                  kSegmentBaseAlpha);
+                cairo_pattern_add_color_stop_rgba(fade, 1.0, item.color.r, item.color.g, item.color.b, 1.0);
+                cairo_set_source(cr_, fade);
+                cairo_pattern_destroy(fade);
+            }
+            cairo_move_to(cr_, a.x, a.y);
+            cairo_line_to(cr_, b.x, b.y);
+            cairo_stroke(cr_);
+        }
+    }
+
+    void Marker(const DisplayItem& item) {
+        if (item.points.empty()) return;
+        const PixelPoint at = item.points.front();
+        if (at.x < left_ || at.x > right_ || at.y < top_ || at.y > bottom_) return;
+        const double r = viewport::MarkerRadius(item.markerCode);
+        SetColour(cr_, item.color);
+        cairo_set_line_width(cr_, 1.0);
+        switch (item.markerCode) {
+            case host::kMarkerFilledDot:
+                cairo_arc(cr_, at.x, at.y, r, 0.0, 2.0 * std::numbers::pi);
+                cairo_fill(cr_);
+                break;
+            case host::kMarkerRing:
+                cairo_new_sub_path(cr_);
+                cairo_arc(cr_, at.x, at.y, r - 0.5, 0.0, 2.0 * std::numbers::pi);
+                cairo_stroke(cr_);
+                break;
+            case host::kMarkerHollowBox:
+                cairo_rectangle(cr_, at.x - r + 0.5, at.y - r + 0.5, 2.0 * r - 1.0, 2.0 * r - 1.0);
+                cairo_stroke(cr_);
+                break;
+            case host::kMarkerPlus:
+                cairo_move_to(cr_, at.x - r, at.y);
+                cairo_line_to(cr_, at.x + r, at.y);
+                cairo_move_to(cr_, at.x, at.y - r);
+                cairo_line_to(cr_, at.x, at.y + r);
+                cairo_stroke(cr_);
+                break;
+            case host::kMarkerCross:
+                cairo_move_to(cr_, at.x - r, at.y - r);
+                cairo_line_to(cr_, at.x + r, at.y + r);
+                cairo_move_to(cr_, at.x - r, at.y + r);
+                cairo_line_to(cr_, at.x + r, at.y - r);
+                cairo_stroke(cr_);
+                break;
+            default:
+                cairo_rectangle(cr_, at.x - r, at.y - r, 2.0 * r, 2.0 * r);
+                cairo_fill(cr_);
+                break;
+        }
+    }
+
+    cairo_t* cr_;
+    const viewport::DisplayList& list_;
+    double left_, top_, right_, bottom_;
+};
+
+// Text sizes follow the image so that labels stay legible from thumbnails to posters.
+double TextScale(int width, int height) {
+    return std::clamp(std::min(width / 1280.0, height / 720.0), 0.7, 3.0);
+}
+
+void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - r, y + r, r, -std::numbers::pi / 2, 0);
+    cairo_arc(cr, x + w - r, y + h - r, r, 0, std::numbers::pi / 2);
+    cairo_arc(cr, x + r, y + h - r, r, std::numbers::pi / 2, std::numbers::pi);
+    cairo_arc(cr, x + r, y + r, r, std::numbers::pi, 3 * std::numbers::pi / 2);
+    cairo_close_path(cr);
+}
+
+double TextWidth(cairo_t* cr, const std::string& text) {
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, text.c_str(), &ext);
+    return ext.x_advance;
+}
+
+// The world axes in the view's top-right corner, each in its axis colour and lettered.
+void PaintTripod(cairo_t* cr, const ViewPanel& panel, double scale) {
+    static constexpr Colour kAxisColours[3] = {{0.93, 0.38, 0.38}, {0.45, 0.85, 0.45}, {0.45, 0.62, 1.0}};
+    static constexpr const char* kAxisNames[3] = {"X", "Y", "Z"};
+    const double length = 24.0 * scale;
+    const double cx = panel.list->Width() - 40.0 * scale;
+    const double cy = 40.0 * scale;
+    cairo_save(cr);
+    cairo_arc(cr, cx, cy, length + 10.0 * scale, 0, 2 * std::numbers::pi);
+    SetColour(cr, Colour{0.035, 0.04, 0.05, 0.45});
+    cairo_fill(cr);
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, 10.0 * scale);
+    cairo_set_line_width(cr, 1.6 * scale);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    for (int i = 0; i < 3; ++i) {
+        const double dx = panel.axes[i][0];
+        const double dy = panel.axes[i][1];
+        SetColour(cr, kAxisColours[i]);
+        if (std::hypot(dx, dy) < 0.2) {
+            // Along the line of sight: a dot at the centre says which axis it is.
+            cairo_arc(cr, cx, cy, 2.0 * scale, 0, 2 * std::numbers::pi);
+            cairo_fill(cr);
+            continue;
+        }
+        cairo_move_to(cr, cx, cy);
+        cairo_line_to(cr, cx + dx * length, cy + dy * length);
+        cairo_stroke(cr);
+        cairo_text_extents_t ext;
+        cairo_text_extents(cr, kAxisNames[i], &ext);
+        const double n = std::hypot(dx, dy);
+        const double lx = cx + dx * length + dx / n * 6.0 * scale;
+        const double ly = cy + dy * length + dy / n * 6.0 * scale;
+        cairo_move_to(cr, lx - ext.width * 0.5 - ext.x_bearing, ly - ext.height * 0.5 - ext.y_bearing);
+        cairo_show_text(cr, kAxisNames[i]);
+    }
+    cairo_restore(cr);
+}
+
+void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
+    const viewport::DisplayList& list = *panel.list;
+    const double w = list.Width();
+    const double h = list.Height();
+    cairo_save(cr);
+    cairo_translate(cr, panel.x, panel.y);
+    cairo_rectangle(cr, 0, 0, w, h);
+    cairo_clip(cr);
+
+    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, h);
+    cairo_pattern_add_color_stop_rgb(sky, 0.0, kViewTop.r, kViewTop.g, kViewTop.b);
+    cairo_pattern_add_color_stop_rgb(sky, 1.0, kViewBottom.r, kViewBottom.g, kViewBottom.b);
+    cairo_set_source(cr, sky);
+    cairo_paint(cr);
+    cairo_pattern_destroy(sky);
+
+    ListPainter(cr, list).Paint();
+    PaintTripod(cr, panel, scale);
+
+    // The view's label, top left.
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    const double size = 14.0 * scale;
+    cairo_set_font_size(cr, size);
+    const double pad = 8.0 * scale;
+    const double nameWidth = TextWidth(cr, panel.name);
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size * 0.85);
+    // The projection in dim text, unless the name already says it.
+    std::string lowerName = panel.name;
+    std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string kind;
+    if (lowerName != panel.projection) kind = panel.projection;
+    if (panel.projection != "perspective") kind += kind.empty() ? "orthographic" : " \u00b7 orthographic";
+    const double kindWidth = TextWidth(cr, kind);
+    const double tagW = pad * (kind.empty() ? 2.0 : 3.2) + nameWidth + kindWidth;
+    const double tagH = size + pad * 1.4;
+    RoundedRect(cr, pad, pad, tagW, tagH, 5.0 * scale);
+    SetColour(cr, kTagBackground);
+    cairo_fill(cr);
+    const double baseline = pad + tagH * 0.5 + size * 0.36;
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, size);
+    SetColour(cr, kTagText);
+    cairo_move_to(cr, pad * 2.0, baseline);
+    cairo_show_text(cr, panel.name.c_str());
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size * 0.85);
+    SetColour(cr, kTagDim);
+    cairo_move_to(cr, pad * 2.0 + nameWidth + pad * 1.2, baseline);
+    cairo_show_text(cr, kind.c_str());
+    cairo_restore(cr);
+
+    cairo_save(cr);
+    cairo_set_line_width(cr, 1.0);
+    SetColour(cr, kViewBorder);
+    cairo_rectangle(cr, panel.x + 0.5, panel.y + 0.5, w - 1.0, h - 1.0);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void PaintCaption(cairo_t* cr, int width, int height, const ImageCaption& caption, double scale) {
+    if (caption.title.empty() && caption.legend.empty() && !caption.markerKey) return;
+    const double size = 13.0 * scale;
+    const double pad = 10.0 * scale;
+    const double stripH = size + pad * 1.6;
+    const double top = height - stripH;
+    cairo_save(cr);
+    cairo_rectangle(cr, 0, top, width, stripH);
+    SetColour(cr, kCaptionBackground);
+    cairo_fill(cr);
+    const double baseline = top + stripH * 0.5 + size * 0.36;
+
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr, size);
+    SetColour(cr, kTagText);
+    cairo_move_to(cr, pad, baseline);
+    cairo_show_text(cr, caption.title.c_str());
+    const double titleEnd = pad + TextWidth(cr, caption.title);
+
+    // The legend is laid out from the right edge leftwards; entries that would run into
+    // the title are left out.
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size);
+    const double swatch = size * 0.8;
+    const double gap = pad * 1.6;
+    double x = width - pad;
+    const double midY = top + stripH * 0.5;
+    if (caption.markerKey) {
+        const std::string away = "away from view";
+        const std::string toward = "toward view";
+        const double need = TextWidth(cr, away) + TextWidth(cr, toward) + swatch * 2 + pad * 2.4;
+        if (x - need > titleEnd + gap) {
+            x -= TextWidth(cr, away);
+            SetColour(cr, kCaptionText);
+            cairo_move_to(cr, x, baseline);
+            cairo_show_text(cr, away.c_str());
+            x -= swatch * 0.5 + pad * 0.5;
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, x, midY, swatch * 0.4, 0, 2 * std::numbers::pi);
+            cairo_set_line_width(cr, 1.2 * scale);
+            cairo_stroke(cr);
+            x -= swatch * 0.5 + pad * 1.4 + TextWidth(cr, toward);
+            cairo_move_to(cr, x, baseline);
+            cairo_show_text(cr, toward.c_str());
+            x -= swatch * 0.5 + pad * 0.5;
+            cairo_arc(cr, x, midY, swatch * 0.45, 0, 2 * std::numbers::pi);
+            cairo_fill(cr);
+            x -= swatch * 0.5 + gap;
+        }
+    }
+    for (auto it = caption.legend.rbegin(); it != caption.legend.rend(); ++it) {
+        const double textW = TextWidth(cr, it->label);
+        const double need = textW + swatch + pad * 0.6;
+        if (x - need < titleEnd + gap) break;
+        x -= textW;
+        SetColour(cr, kCaptionText);
+        cairo_move_to(cr, x, baseline);
+        cairo_show_text(cr, it->label.c_str());
+        x -= pad * 0.6 + swatch;
+        RoundedRect(cr, x, midY - swatch * 0.5, swatch, swatch, 2.0 * scale);
+        SetColour(cr, it->color);
+        cairo_fill(cr);
+        x -= gap;
+    }
+    cairo_restore(cr);
+}
+
+// Cairo and fontconfig keep the fonts they found for the life of the process. They are
+// handed back when the program ends, after every image is done, so that leak checkers
+// see only what the program itself forgot.
+void ReleaseFontCaches() {
+    cairo_debug_reset_static_data();
+    FcFini();
+}
+
+void ReleaseFontCachesAtExit() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { std::atexit(ReleaseFontCaches); });
+}
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
+                const ImageCaption& caption) {
+    ReleaseFontCachesAtExit();
+    const double scale = TextScale(width, height);
+    cairo_save(cr);
+    SetColour(cr, kImageBackground);
+    cairo_paint(cr);
+    for (const ViewPanel& panel : panels) {
+        if (panel.list != nullptr) PaintPanel(cr, panel, scale);
+    }
+    PaintCaption(cr, width, height, caption, scale);
+    cairo_restore(cr);
+}
+
+bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
+                 const ImageCaption& caption, std::string& bytes, std::string& error) {
+    bytes.clear();
+    cairo_surface_t* surface = format == ImageFormat::kPng
+                                   ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)
+                                   : cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        error = fmt::format("cannot make a {}x{} image: {}", width, height,
+                            cairo_status_to_string(cairo_surface_status(surface)));
+        cairo_surface_destroy(surface);
+        return false;
+    }
+    cairo_t* cr = cairo_create(surface);
+    PaintImage(cr, width, height, panels, caption);
+    cairo_status_t status = cairo_status(cr);
+    cairo_destroy(cr);
+    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng) {
+        status = cairo_surface_write_to_png_stream(surface, AppendBytes, &bytes);
+    }
+    cairo_surface_finish(surface);
+    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        error = fmt::format("cannot draw the image: {}", cairo_status_to_string(status));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zg::render

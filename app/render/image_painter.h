@@ -1,0 +1,55 @@
+// ImagePainter: paints the views of one rendered image with Cairo (antialiased), with
+// the view labels, a title line and a legend, and encodes the image as PNG or SVG.
+//
+// Each view's display list is drawn at its panel's position, in its own pixels, so a
+// single view filling the image keeps the coordinates of its display list. Labels,
+// title and legend are laid over the views, never beside them.
+#pragma once
+
+#include <cairo.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/viewport/display_list.h"
+
+namespace zg::render {
+
+// One view placed in the image: its display list drawn with its top-left at (x, y).
+struct ViewPanel {
+    std::string name;
+    std::string projection;  // "perspective", "top", "front" or "left"
+    const viewport::DisplayList* list = nullptr;
+    int x = 0;
+    int y = 0;
+    // The world X, Y and Z axes as the view shows them: image directions (x right, y
+    // down) whose length is the axis's share across the view, 0 for an axis along the
+    // line of sight. Drawn as the view's axis tripod.
+    std::array<std::array<double, 2>, 3> axes{};
+};
+
+struct LegendEntry {
+    std::string label;
+    viewport::Rgb color;
+};
+
+// The words laid over the image.
+struct ImageCaption {
+    std::string title;                // the title line, bottom left
+    std::vector<LegendEntry> legend;  // swatches, bottom right
+    bool markerKey = false;           // explains the two sample-point markers
+};
+
+enum class ImageFormat { kPng, kSvg };
+
+// Paints the whole image into `cr`, whose user space is the image's pixels.
+void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
+                const ImageCaption& caption);
+
+// The image encoded as PNG or SVG into `bytes`; false, with a one-line error, when
+// Cairo cannot make it (an image too large for memory, for instance).
+bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
+                 const ImageCaption& caption, std::string& bytes, std::string& error);
+
+}  // namespace zg::render

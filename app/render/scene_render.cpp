@@ -1,0 +1,231 @@
+#include "app/render/scene_render.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "app/render/display_list_json.h"
+#include "app/scene/atomic_file.h"
+#include "app/viewport/scene_view.h"
+
+namespace zg::render {
+
+namespace {
+
+// Pixels between panels of a multi-view image.
+constexpr int kPanelGap = 4;
+
+std::string ViewNames(const std::vector<viewport::ViewDefinition>& views) {
+    std::string names;
+    for (const auto& v : views) names += (names.empty() ? "" : ", ") + v.name;
+    return names;
+}
+
+// The views the request names, out of `views`; none, with an error, for an unknown
+// name.
+std::optional<std::vector<viewport::ViewDefinition>> SelectViews(const std::vector<viewport::ViewDefinition>& views,
+                                                                  const RenderRequest& request, bool forDisplayList,
+                                                                  std::string& error) {
+    if (views.empty()) {
+        error = "the scene has no views";
+        return std::nullopt;
+    }
+    if (request.view == kAllViews && forDisplayList) {
+        error = "a display list holds one view: name it with --view";
+        return std::nullopt;
+    }
+    if (request.view.empty() || request.view == kAllViews) {
+        const std::size_t count = forDisplayList ? 1 : std::min<std::size_t>(views.size(), kMaxLaidOutViews);
+        return std::vector<viewport::ViewDefinition>(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    for (const auto& v : views) {
+        if (v.name == request.view) return std::vector<viewport::ViewDefinition>{v};
+    }
+    error = fmt::format("no view named \"{}\" (the scene's views: {})", request.view, ViewNames(views));
+    return std::nullopt;
+}
+
+ImageCaption MakeCaption(scene::Scene& scene, const RenderedFrame& frame, const std::string& title) {
+    ImageCaption caption;
+    if (title.empty()) return caption;
+    caption.title = fmt::format("{}  \u00b7  frame {}", title, frame.frame);
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        scene::Node* node = scene.NodeAt(i);
+        if (node != nullptr) caption.legend.push_back({node->Name(), viewport::NodeColor(*node)});
+    }
+    for (const RenderedView& v : frame.views) {
+        for (const viewport::DisplayItem& item : v.list.Items()) {
+            if (item.kind == viewport::DisplayItemKind::kMarker && item.node >= 0) caption.markerKey = true;
+        }
+    }
+    return caption;
+}
+
+std::vector<ViewPanel> Panels(const RenderedFrame& frame) {
+    std::vector<ViewPanel> panels;
+    for (const RenderedView& v : frame.views) {
+        ViewPanel panel{v.view.name, v.view.ProjectionName(), &v.list, v.x, v.y, {}};
+        const viewport::Camera camera = v.view.MakeCamera(v.list.Width(), v.list.Height());
+        for (int i = 0; i < 3; ++i) {
+            const viewport::Vec3 axis = camera.WorldToView().rows[i];
+            panel.axes[i] = {axis.x, -axis.y};
+        }
+        panels.push_back(panel);
+    }
+    return panels;
+}
+
+}  // namespace
+
+std::optional<OutputKind> OutputKindOf(const std::filesystem::path& path, std::string& error) {
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".png") return OutputKind::kPng;
+    if (ext == ".svg") return OutputKind::kSvg;
+    if (ext == ".json") return OutputKind::kJson;
+    error = fmt::format("cannot tell the format of {}: use a .png, .svg or .json file name", path.string());
+    return std::nullopt;
+}
+
+std::optional<std::pair<int, int>> ParseImageSize(const std::string& text, std::string& error) {
+    const auto x = text.find_first_of("xX");
+    int w = 0;
+    int h = 0;
+    bool ok = x != std::string::npos && x > 0 && x + 1 < text.size();
+    if (ok) {
+        const char* begin = text.data();
+        const auto rw = std::from_chars(begin, begin + x, w);
+        const auto rh = std::from_chars(begin + x + 1, begin + text.size(), h);
+        ok = rw.ec == std::errc() && rw.ptr == begin + x && rh.ec == std::errc() && rh.ptr == begin + text.size();
+    }
+    if (!ok) {
+        error = fmt::format("bad image size \"{}\": expected WIDTHxHEIGHT, such as 1280x720", text);
+        return std::nullopt;
+    }
+    if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide) {
+        error = fmt::format("bad image size \"{}\": each side must lie between 1 and {} pixels", text, kMaxImageSide);
+        return std::nullopt;
+    }
+    return std::pair{w, h};
+}
+
+std::vector<std::array<int, 4>> LayoutPanels(int count, int width, int height) {
+    if (count <= 1) return {{0, 0, width, height}};
+    int cols = 2;
+    int rows = 2;
+    if (count == 2) {
+        const bool portrait = height > width;
+        cols = portrait ? 1 : 2;
+        rows = portrait ? 2 : 1;
+    }
+    const int gap = width > 8 * kPanelGap && height > 8 * kPanelGap ? kPanelGap : 0;
+    std::vector<std::array<int, 4>> panels;
+    for (int i = 0; i < count && i < cols * rows; ++i) {
+        const int c = i % cols;
+        const int r = i / cols;
+        const int x0 = c * (width + gap) / cols;
+        const int x1 = (c + 1) * (width + gap) / cols - gap;
+        const int y0 = r * (height + gap) / rows;
+        const int y1 = (r + 1) * (height + gap) / rows - gap;
+        panels.push_back({x0, y0, std::max(1, x1 - x0), std::max(1, y1 - y0)});
+    }
+    return panels;
+}
+
+std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderRequest& request, bool forDisplayList,
+                                         std::string& error) {
+    const auto t = scene.Rate().FrameToTicks(request.frame);
+    if (!t) {
+        error = fmt::format("frame {} lies outside the host's time range", request.frame);
+        return std::nullopt;
+    }
+    if (request.width < 1 || request.height < 1 || request.width > kMaxImageSide || request.height > kMaxImageSide) {
+        error = fmt::format("bad image size {}x{}", request.width, request.height);
+        return std::nullopt;
+    }
+    const host::Box3 bounds = viewport::SceneBounds(scene, *t);
+    auto views = viewport::SceneViews(scene, bounds, static_cast<double>(request.width) / request.height, error);
+    if (!views) {
+        error = fmt::format("{}: {}", request.sceneName, error);
+        return std::nullopt;
+    }
+    auto selected = SelectViews(*views, request, forDisplayList, error);
+    if (!selected) return std::nullopt;
+    const auto layout = LayoutPanels(static_cast<int>(selected->size()), request.width, request.height);
+    if (scene.Viewports().empty()) {
+        // The default views are framed for the panel they land in.
+        const auto framed = viewport::DefaultViews(bounds, static_cast<double>(layout[0][2]) / layout[0][3]);
+        for (auto& v : *selected) {
+            for (const auto& f : framed) {
+                if (f.name == v.name) v = f;
+            }
+        }
+    }
+
+    RenderedFrame frame;
+    frame.width = request.width;
+    frame.height = request.height;
+    frame.frame = request.frame;
+    for (std::size_t i = 0; i < selected->size() && i < layout.size(); ++i) {
+        const auto& [x, y, w, h] = layout[i];
+        frame.views.push_back({(*selected)[i], viewport::DrawSceneView(scene, (*selected)[i], *t, w, h, bounds), x, y});
+    }
+    frame.caption = MakeCaption(scene, frame, request.title);
+    return frame;
+}
+
+bool EncodeFrame(const RenderedFrame& frame, OutputKind kind, std::string& bytes, std::string& error) {
+    if (kind == OutputKind::kJson) {
+        if (frame.views.size() != 1) {
+            error = "a display list holds one view: name it with --view";
+            return false;
+        }
+        bytes = DisplayListToJson(frame.views.front().list, frame.views.front().view.name, frame.frame);
+        return true;
+    }
+    const ImageFormat format = kind == OutputKind::kPng ? ImageFormat::kPng : ImageFormat::kSvg;
+    return EncodeImage(format, frame.width, frame.height, Panels(frame), frame.caption, bytes, error);
+}
+
+bool RenderToFile(scene::Scene& scene, const RenderRequest& request, const std::filesystem::path& output,
+                  std::string& error) {
+    const auto kind = OutputKindOf(output, error);
+    if (!kind) return false;
+    const auto frame = RenderScene(scene, request, *kind == OutputKind::kJson, error);
+    if (!frame) return false;
+    std::string bytes;
+    if (!EncodeFrame(*frame, *kind, bytes, error)) return false;
+    return scene::WriteFileAtomically(output, bytes, error);
+}
+
+std::filesystem::path NumberedPath(const std::filesystem::path& output, int frame) {
+    std::filesystem::path numbered = output;
+    numbered.replace_filename(fmt::format("{}_{:04}{}", output.stem().string(), frame, output.extension().string()));
+    return numbered;
+}
+
+bool RenderSequence(scene::Scene& scene, RenderRequest request, int first, int last,
+                    const std::filesystem::path& output, const std::function<void(int, int)>& progress,
+                    std::string& error) {
+    if (first > last) {
+        error = fmt::format("bad frame range {}:{}: the first frame comes after the last", first, last);
+        return false;
+    }
+    const auto kind = OutputKindOf(output, error);
+    if (!kind) return false;
+    const long long total = static_cast<long long>(last) - first + 1;
+    for (long long i = 0; i < total; ++i) {
+        const int frame = static_cast<int>(first + i);
+        request.frame = frame;
+        if (!RenderToFile(scene, request, NumberedPath(output, frame), error)) {
+            error = fmt::format("frame {}: {}", frame, error);
+            return false;
+        }
+        if (progress) progress(static_cast<int>(i + 1), static_cast<int>(total));
+    }
+    return true;
+}
+
+}  // namespace zg::render

@@ -1,0 +1,91 @@
+// Rendering a scene: choosing and laying out its views, drawing each into a display
+// list, and turning the result into a PNG, an SVG or a display-list JSON file.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/render/image_painter.h"
+#include "app/scene/scene.h"
+#include "app/viewport/display_list.h"
+#include "app/viewport/view_definition.h"
+
+namespace zg::render {
+
+// What the output file's extension asks for: .png, .svg or .json.
+enum class OutputKind { kPng, kSvg, kJson };
+std::optional<OutputKind> OutputKindOf(const std::filesystem::path& path, std::string& error);
+
+// The view option meaning "every view of the scene, up to four, side by side".
+inline constexpr const char* kAllViews = "quad";
+inline constexpr int kMaxLaidOutViews = 4;
+inline constexpr int kDefaultWidth = 1280;
+inline constexpr int kDefaultHeight = 720;
+// Images larger than this on a side are refused before anything is drawn.
+inline constexpr int kMaxImageSide = 8192;
+
+struct RenderRequest {
+    // A view name, kAllViews, or empty: every view for an image, the first one for a
+    // display list (which holds exactly one view).
+    std::string view;
+    double frame = 0.0;  // may be fractional
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    // The caption's title line; the frame is added to it. Empty: no caption.
+    std::string title;
+    // Names the scene in errors about its contents ("scene.json: viewports[1].fov: ...").
+    std::string sceneName = "scene";
+};
+
+// One view as drawn into the image.
+struct RenderedView {
+    viewport::ViewDefinition view;
+    viewport::DisplayList list;
+    int x = 0;
+    int y = 0;
+};
+
+struct RenderedFrame {
+    int width = 0;
+    int height = 0;
+    double frame = 0.0;
+    std::vector<RenderedView> views;
+    ImageCaption caption;
+};
+
+// Parses "WxH" ("1280x720"); none, with a one-line error, for anything else or a side
+// outside 1..kMaxImageSide.
+std::optional<std::pair<int, int>> ParseImageSize(const std::string& text, std::string& error);
+
+// Splits a width x height image into `count` panels (1: whole, 2: side by side, or
+// stacked for a portrait image; 3 or 4: two by two) with a small gap between them.
+// Each entry is x, y, width, height.
+std::vector<std::array<int, 4>> LayoutPanels(int count, int width, int height);
+
+// Draws the requested views of the scene at the request's frame. None, with a one-line
+// error, when the scene's viewports are malformed, the view is unknown, or the frame
+// lies outside the host's time range. `forDisplayList` picks one view only.
+std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderRequest& request, bool forDisplayList,
+                                         std::string& error);
+
+// The frame encoded as `kind`. A display list takes the frame's single view.
+bool EncodeFrame(const RenderedFrame& frame, OutputKind kind, std::string& bytes, std::string& error);
+
+// Renders the request into `output` (through a temporary file and a rename).
+bool RenderToFile(scene::Scene& scene, const RenderRequest& request, const std::filesystem::path& output,
+                  std::string& error);
+
+// "out.png" for frame 7 of a sequence: "out_0007.png".
+std::filesystem::path NumberedPath(const std::filesystem::path& output, int frame);
+
+// Renders frames first..last into numbered files; `progress` (may be empty) hears
+// after each file with the count done and the total. Stops at the first failure.
+bool RenderSequence(scene::Scene& scene, RenderRequest request, int first, int last,
+                    const std::filesystem::path& output, const std::function<void(int, int)>& progress,
+                    std::string& error);
+
+}  // namespace zg::render

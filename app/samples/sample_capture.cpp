@@ -1,0 +1,78 @@
+#include "app/samples/sample_capture.h"
+
+#include <fmt/format.h>
+
+#include "app/samples/recording_window.h"
+#include "host/paramblock.h"
+
+namespace zg::samples {
+
+namespace {
+
+// Reads one parameter of block 0 by internal name; false when the block has none.
+bool ReadFloat(host::ParamBlock& block, const char* name, host::TimeValue t, float& out) {
+    const host::ParamDef* def = block.GetDesc()->FindParamByName(name);
+    if (def == nullptr) return false;
+    out = block.GetFloat(def->id, t);
+    return true;
+}
+
+bool ReadInt(host::ParamBlock& block, const char* name, host::TimeValue t, int& out) {
+    const host::ParamDef* def = block.GetDesc()->FindParamByName(name);
+    if (def == nullptr) return false;
+    out = block.GetInt(def->id, t);
+    return true;
+}
+
+}  // namespace
+
+std::optional<SampleSet> CaptureSamples(scene::Scene& scene, const std::string& nodeName, double frame,
+                                        std::string& error) {
+    scene::Node* node = scene.FindNode(nodeName);
+    if (node == nullptr) {
+        error = fmt::format("no node named \"{}\" in the scene", nodeName);
+        return std::nullopt;
+    }
+    const auto t = scene.Rate().FrameToTicks(frame);
+    if (!t) {
+        error = fmt::format("frame {} lies outside the host's time range", frame);
+        return std::nullopt;
+    }
+    host::Object* object = node->GetObjectRef();
+    host::ParamBlock* block = object != nullptr ? object->GetParamBlock(0) : nullptr;
+    SampleSet set;
+    set.object = nodeName;
+    set.frame = frame;
+    const bool isViewer = block != nullptr && ReadFloat(*block, "sizeX", *t, set.size.x) &&
+                          ReadFloat(*block, "sizeY", *t, set.size.y) && ReadFloat(*block, "sizeZ", *t, set.size.z) &&
+                          ReadInt(*block, "resolutionX", *t, set.resolution[0]) &&
+                          ReadInt(*block, "resolutionY", *t, set.resolution[1]) &&
+                          ReadInt(*block, "resolutionZ", *t, set.resolution[2]) &&
+                          ReadFloat(*block, "vectorScale", *t, set.vectorScale);
+    if (!isViewer) {
+        error = fmt::format("node \"{}\" is not a field viewer: its object has no sizeX, resolutionX and "
+                            "vectorScale parameters",
+                            nodeName);
+        return std::nullopt;
+    }
+
+    RecordingViewport viewport;
+    object->Display(*t, node, &viewport, 0);
+    const auto& batches = viewport.Window().Batches();
+    if (batches.empty()) {
+        error = fmt::format("node \"{}\" drew no samples", nodeName);
+        return std::nullopt;
+    }
+    set.positions.reserve(batches.front().size());
+    set.vectors.reserve(batches.front().size());
+    for (const RecordedSegment& s : batches.front()) {
+        set.positions.push_back(s.start);
+        set.vectors.push_back(s.end - s.start);
+    }
+    object->GetLocalBoundBox(*t, node, &viewport, set.localBox);
+    object->GetWorldBoundBox(*t, node, &viewport, set.worldBox);
+    set.objectTM = node->GetObjectTM(*t);
+    return set;
+}
+
+}  // namespace zg::samples

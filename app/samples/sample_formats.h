@@ -1,0 +1,33 @@
+// A field viewer's samples as files: JSON and CSV in object space, legacy VTK
+// (ASCII POLYDATA, opens in ParaView) in world space. Numbers are the shortest text
+// that reads back as the same single-precision value.
+//
+// JSON: {"object", "frame", "size": [x, y, z], "resolution": [x, y, z], "vectorScale",
+//        "localBox": {"min", "max"}, "worldBox": {"min", "max"},
+//        "positions": [[x, y, z], ...], "vectors": [[x, y, z], ...]}
+//       (a number that is not finite is null)
+// CSV:  index,ix,iy,iz,px,py,pz,vx,vy,vz   one row per sample, index = ix + resX *
+//       (iy + resY * iz)
+// VTK:  the sample points as vertices, the vectors as point data "force" and their
+//       lengths as "magnitude".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/samples/sample_capture.h"
+
+namespace zg::samples {
+
+enum class SampleFormat { kJson, kCsv, kVtk };
+
+// "json", "csv" or "vtk"; none for anything else.
+std::optional<SampleFormat> ParseSampleFormat(std::string_view name);
+
+std::string SamplesToJson(const SampleSet& set);
+std::string SamplesToCsv(const SampleSet& set);
+std::string SamplesToVtk(const SampleSet& set);
+std::string FormatSamples(const SampleSet& set, SampleFormat format);
+
+}  // namespace zg::samples

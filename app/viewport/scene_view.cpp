@@ -1,0 +1,101 @@
+#include "app/viewport/scene_view.h"
+
+#include "app/viewport/construction_grid.h"
+#include "app/viewport/viewport.h"
+#include "host/graphics.h"
+#include "host/node.h"
+
+namespace zg::viewport {
+
+namespace {
+
+uint32_t ViewLimits(const ViewDefinition& view) {
+    return kDefaultRndLimits | (view.boxOnly ? host::kRndBoxOnly : 0u);
+}
+
+// The object a node shows at t: its evaluated state, or the object itself.
+host::Object* ShownObject(host::SceneNode& node, host::TimeValue t) {
+    host::Object* object = node.GetObjectRef();
+    if (object == nullptr) return nullptr;
+    host::Object* state = object->Eval(t).obj;
+    return state != nullptr ? state : object;
+}
+
+}  // namespace
+
+host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t) {
+    const Camera camera;
+    Viewport measuring("bounds", camera);
+    host::Box3 bounds;
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        scene::Node* node = scene.NodeAt(i);
+        if (node == nullptr) continue;
+        host::Object* object = ShownObject(*node, t);
+        if (object == nullptr) continue;
+        host::Box3 box;
+        object->GetWorldBoundBox(t, node, &measuring, box);
+        if (!box.IsEmpty() && host::IsFinite(box.pmin) && host::IsFinite(box.pmax)) bounds += box;
+    }
+    return bounds;
+}
+
+std::optional<std::vector<ViewDefinition>> SceneViews(const scene::Scene& scene, const host::Box3& bounds,
+                                                      double aspect, std::string& error) {
+    auto views = ParseViewDefinitions(scene.Viewports(), error);
+    if (!views) return std::nullopt;
+    if (views->empty()) return DefaultViews(bounds, aspect);
+    return views;
+}
+
+Rgb NodeColor(host::SceneNode& node) {
+    if (node.IsSelected() != 0 || node.IsFrozen() != 0) {
+        const host::Point3 c = host::GetUIColor(node.IsSelected() != 0 ? host::COLOR_SELECTION : host::COLOR_FREEZE);
+        return {c.x, c.y, c.z};
+    }
+    const uint32_t w = node.GetWireColor();
+    return {static_cast<float>((w & 0xFF) / 255.0), static_cast<float>(((w >> 8) & 0xFF) / 255.0),
+            static_cast<float>(((w >> 16) & 0xFF) / 255.0)};
+}
+
+DisplayList DrawSceneView(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+                          int height, const host::Box3& bounds) {
+    DisplayList list(width, height);
+    Viewport viewport(view.name, view.MakeCamera(width, height), &list, ViewLimits(view));
+    ViewportGraphicsWindow& gw = viewport.Window();
+    DrawConstructionGrid(gw, viewport.GetCamera(), bounds);
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        scene::Node* node = scene.NodeAt(i);
+        if (node == nullptr) continue;
+        host::Object* object = ShownObject(*node, t);
+        if (object == nullptr) continue;
+        const Rgb color = NodeColor(*node);
+        gw.setRndLimits(ViewLimits(view));
+        gw.setTransform(host::Matrix3());
+        gw.setColor(host::LINE_COLOR, color.r, color.g, color.b);
+        list.BeginNode(node->Name());
+        object->Display(t, node, &viewport, 0);
+        gw.endSegments();
+        list.EndNode();
+    }
+    return list;
+}
+
+std::vector<std::string> PickNodes(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+                                   int height, const host::IPoint2& at) {
+    Viewport viewport(view.name, view.MakeCamera(width, height), nullptr, ViewLimits(view));
+    std::vector<std::string> names;
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        scene::Node* node = scene.NodeAt(i);
+        if (node == nullptr) continue;
+        host::Object* object = ShownObject(*node, t);
+        if (object == nullptr) continue;
+        viewport.Window().setRndLimits(ViewLimits(view));
+        host::IPoint2 point = at;
+        if (object->HitTest(t, node, host::POINT_RGN, host::kHitCrossing, 0, &point, &viewport) != 0) {
+            names.push_back(node->Name());
+        }
+    }
+    return names;
+}
+
+}  // namespace zg::viewport

@@ -1,0 +1,44 @@
+// Drawing and picking a whole scene as one viewport sees it: the construction grid,
+// then every node's object through its own Display, each node's items tagged with
+// its name; and picking through every object's HitTest.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/scene/scene.h"
+#include "app/viewport/display_list.h"
+#include "app/viewport/view_definition.h"
+#include "host/geometry.h"
+#include "host/time.h"
+
+namespace zg::viewport {
+
+// The union of every node's world box at t; empty for a scene without nodes.
+host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t);
+
+// The views the scene file names, or, when it names none, the default views framed
+// on `bounds` for an image `aspect` times as wide as high. None, with a one-line
+// error naming the JSON path, when the scene's viewports list is malformed.
+std::optional<std::vector<ViewDefinition>> SceneViews(const scene::Scene& scene, const host::Box3& bounds,
+                                                      double aspect, std::string& error);
+
+// The colour a node is drawn in: the selection colour when selected, else the frozen
+// colour when frozen, else its wire colour.
+Rgb NodeColor(host::SceneNode& node);
+
+// Everything `view` shows of the scene at t on a width x height image. Before each
+// object draws, the window is given the node's colour, the view's render limits and
+// the identity transform, so an object that sets none of them still draws sensibly.
+// `bounds` places the perspective grid.
+DisplayList DrawSceneView(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+                          int height, const host::Box3& bounds);
+
+// The names of the nodes whose object answers a hit to HitTest with a point region at
+// `at` (each object chooses its own pixel radius; this host's classes and the field
+// viewer use 4), in scene order.
+std::vector<std::string> PickNodes(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+                                   int height, const host::IPoint2& at);
+
+}  // namespace zg::viewport

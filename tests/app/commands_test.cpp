@@ -1,0 +1,343 @@
+// `zentrograph render`, `pick` and `samples` run as a user runs them: the built program
+// with its own plug-in folder, in a scratch folder, output on stdout and stderr and an
+// exit status.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int CountLines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+// A field viewer with lattice and markers on, its default resolutions, a top view 4
+// units wide (320 pixels per unit at 1280x720) and a front view.
+constexpr const char* kHelperScene = R"({"zentrographScene": 1,
+  "nodes": [{"name": "Helper01", "class": "Zentrograph",
+             "params": {"displayLattice": true, "displayVectorBases": true}}],
+  "viewports": [{"name": "Top", "projection": "top", "center": [0, 0, 0], "width": 4},
+                {"name": "Front", "projection": "front", "center": [0, 0, 0], "width": 4}]})";
+
+// A moved, turned field viewer sampling a vortex.
+constexpr const char* kVortexScene = R"({"zentrographScene": 1,
+  "nodes": [{"name": "Swirl", "class": "Vortex", "position": [1, 0, 0]},
+            {"name": "Viewer", "class": "Zentrograph", "position": [2, -1, 0.5], "rotation": [0, 0, 30],
+             "params": {"sizeX": 4, "sizeY": 3, "resolutionX": 5, "resolutionY": 4, "resolutionZ": 2,
+                        "forceNodes": ["Swirl"]}}]})";
+
+class CommandsTest : public ::testing::Test {
+protected:
+    // Runs the program in the scratch folder with `arguments` (quoted here).
+    ProgramRun Run(const std::vector<std::string>& arguments) {
+        const fs::path errFile = scratch.Path() / ".stderr";
+        std::string command = "cd " + Quoted(scratch.Path().string()) + " && env -u ZENTROGRAPH_PLUGINS " +
+                              Quoted(ZENTROGRAPH_BIN_DIR "/zentrograph");
+        for (const std::string& a : arguments) command += " " + Quoted(a);
+        command += " 2>" + Quoted(errFile.string());
+        ProgramRun run;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr) return run;
+        std::array<char, 4096> buffer;
+        while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) run.out.append(buffer.data(), n);
+        const int status = pclose(pipe);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.err = ReadFile(errFile);
+        fs::remove(errFile);
+        return run;
+    }
+    fs::path Write(const std::string& name, const std::string& text) { return scratch.Write(name, text); }
+    // The files of the scratch folder.
+    std::vector<std::string> Files() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(scratch.Path())) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    testsupport::TempFolder scratch;
+};
+
+// Items of a display list counted by node (or "" for the host) and kind.
+std::map<std::pair<std::string, std::string>, int> CountItems(const json& list) {
+    std::map<std::pair<std::string, std::string>, int> counts;
+    for (const json& item : list["items"]) {
+        const std::string node = item["node"].is_null() ? "" : item["node"].get<std::string>();
+        for (const char* kind : {"polyline", "segments", "marker"}) {
+            if (item.contains(kind)) ++counts[{node, kind}];
+        }
+    }
+    return counts;
+}
+
+TEST_F(CommandsTest, RenderWritesTheDisplayListOfOneView) {
+    Write("helper.json", kHelperScene);
+    const ProgramRun run = Run({"render", "helper.json", "-o", "x.json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "x.json\n");
+    EXPECT_EQ(run.err, "");
+    const json list = json::parse(ReadFile(scratch.Path() / "x.json"));
+    EXPECT_EQ(list["width"], 1280);
+    EXPECT_EQ(list["height"], 720);
+    EXPECT_EQ(list["view"], "Top");  // the first view
+    EXPECT_EQ(list["frame"], 0);
+    auto counts = CountItems(list);
+    EXPECT_EQ((counts[{"Helper01", "polyline"}]), 6 + 2912);
+    EXPECT_EQ((counts[{"Helper01", "segments"}]), 1);
+    EXPECT_EQ((counts[{"Helper01", "marker"}]), 2601);
+    EXPECT_GT((counts[{"", "polyline"}]), 0);
+    for (const json& item : list["items"]) {
+        if (item.contains("segments") && item["node"] == "Helper01") {
+            EXPECT_EQ(item["segments"].size(), 2601u);
+        }
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"helper.json", "x.json"}));  // no temporary file left
+
+    const ProgramRun front = Run({"render", "helper.json", "-o", "front.json", "--view", "Front", "--size", "300x200"});
+    ASSERT_EQ(front.exitCode, 0) << front.err;
+    const json frontList = json::parse(ReadFile(scratch.Path() / "front.json"));
+    EXPECT_EQ(frontList["view"], "Front");
+    EXPECT_EQ(frontList["width"], 300);
+}
+
+cairo_surface_t* LoadPng(const fs::path& file) { return cairo_image_surface_create_from_png(file.c_str()); }
+
+bool NotFlat(cairo_surface_t* image) {
+    cairo_surface_flush(image);
+    const int w = cairo_image_surface_get_width(image);
+    const int h = cairo_image_surface_get_height(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const uint32_t first = *reinterpret_cast<const uint32_t*>(data);
+    int differing = 0;
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+        for (int x = 0; x < w; ++x) differing += row[x] != first ? 1 : 0;
+    }
+    return differing > w * h / 20;
+}
+
+TEST_F(CommandsTest, RenderDrawsPngAndSvgImages) {
+    Write("helper.json", kHelperScene);
+    ProgramRun run = Run({"render", "helper.json", "-o", "views.png", "--size", "640x360"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    cairo_surface_t* image = LoadPng(scratch.Path() / "views.png");
+    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(image), 640);
+    EXPECT_EQ(cairo_image_surface_get_height(image), 360);
+    EXPECT_TRUE(NotFlat(image));
+    cairo_surface_destroy(image);
+
+    run = Run({"render", "helper.json", "-o", "top.svg", "--view", "Top"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string svg = ReadFile(scratch.Path() / "top.svg");
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("viewBox=\"0 0 1280 720\""), std::string::npos);
+
+    // Without -o the image is named after the scene.
+    run = Run({"render", "helper.json", "--view", "quad", "--size", "200x100"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "helper.png\n");
+    EXPECT_TRUE(fs::exists(scratch.Path() / "helper.png"));
+}
+
+TEST_F(CommandsTest, RenderWithoutASceneDrawsTheDemo) {
+    const ProgramRun run = Run({"render"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "demo.png\n");
+    cairo_surface_t* image = LoadPng(scratch.Path() / "demo.png");
+    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(image), 1280);
+    EXPECT_EQ(cairo_image_surface_get_height(image), 720);
+    EXPECT_TRUE(NotFlat(image));
+    cairo_surface_destroy(image);
+
+    // The demo's display list: a field viewer over three force fields, markers on.
+    const ProgramRun list = Run({"render", "-o", "demo.json", "--view", "Top"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    std::set<std::string> nodes;
+    int markers = 0;
+    const json demo = json::parse(ReadFile(scratch.Path() / "demo.json"));
+    for (const json& item : demo["items"]) {
+        if (!item["node"].is_null()) nodes.insert(item["node"].get<std::string>());
+        markers += item.contains("marker") ? 1 : 0;
+    }
+    EXPECT_EQ(nodes, (std::set<std::string>{"FieldViewer", "Vortex", "Gravity", "Wind"}));
+    EXPECT_GT(markers, 0);
+}
+
+TEST_F(CommandsTest, RenderFramesWritesNumberedFiles) {
+    Write("helper.json", kHelperScene);
+    const ProgramRun run = Run({"render", "helper.json", "--frames", "3:5", "-o", "seq.json", "--view", "Top"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "seq_0003.json\nseq_0004.json\nseq_0005.json\n");
+    EXPECT_EQ(run.err, "");  // progress only on a terminal
+    for (int f = 3; f <= 5; ++f) {
+        const json list = json::parse(ReadFile(scratch.Path() / ("seq_000" + std::to_string(f) + ".json")));
+        EXPECT_EQ(list["frame"], f);
+    }
+}
+
+TEST_F(CommandsTest, RenderFailuresAreOneLineAndNonZero) {
+    Write("helper.json", kHelperScene);
+    Write("badview.json", R"({"zentrographScene": 1,
+        "viewports": [{"name": "P", "projection": "perspective", "eye": [0, 0, 5], "target": [0, 0, 0],
+                       "fov": 200}]})");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string mentions;
+    };
+    const Case cases[] = {
+        {{"render", "helper.json", "--view", "Side", "-o", "a.png"}, 1, "the scene's views: Top, Front"},
+        {{"render", "badview.json", "-o", "a.png"}, 1, "badview.json: viewports[0].fov"},
+        {{"render", "helper.json", "-o", "a.png", "--size", "big"}, 1, "--size"},
+        {{"render", "helper.json", "-o", "a.gif"}, 1, "a.gif"},
+        {{"render", "helper.json", "-o", "a.json", "--view", "quad"}, 1, "one view"},
+        {{"render", "helper.json", "-o", "a.png", "--frames", "5:2"}, 1, "--frames 5:2"},
+        {{"render", "missing.json"}, 1, "missing.json"},
+        {{"render", "helper.json", "-o", "no/such/folder/a.png"}, 1, "no/such/folder/a.png"},
+        {{"render", "helper.json", "--frame", "1", "--frames", "1:2"}, 2, "--frame"},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun run = Run(c.args);
+        EXPECT_EQ(run.exitCode, c.status) << c.args[1] << " " << c.args.back() << ": " << run.err;
+        EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+        if (c.status == 1) {
+            EXPECT_EQ(CountLines(run.err), 1) << run.err;
+        }
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"badview.json", "helper.json"}));
+}
+
+TEST_F(CommandsTest, PickNamesTheNodesOnAPixel) {
+    Write("helper.json", kHelperScene);
+    // The box's right edge is at x = 640 + 0.5 * 320 = 800 in the top view.
+    ProgramRun run = Run({"pick", "helper.json", "--view", "Top", "--at", "800,300"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Helper01\n");
+    // Four pixels further than the pick radius of 4.
+    run = Run({"pick", "helper.json", "--view", "Top", "--at", "808,300"});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+    // The same edge at half the size lies at x = 400.
+    run = Run({"pick", "helper.json", "--view", "Top", "--at", "400,150", "--size", "640x360"});
+    EXPECT_EQ(run.out, "Helper01\n");
+
+    for (const auto& args : {std::vector<std::string>{"pick", "helper.json", "--view", "Side", "--at", "1,1"},
+                             std::vector<std::string>{"pick", "helper.json", "--view", "Top", "--at", "1;1"},
+                             std::vector<std::string>{"pick", "helper.json", "--at", "1,1"}}) {
+        run = Run(args);
+        EXPECT_EQ(run.exitCode, 2) << args.back();
+        EXPECT_FALSE(run.err.empty());
+    }
+}
+
+TEST_F(CommandsTest, SamplesAgreeWithTheSceneOnTheWorldBox) {
+    Write("vortex.json", kVortexScene);
+    const ProgramRun samples = Run({"samples", "vortex.json", "--object", "Viewer"});
+    ASSERT_EQ(samples.exitCode, 0) << samples.err;
+    const json doc = json::parse(samples.out);
+    EXPECT_EQ(doc["object"], "Viewer");
+    EXPECT_EQ(doc["size"], json::parse("[4, 3, 1]"));
+    EXPECT_EQ(doc["resolution"], json::parse("[5, 4, 2]"));
+    EXPECT_EQ(doc["vectorScale"], 10);
+    ASSERT_EQ(doc["positions"].size(), 40u);
+    ASSERT_EQ(doc["vectors"].size(), 40u);
+    // The lattice spans the size: the first sample at the minimum corner, the last at
+    // the maximum.
+    EXPECT_EQ(doc["positions"][0], json::parse("[-2, -1.5, -0.5]"));
+    EXPECT_EQ(doc["positions"][39], json::parse("[2, 1.5, 0.5]"));
+
+    const ProgramRun scene = Run({"scene", "vortex.json", "--json"});
+    ASSERT_EQ(scene.exitCode, 0) << scene.err;
+    const json listing = json::parse(scene.out);
+    json viewerBox;
+    for (const json& node : listing["nodes"]) {
+        if (node["name"] == "Viewer") viewerBox = node["worldBox"];
+    }
+    ASSERT_FALSE(viewerBox.is_null()) << scene.out;
+    for (const char* corner : {"min", "max"}) {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(doc["worldBox"][corner][i].get<float>(), viewerBox[corner][i].get<float>()) << corner << i;
+        }
+    }
+}
+
+TEST_F(CommandsTest, SamplesWriteCsvAndVtkFiles) {
+    Write("vortex.json", kVortexScene);
+    ProgramRun run = Run({"samples", "vortex.json", "--object", "Viewer", "-o", "s.csv"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    const std::string csv = ReadFile(scratch.Path() / "s.csv");
+    EXPECT_EQ(csv.rfind("index,ix,iy,iz,px,py,pz,vx,vy,vz\n0,0,0,0,-2,-1.5,-0.5,", 0), 0u) << csv.substr(0, 80);
+    EXPECT_EQ(CountLines(csv), 41);
+    EXPECT_NE(csv.find("\n39,4,3,1,2,1.5,0.5,"), std::string::npos);
+
+    run = Run({"samples", "vortex.json", "--object", "Viewer", "--format", "vtk", "-o", "s.out"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string vtk = ReadFile(scratch.Path() / "s.out");
+    EXPECT_EQ(vtk.rfind("# vtk DataFile Version 3.0\n", 0), 0u);
+    EXPECT_NE(vtk.find("POINTS 40 float\n"), std::string::npos);
+    EXPECT_NE(vtk.find("VECTORS force float\n"), std::string::npos);
+    EXPECT_NE(vtk.find("SCALARS magnitude float 1\n"), std::string::npos);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string mentions;
+    };
+    const Case failures[] = {
+        {{"samples", "vortex.json", "--object", "Nobody"}, "Nobody"},
+        {{"samples", "vortex.json", "--object", "Swirl"}, "not a field viewer"},
+        {{"samples", "vortex.json", "--object", "Viewer", "--format", "xml"}, "xml"},
+    };
+    for (const Case& c : failures) {
+        run = Run(c.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+        EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    }
+}
+
+TEST_F(CommandsTest, EveryCommandExplainsItself) {
+    for (const auto& [command, option] : {std::pair{"render", "--frames"}, std::pair{"pick", "--at"},
+                                          std::pair{"samples", "--format"}}) {
+        const ProgramRun run = Run({command, "--help"});
+        EXPECT_EQ(run.exitCode, 0) << command;
+        EXPECT_NE(run.out.find(option), std::string::npos) << run.out;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,336 @@
+// The renderer's pieces without a scene: display-list JSON, PNG and SVG encoding,
+// panel layout, image sizes, viewport definitions, grid spacing, number text and the
+// sample file formats.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "app/render/display_list_json.h"
+#include "app/render/float_text.h"
+#include "app/render/image_painter.h"
+#include "app/render/scene_render.h"
+#include "app/samples/sample_formats.h"
+#include "app/viewport/construction_grid.h"
+#include "app/viewport/view_definition.h"
+#include "app/viewport/viewport_window.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using namespace zg::viewport;
+using nlohmann::json;
+
+// A display list with one item of each kind: a host line, a node's segment batch and
+// a node's marker.
+DisplayList SampleList() {
+    DisplayList list(200, 100);
+    const Camera camera = Camera::Orthographic({1, 0, 0}, {0, 1, 0}, {0, 0, 0}, 20.0, 200, 100);
+    ViewportGraphicsWindow gw(camera, &list);
+    const host::Point3 line[2] = {{-10, 0, 0}, {10, 0, 0}};
+    gw.setColor(host::LINE_COLOR, 0.5f, 0.5f, 0.5f);
+    gw.polyline(2, line, 0);
+    list.BeginNode("Helper \"01\"");
+    gw.setColor(host::LINE_COLOR, 1.0f, 0.0f, 0.0f);
+    gw.startSegments();
+    const host::Point3 seg[2] = {{0, 0, 0}, {0, 5, 0}};
+    gw.segment(seg, 1);
+    gw.endSegments();
+    gw.marker(&seg[1], host::kMarkerRing);
+    list.EndNode();
+    return list;
+}
+
+TEST(DisplayListJsonTest, ItemsCarryTheirNodeColourAndExactlyOneShape) {
+    const json doc = json::parse(zg::render::DisplayListToJson(SampleList(), "Top", 12));
+    EXPECT_EQ(doc["width"], 200);
+    EXPECT_EQ(doc["height"], 100);
+    EXPECT_EQ(doc["view"], "Top");
+    EXPECT_EQ(doc["frame"], 12);
+    ASSERT_EQ(doc["items"].size(), 3u);
+    for (const json& item : doc["items"]) {
+        EXPECT_EQ(item.size(), 3u) << item.dump();
+        EXPECT_EQ(item.count("polyline") + item.count("segments") + item.count("marker"), 1u) << item.dump();
+    }
+    EXPECT_TRUE(doc["items"][0]["node"].is_null());
+    EXPECT_EQ(doc["items"][0]["color"], json::parse("[0.5, 0.5, 0.5]"));
+    EXPECT_EQ(doc["items"][0]["polyline"], json::parse(R"({"closed": false, "points": [[0, 50], [200, 50]]})"));
+    EXPECT_EQ(doc["items"][1]["node"], "Helper \"01\"");
+    EXPECT_EQ(doc["items"][1]["segments"], json::parse("[[100, 50, 100, 0]]"));
+    EXPECT_EQ(doc["items"][2]["marker"], json::parse(R"({"code": 10, "at": [100, 0]})"));
+
+    EXPECT_EQ(json::parse(zg::render::DisplayListToJson(DisplayList(1, 1), "V", 2.5))["frame"], 2.5);
+}
+
+TEST(FloatTextTest, TextIsTheShortestThatReadsBackToTheSameFloat) {
+    EXPECT_EQ(zg::render::FloatText(0.1f), "0.1");
+    EXPECT_EQ(zg::render::FloatText(0.50196081f), "0.5019608");
+    EXPECT_EQ(zg::render::FloatText(-0.0f), "-0");
+    EXPECT_EQ(zg::render::FloatText(1e30f), "1e+30");
+    for (float v : {1.0f / 3.0f, 0.019607844f, 3.4028235e38f, 1.1754944e-38f, -123456.79f}) {
+        EXPECT_EQ(std::strtof(zg::render::FloatText(v).c_str(), nullptr), v);
+    }
+    std::string s;
+    zg::render::AppendJsonFloat(s, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(s, "null");
+    EXPECT_EQ(zg::render::FrameText(7.0), "7");
+    EXPECT_EQ(zg::render::FrameText(-0.25), "-0.25");
+}
+
+// Decodes a PNG through Cairo; the caller destroys the surface.
+cairo_surface_t* DecodePng(const std::string& bytes) {
+    testsupport::TempFolder folder;
+    const auto file = folder.Write("image.png", bytes);
+    return cairo_image_surface_create_from_png(file.c_str());
+}
+
+uint32_t PixelAt(cairo_surface_t* image, int x, int y) {
+    cairo_surface_flush(image);
+    const unsigned char* row = cairo_image_surface_get_data(image) + y * cairo_image_surface_get_stride(image);
+    return reinterpret_cast<const uint32_t*>(row)[x];
+}
+
+TEST(ImagePainterTest, PngDecodesAtItsSizeWithTheDrawingOnIt) {
+    const DisplayList list = SampleList();
+    zg::render::ImageCaption caption;
+    caption.title = "Title";
+    caption.legend = {{"Helper", {1, 0, 0}}};
+    caption.markerKey = true;
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(zg::render::EncodeImage(zg::render::ImageFormat::kPng, 200, 100, {{"Top", "top", &list, 0, 0, {}}},
+                                        caption, bytes, error))
+        << error;
+    cairo_surface_t* image = DecodePng(bytes);
+    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(image), 200);
+    EXPECT_EQ(cairo_image_surface_get_height(image), 100);
+    // The red segment runs up from the centre: well inside it the pixel is mostly red.
+    const uint32_t onSegment = PixelAt(image, 100, 12);
+    const int red = (onSegment >> 16) & 0xFF;
+    const int green = (onSegment >> 8) & 0xFF;
+    EXPECT_GT(red, 150);
+    EXPECT_LT(green, 100);
+    // Not a single flat colour.
+    bool varied = false;
+    for (int y = 0; y < 100 && !varied; y += 3) {
+        for (int x = 0; x < 200 && !varied; x += 3) varied = PixelAt(image, x, y) != PixelAt(image, 0, 0);
+    }
+    EXPECT_TRUE(varied);
+    cairo_surface_destroy(image);
+}
+
+TEST(ImagePainterTest, SvgIsAnSvgDocumentOfTheImageSize) {
+    const DisplayList list = SampleList();
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(zg::render::EncodeImage(zg::render::ImageFormat::kSvg, 200, 100, {{"Top", "top", &list, 0, 0, {}}},
+                                        {}, bytes, error));
+    EXPECT_EQ(bytes.rfind("<?xml", 0), 0u);
+    EXPECT_NE(bytes.find("<svg"), std::string::npos);
+    EXPECT_NE(bytes.find("viewBox=\"0 0 200 100\""), std::string::npos);
+    EXPECT_NE(bytes.find("</svg>"), std::string::npos);
+}
+
+TEST(ImagePainterTest, AnImpossibleImageIsAnErrorNotACrash) {
+    std::string bytes;
+    std::string error;
+    EXPECT_FALSE(zg::render::EncodeImage(zg::render::ImageFormat::kPng, 100000, 100000, {}, {}, bytes, error));
+    EXPECT_NE(error.find("100000x100000"), std::string::npos) << error;
+}
+
+TEST(ImagePainterTest, HugeAndDegenerateCoordinatesAreDrawnWithoutHarm) {
+    DisplayList list(64, 64);
+    const PixelPoint far[3] = {{-1e12, 5}, {1e12, 40}, {32, 1e15}};
+    list.Polyline({1, 1, 1}, far, true, true);
+    list.BeginSegments({1, 1, 1});
+    list.Segment({10, 10}, {10, 10}, false);
+    list.Segment({-1e300, 0}, {1e300, 64}, false);
+    list.EndSegments();
+    list.Marker({1, 1, 1}, {1e200, 1e200}, host::kMarkerPlus);
+    std::string bytes;
+    std::string error;
+    ASSERT_TRUE(zg::render::EncodeImage(zg::render::ImageFormat::kPng, 64, 64, {{"V", "top", &list, 0, 0, {}}}, {},
+                                        bytes, error))
+        << error;
+    cairo_surface_t* image = DecodePng(bytes);
+    EXPECT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(image);
+}
+
+TEST(LayoutTest, PanelsTileTheImageWithoutOverlapping) {
+    using zg::render::LayoutPanels;
+    EXPECT_EQ(LayoutPanels(1, 1280, 720), (std::vector<std::array<int, 4>>{{0, 0, 1280, 720}}));
+    const auto sideBySide = LayoutPanels(2, 1280, 720);
+    ASSERT_EQ(sideBySide.size(), 2u);
+    EXPECT_EQ(sideBySide[0][1], sideBySide[1][1]);
+    EXPECT_LT(sideBySide[0][0] + sideBySide[0][2], sideBySide[1][0]);
+    EXPECT_EQ(sideBySide[1][0] + sideBySide[1][2], 1280);
+    const auto stacked = LayoutPanels(2, 600, 1000);
+    EXPECT_EQ(stacked[0][0], stacked[1][0]);
+    for (int n : {3, 4}) {
+        const auto panels = LayoutPanels(n, 1000, 800);
+        ASSERT_EQ(panels.size(), static_cast<std::size_t>(n));
+        for (std::size_t i = 0; i < panels.size(); ++i) {
+            const auto& a = panels[i];
+            EXPECT_GE(a[0], 0);
+            EXPECT_LE(a[0] + a[2], 1000);
+            EXPECT_LE(a[1] + a[3], 800);
+            for (std::size_t j = i + 1; j < panels.size(); ++j) {
+                const auto& b = panels[j];
+                const bool apart =
+                    a[0] + a[2] <= b[0] || b[0] + b[2] <= a[0] || a[1] + a[3] <= b[1] || b[1] + b[3] <= a[1];
+                EXPECT_TRUE(apart) << n << ": " << i << " and " << j;
+            }
+        }
+    }
+}
+
+TEST(ImageSizeTest, WidthByHeightWithinLimits) {
+    std::string error;
+    EXPECT_EQ(zg::render::ParseImageSize("1280x720", error), (std::pair{1280, 720}));
+    EXPECT_EQ(zg::render::ParseImageSize("1X1", error), (std::pair{1, 1}));
+    for (const char* bad : {"", "1280", "x720", "1280x", "0x10", "-5x10", "12.5x10", "1280x720x3", "8193x10"}) {
+        EXPECT_FALSE(zg::render::ParseImageSize(bad, error)) << bad;
+        EXPECT_NE(error.find(bad), std::string::npos) << error;
+    }
+}
+
+TEST(ViewDefinitionTest, ReadsBothFormsOfViewport) {
+    std::string error;
+    const auto views = ParseViewDefinitions(nlohmann::ordered_json::parse(R"([
+        {"name": "Cam", "projection": "perspective", "eye": [1, 2, 3], "target": [0, 0, 0], "fov": 30},
+        {"name": "F", "projection": "front", "center": [1, 0, 2], "width": 8, "boxOnly": true}])"),
+                                            error);
+    ASSERT_TRUE(views) << error;
+    ASSERT_EQ(views->size(), 2u);
+    EXPECT_EQ((*views)[0].kind, ViewKind::kPerspective);
+    EXPECT_EQ((*views)[0].eye, (Vec3{1, 2, 3}));
+    EXPECT_EQ((*views)[0].up, (Vec3{0, 0, 1}));
+    EXPECT_EQ((*views)[0].fov, 30.0);
+    EXPECT_FALSE((*views)[0].boxOnly);
+    EXPECT_EQ((*views)[1].kind, ViewKind::kFront);
+    EXPECT_EQ((*views)[1].center, (Vec3{1, 0, 2}));
+    EXPECT_EQ((*views)[1].width, 8.0);
+    EXPECT_TRUE((*views)[1].boxOnly);
+    EXPECT_TRUE(ParseViewDefinitions(nlohmann::ordered_json::array(), error)->empty());
+}
+
+TEST(ViewDefinitionTest, BadEntriesNameTheirJsonPath) {
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({"views": []})", "viewports: expected an array"},
+        {R"([7])", "viewports[0]: expected an object"},
+        {R"([{"projection": "top", "center": [0,0,0], "width": 1}])", "viewports[0]: missing \"name\""},
+        {R"([{"name": "A", "projection": "side", "center": [0,0,0], "width": 1}])", "viewports[0].projection"},
+        {R"([{"name": "A", "projection": "top", "width": 1}])", "viewports[0]: missing \"center\""},
+        {R"([{"name": "A", "projection": "top", "center": [0,0], "width": 1}])", "viewports[0].center"},
+        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 0}])", "viewports[0].width"},
+        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1, "fov": 3}])", "viewports[0].fov"},
+        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1},
+             {"name": "P", "projection": "perspective", "eye": [0,0,0], "target": [0,0,0]}])",
+         "viewports[1].target"},
+        {R"([{"name": "P", "projection": "perspective", "eye": [0,0,1], "target": [0,0,0], "fov": 180}])",
+         "viewports[0].fov"},
+        {R"([{"name": "P", "projection": "perspective", "eye": [0,0,1], "target": [0,0,0], "up": [0,0,0]}])",
+         "viewports[0].up"},
+        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1, "boxOnly": 1}])",
+         "viewports[0].boxOnly"},
+        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1},
+             {"name": "A", "projection": "left", "center": [0,0,0], "width": 1}])",
+         "viewports[1].name"},
+    };
+    for (const auto& [text, path] : cases) {
+        std::string error;
+        EXPECT_FALSE(ParseViewDefinitions(nlohmann::ordered_json::parse(text), error)) << text;
+        EXPECT_EQ(error.rfind(path, 0), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(GridTest, SpacingIsRoundAndTheOrthographicGridCoversTheView) {
+    EXPECT_DOUBLE_EQ(RoundGridSpacing(0.3), 0.5);
+    EXPECT_DOUBLE_EQ(RoundGridSpacing(1.0), 1.0);
+    EXPECT_DOUBLE_EQ(RoundGridSpacing(1.2), 2.0);
+    EXPECT_DOUBLE_EQ(RoundGridSpacing(60.0), 100.0);
+    EXPECT_DOUBLE_EQ(RoundGridSpacing(-1.0), 1.0);
+    EXPECT_DOUBLE_EQ(RoundGridSpacing(std::nan("")), 1.0);
+
+    const Camera top = Camera::Orthographic({1, 0, 0}, {0, 1, 0}, {3, 0, 0}, 20.0, 400, 200);
+    DisplayList list(400, 200);
+    ViewportGraphicsWindow gw(top, &list);
+    DrawConstructionGrid(gw, top, host::Box3());
+    // 20 pixels per unit asks for lines 2.4 units apart: every 5 units, 4 across, 2 up.
+    std::size_t vertical = 0;
+    for (const DisplayItem& item : list.Items()) {
+        ASSERT_EQ(item.points.size(), 2u);
+        if (item.points[0].x == item.points[1].x) ++vertical;
+        // Every line spans the whole image.
+        const bool spansX = item.points[0].x == 0 && item.points[1].x == 400;
+        const bool spansY = item.points[0].y == 200 && item.points[1].y == 0;
+        EXPECT_TRUE(spansX || spansY);
+    }
+    EXPECT_EQ(vertical, 4u);   // x = -5, 0, 5, 10
+    EXPECT_EQ(list.Items().size(), 4u + 3u);  // y = -5, 0, 5
+    // The world X axis is drawn last-but-one, in its colour.
+    EXPECT_EQ(list.Items()[list.Items().size() - 2].color, kAxisXColor);
+}
+
+zg::samples::SampleSet TwoSamples() {
+    zg::samples::SampleSet set;
+    set.object = "Viewer";
+    set.frame = 3;
+    set.size = {2, 1, 0};
+    set.resolution[0] = 2;
+    set.resolution[1] = 1;
+    set.resolution[2] = 1;
+    set.vectorScale = 10;
+    set.localBox = {{-1, -0.5f, 0}, {1.1f, 0.5f, 0}};
+    set.worldBox = {{9, -0.5f, 0}, {11.1f, 0.5f, 0}};
+    set.objectTM = host::Matrix3::Translation({10, 0, 0});
+    set.positions = {{-1, 0, 0}, {1, 0, 0}};
+    set.vectors = {{0, 0.1f, 0}, {0.1f, 0, 0}};
+    return set;
+}
+
+TEST(SampleFormatsTest, JsonAndCsvAreInObjectSpace) {
+    const auto set = TwoSamples();
+    const json doc = json::parse(zg::samples::SamplesToJson(set));
+    EXPECT_EQ(doc["object"], "Viewer");
+    EXPECT_EQ(doc["frame"], 3);
+    EXPECT_EQ(doc["resolution"], json::parse("[2, 1, 1]"));
+    EXPECT_EQ(doc["vectorScale"], 10);
+    EXPECT_EQ(doc["worldBox"]["max"], json::parse("[11.1, 0.5, 0]"));
+    EXPECT_EQ(doc["positions"], json::parse("[[-1, 0, 0], [1, 0, 0]]"));
+    EXPECT_EQ(doc["vectors"][1], json::parse("[0.1, 0, 0]"));
+
+    EXPECT_EQ(zg::samples::SamplesToCsv(set),
+              "index,ix,iy,iz,px,py,pz,vx,vy,vz\n"
+              "0,0,0,0,-1,0,0,0,0.1,0\n"
+              "1,1,0,0,1,0,0,0.1,0,0\n");
+}
+
+TEST(SampleFormatsTest, VtkIsLegacyPolydataInWorldSpace) {
+    const std::string vtk = zg::samples::SamplesToVtk(TwoSamples());
+    std::istringstream in(vtk);
+    std::string line;
+    std::vector<std::string> lines;
+    while (std::getline(in, line)) lines.push_back(line);
+    ASSERT_GE(lines.size(), 17u);
+    EXPECT_EQ(lines[0], "# vtk DataFile Version 3.0");
+    EXPECT_EQ(lines[2], "ASCII");
+    EXPECT_EQ(lines[3], "DATASET POLYDATA");
+    EXPECT_EQ(lines[4], "POINTS 2 float");
+    EXPECT_EQ(lines[5], "9 0 0");  // translated into the world
+    EXPECT_EQ(lines[7], "VERTICES 2 4");
+    EXPECT_EQ(lines[10], "POINT_DATA 2");
+    EXPECT_EQ(lines[11], "VECTORS force float");
+    EXPECT_EQ(lines[12], "0 0.1 0");
+    EXPECT_EQ(lines[14], "SCALARS magnitude float 1");
+    EXPECT_EQ(lines[15], "LOOKUP_TABLE default");
+    EXPECT_EQ(lines[16], "0.1");
+    EXPECT_FALSE(zg::samples::ParseSampleFormat("xml"));
+}
+
+}  // namespace
