@@ -51,7 +51,11 @@ public:
         const std::size_t newBytes = need * sizeof(T);
         const std::size_t oldBytes = static_cast<std::size_t>(capacity_) * sizeof(T);
         if (newBytes > oldBytes && !ReserveBytes(newBytes - oldBytes)) return false;
-        void* p = std::realloc(data_, newBytes);
+        // A first allocation comes zeroed from calloc, whose large blocks are fresh pages
+        // that cost nothing until written: a table granted and then given back (its
+        // partner was refused) never touches its memory.
+        const bool fresh = data_ == nullptr;
+        void* p = fresh ? std::calloc(need, sizeof(T)) : std::realloc(data_, newBytes);
         if (p == nullptr) {
             if (newBytes > oldBytes) ReleaseBytes(newBytes - oldBytes);
             return false;
@@ -59,6 +63,7 @@ public:
         if (newBytes < oldBytes) ReleaseBytes(oldBytes - newBytes);
         data_ = static_cast<T*>(p);
         capacity_ = n;
+        if (fresh) count_ = n;
         Grow(n);
         return true;
     }
