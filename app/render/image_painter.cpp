@@ -12,6 +12,7 @@
 #include <numbers>
 
 #include "app/viewport/marker_shape.h"
+#include "app/viewport/pixel_clip.h"
 #include "host/graphics.h"
 
 namespace zg::render {
@@ -53,41 +54,11 @@ void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0) { cairo_set_source
 
 bool Safe(const PixelPoint& p) { return std::fabs(p.x) < kSafeCoordinate && std::fabs(p.y) < kSafeCoordinate; }
 
-// Cuts a-b to the rectangle (Liang-Barsky); false when nothing of it is inside.
-bool ClipLine(PixelPoint& a, PixelPoint& b, double left, double top, double right, double bottom) {
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x - left, right - a.x, a.y - top, bottom - a.y};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            t0 = std::max(t0, t);
-        } else {
-            t1 = std::min(t1, t);
-        }
-        if (t0 > t1) return false;
-    }
-    const PixelPoint start = a;
-    a = {start.x + t0 * dx, start.y + t0 * dy};
-    b = {start.x + t1 * dx, start.y + t1 * dy};
-    return true;
-}
-
 class ListPainter {
 public:
     ListPainter(cairo_t* cr, const viewport::DisplayList& list) : cr_(cr), list_(list) {
         const double margin = 16.0;
-        left_ = -margin;
-        top_ = -margin;
-        right_ = list.Width() + margin;
-        bottom_ = list.Height() + margin;
+        reach_ = {-margin, -margin, list.Width() + margin, list.Height() + margin};
     }
 
     void Paint() {
@@ -121,7 +92,7 @@ private:
     }
 
     void Line(PixelPoint a, PixelPoint b) {
-        if (!ClipLine(a, b, left_, top_, right_, bottom_)) return;
+        if (!viewport::ClipSegment(a, b, reach_)) return;
         cairo_move_to(cr_, a.x, a.y);
         cairo_line_to(cr_, b.x, b.y);
     }
@@ -131,7 +102,7 @@ private:
         for (std::size_t i = 0; i + 1 < item.points.size(); i += 2) {
             PixelPoint a = item.points[i];
             PixelPoint b = item.points[i + 1];
-            if (!ClipLine(a, b, left_, top_, right_, bottom_)) continue;
+            if (!viewport::ClipSegment(a, b, reach_)) continue;
             const PixelPoint base = item.points[i];
             const PixelPoint tip = item.points[i + 1];
             if (std::hypot(tip.x - base.x, tip.y - base.y) < 1.0 || !Safe(base) || !Safe(tip)) {
@@ -153,7 +124,7 @@ private:
     void Marker(const DisplayItem& item) {
         if (item.points.empty()) return;
         const PixelPoint at = item.points.front();
-        if (at.x < left_ || at.x > right_ || at.y < top_ || at.y > bottom_) return;
+        if (at.x < reach_.left || at.x > reach_.right || at.y < reach_.top || at.y > reach_.bottom) return;
         const double r = viewport::MarkerRadius(item.markerCode);
         SetColour(cr_, item.color);
         cairo_set_line_width(cr_, 1.0);
@@ -194,7 +165,8 @@ private:
 
     cairo_t* cr_;
     const viewport::DisplayList& list_;
-    double left_, top_, right_, bottom_;
+    // What is drawn is first cut to the image and a margin around it.
+    viewport::PixelRect reach_;
 };
 
 // Text sizes follow the image so that labels stay legible from thumbnails to posters.
@@ -209,6 +181,12 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) 
     cairo_arc(cr, x + r, y + h - r, r, std::numbers::pi / 2, std::numbers::pi);
     cairo_arc(cr, x + r, y + r, r, std::numbers::pi, 3 * std::numbers::pi / 2);
     cairo_close_path(cr);
+}
+
+// The family's face of `weight` at `size` pixels, for the text that follows.
+void SetFont(cairo_t* cr, cairo_font_weight_t weight, double size) {
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, weight);
+    cairo_set_font_size(cr, size);
 }
 
 double TextWidth(cairo_t* cr, const std::string& text) {
@@ -228,8 +206,7 @@ void PaintTripod(cairo_t* cr, const ViewPanel& panel, double scale) {
     cairo_arc(cr, cx, cy, length + 10.0 * scale, 0, 2 * std::numbers::pi);
     SetColour(cr, Colour{0.035, 0.04, 0.05, 0.45});
     cairo_fill(cr);
-    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 10.0 * scale);
+    SetFont(cr, CAIRO_FONT_WEIGHT_BOLD, 10.0 * scale);
     cairo_set_line_width(cr, 1.6 * scale);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     for (int i = 0; i < 3; ++i) {
@@ -276,13 +253,11 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
     PaintTripod(cr, panel, scale);
 
     // The view's label, top left.
-    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
     const double size = 14.0 * scale;
-    cairo_set_font_size(cr, size);
+    SetFont(cr, CAIRO_FONT_WEIGHT_BOLD, size);
     const double pad = 8.0 * scale;
     const double nameWidth = TextWidth(cr, panel.name);
-    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, size * 0.85);
+    SetFont(cr, CAIRO_FONT_WEIGHT_NORMAL, size * 0.85);
     // The projection in dim text, unless the name already says it.
     std::string lowerName = panel.name;
     std::transform(lowerName.begin(), lowerName.end(), lowerName.begin(),
@@ -297,13 +272,11 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
     SetColour(cr, kTagBackground);
     cairo_fill(cr);
     const double baseline = pad + tagH * 0.5 + size * 0.36;
-    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, size);
+    SetFont(cr, CAIRO_FONT_WEIGHT_BOLD, size);
     SetColour(cr, kTagText);
     cairo_move_to(cr, pad * 2.0, baseline);
     cairo_show_text(cr, panel.name.c_str());
-    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, size * 0.85);
+    SetFont(cr, CAIRO_FONT_WEIGHT_NORMAL, size * 0.85);
     SetColour(cr, kTagDim);
     cairo_move_to(cr, pad * 2.0 + nameWidth + pad * 1.2, baseline);
     cairo_show_text(cr, kind.c_str());
@@ -329,8 +302,7 @@ void PaintCaption(cairo_t* cr, int width, int height, const ImageCaption& captio
     cairo_fill(cr);
     const double baseline = top + stripH * 0.5 + size * 0.36;
 
-    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, size);
+    SetFont(cr, CAIRO_FONT_WEIGHT_BOLD, size);
     SetColour(cr, kTagText);
     cairo_move_to(cr, pad, baseline);
     cairo_show_text(cr, caption.title.c_str());
@@ -338,8 +310,7 @@ void PaintCaption(cairo_t* cr, int width, int height, const ImageCaption& captio
 
     // The legend is laid out from the right edge leftwards; entries that would run into
     // the title are left out.
-    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, size);
+    SetFont(cr, CAIRO_FONT_WEIGHT_NORMAL, size);
     const double swatch = size * 0.8;
     const double gap = pad * 1.6;
     double x = width - pad;

@@ -69,7 +69,7 @@ std::vector<ViewPanel> Panels(const RenderedFrame& frame) {
         ViewPanel panel{v.view.name, v.view.ProjectionName(), &v.list, v.x, v.y, {}};
         const viewport::Camera camera = v.view.MakeCamera(v.list.Width(), v.list.Height());
         for (int i = 0; i < 3; ++i) {
-            const viewport::Vec3 axis = camera.WorldToView().rows[i];
+            const Vec3d axis = camera.WorldToView().rows[i];
             panel.axes[i] = {axis.x, -axis.y};
         }
         panels.push_back(panel);

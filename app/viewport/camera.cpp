@@ -18,7 +18,7 @@ constexpr double kMinNear = 1e-6;
 
 Camera::Camera() { SetAxes({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}); }
 
-void Camera::SetAxes(const Vec3& right, const Vec3& up, const Vec3& back, const Vec3& origin) {
+void Camera::SetAxes(const Vec3d& right, const Vec3d& up, const Vec3d& back, const Vec3d& origin) {
     // View-to-world: the view axes as rows, the origin as translation.
     viewToWorld_.rows[0] = right;
     viewToWorld_.rows[1] = up;
@@ -31,17 +31,17 @@ void Camera::SetAxes(const Vec3& right, const Vec3& up, const Vec3& back, const 
     worldToView_.rows[3] = {-Dot(right, origin), -Dot(up, origin), -Dot(back, origin)};
 }
 
-Camera Camera::Perspective(const Vec3& eye, const Vec3& target, const Vec3& up, double fovDegrees,
+Camera Camera::Perspective(const Vec3d& eye, const Vec3d& target, const Vec3d& up, double fovDegrees,
                            int width, int height) {
     Camera c;
     c.projection_ = Projection::kPerspective;
     c.width_ = std::max(width, 1);
     c.height_ = std::max(height, 1);
-    const Vec3 back = Normalized(eye - target);
-    Vec3 right = Normalized(Cross(up, back));
+    const Vec3d back = Normalized(eye - target);
+    Vec3d right = Normalized(Cross(up, back));
     if (Length(right) == 0.0) right = Normalized(Cross({0, 1, 0}, back));
     if (Length(right) == 0.0) right = Normalized(Cross({1, 0, 0}, back));
-    const Vec3 trueUp = Cross(back, right);
+    const Vec3d trueUp = Cross(back, right);
     c.SetAxes(right, trueUp, back, eye);
     const double halfAngle = fovDegrees * std::numbers::pi / 360.0;
     c.scale_ = (c.width_ * 0.5) / std::tan(halfAngle);
@@ -49,7 +49,7 @@ Camera Camera::Perspective(const Vec3& eye, const Vec3& target, const Vec3& up, 
     return c;
 }
 
-Camera Camera::Orthographic(const Vec3& right, const Vec3& up, const Vec3& center, double viewWidth,
+Camera Camera::Orthographic(const Vec3d& right, const Vec3d& up, const Vec3d& center, double viewWidth,
                             int width, int height) {
     Camera c;
     c.projection_ = Projection::kOrthographic;
@@ -61,7 +61,7 @@ Camera Camera::Orthographic(const Vec3& right, const Vec3& up, const Vec3& cente
     return c;
 }
 
-PixelPoint Camera::ViewToPixel(const Vec3& view) const {
+PixelPoint Camera::ViewToPixel(const Vec3d& view) const {
     double x = view.x;
     double y = view.y;
     if (projection_ == Projection::kPerspective) {
@@ -72,8 +72,8 @@ PixelPoint Camera::ViewToPixel(const Vec3& view) const {
     return {width_ * 0.5 + x * scale_, height_ * 0.5 - y * scale_};
 }
 
-bool Camera::WorldToPixel(const Vec3& world, PixelPoint& pixel) const {
-    const Vec3 view = worldToView_.PointTransform(world);
+bool Camera::WorldToPixel(const Vec3d& world, PixelPoint& pixel) const {
+    const Vec3d view = worldToView_.PointTransform(world);
     if (!IsFinite(view) || !InFront(view)) return false;
     pixel = ViewToPixel(view);
     return std::isfinite(pixel.x) && std::isfinite(pixel.y);

@@ -6,7 +6,8 @@
 // spans 0..width by 0..height).
 #pragma once
 
-#include "app/viewport/vec3.h"
+#include "app/geometry/affine.h"
+#include "app/geometry/vec3d.h"
 
 namespace zg::viewport {
 
@@ -22,8 +23,8 @@ enum class Projection { kPerspective, kOrthographic };
 // eye and only its forward half (t >= 0) is seen; an orthographic camera sees the
 // whole line.
 struct Ray {
-    Vec3 origin;
-    Vec3 direction;  // unit length
+    Vec3d origin;
+    Vec3d direction;  // unit length
     bool forwardOnly = true;
 };
 
@@ -37,12 +38,12 @@ public:
     // be perpendicular to the view direction (a parallel one is replaced by world Y or
     // X). `fovDegrees` is the horizontal field of view. Degenerate input (eye on the
     // target, a field of view outside (0, 180)) is the caller's to refuse.
-    static Camera Perspective(const Vec3& eye, const Vec3& target, const Vec3& up, double fovDegrees,
+    static Camera Perspective(const Vec3d& eye, const Vec3d& target, const Vec3d& up, double fovDegrees,
                               int width, int height);
     // An orthographic camera whose image has `right` and `up` (unit, perpendicular world
     // directions) as its axes, `center` at the image centre and `viewWidth` scene
     // units across the image.
-    static Camera Orthographic(const Vec3& right, const Vec3& up, const Vec3& center, double viewWidth,
+    static Camera Orthographic(const Vec3d& right, const Vec3d& up, const Vec3d& center, double viewWidth,
                                int width, int height);
 
     Projection GetProjection() const { return projection_; }
@@ -57,12 +58,12 @@ public:
     // are cut away. Orthographic cameras cut nothing.
     bool ClipsNear() const { return projection_ == Projection::kPerspective; }
     double NearDistance() const { return near_; }
-    bool InFront(const Vec3& view) const { return !ClipsNear() || view.z <= -near_; }
+    bool InFront(const Vec3d& view) const { return !ClipsNear() || view.z <= -near_; }
 
     // The pixel of a view-space point that lies in front (see InFront).
-    PixelPoint ViewToPixel(const Vec3& view) const;
+    PixelPoint ViewToPixel(const Vec3d& view) const;
     // The pixel of a world point; false when it is behind the near plane or not finite.
-    bool WorldToPixel(const Vec3& world, PixelPoint& pixel) const;
+    bool WorldToPixel(const Vec3d& world, PixelPoint& pixel) const;
     // The world-space line under a pixel position.
     Ray PixelRay(const PixelPoint& pixel) const;
     // Pixels per scene unit: across the whole image for an orthographic camera, at unit
@@ -70,7 +71,7 @@ public:
     double Scale() const { return scale_; }
 
 private:
-    void SetAxes(const Vec3& right, const Vec3& up, const Vec3& back, const Vec3& origin);
+    void SetAxes(const Vec3d& right, const Vec3d& up, const Vec3d& back, const Vec3d& origin);
 
     Projection projection_ = Projection::kOrthographic;
     int width_ = 1;

@@ -18,7 +18,7 @@ constexpr long kMajorEvery = 5;
 constexpr double kFarthestLine = 1e15;
 
 struct PlaneGrid {
-    Vec3 u, v;        // the plane's axes in world space, unit length
+    Vec3d u, v;       // the plane's axes in world space, unit length
     double u0, u1;    // the extent along u, in scene units
     double v0, v1;
     double spacing;
@@ -26,12 +26,12 @@ struct PlaneGrid {
     Rgb vAxisColor;
 };
 
-void Line(host::GraphicsWindow& gw, const Vec3& a, const Vec3& b) {
+void Line(host::GraphicsWindow& gw, const Vec3d& a, const Vec3d& b) {
     const host::Point3 points[3] = {a.ToPoint3(), b.ToPoint3(), {}};
     gw.polyline(2, points, 0);
 }
 
-Rgb AxisColor(const Vec3& axis) {
+Rgb AxisColor(const Vec3d& axis) {
     if (std::fabs(axis.x) > 0.99) return kAxisXColor;
     if (std::fabs(axis.y) > 0.99) return kAxisYColor;
     if (std::fabs(axis.z) > 0.99) return kAxisZColor;
@@ -100,7 +100,7 @@ void DrawConstructionGrid(host::GraphicsWindow& gw, const Camera& camera, const 
         const Affine& axes = camera.ViewToWorld();
         g.u = axes.rows[0];
         g.v = axes.rows[1];
-        const Vec3 center = axes.rows[3];
+        const Vec3d center = axes.rows[3];
         const double halfU = camera.Width() * 0.5 / camera.Scale();
         const double halfV = camera.Height() * 0.5 / camera.Scale();
         const double cu = Dot(center, g.u);
@@ -113,11 +113,11 @@ void DrawConstructionGrid(host::GraphicsWindow& gw, const Camera& camera, const 
     } else {
         g.u = {1, 0, 0};
         g.v = {0, 1, 0};
-        Vec3 lo{-1, -1, 0};
-        Vec3 hi{1, 1, 0};
-        if (!sceneBounds.IsEmpty() && IsFinite(Vec3(sceneBounds.pmin)) && IsFinite(Vec3(sceneBounds.pmax))) {
-            lo = Vec3(sceneBounds.pmin);
-            hi = Vec3(sceneBounds.pmax);
+        Vec3d lo{-1, -1, 0};
+        Vec3d hi{1, 1, 0};
+        if (!sceneBounds.IsEmpty() && IsFinite(Vec3d(sceneBounds.pmin)) && IsFinite(Vec3d(sceneBounds.pmax))) {
+            lo = Vec3d(sceneBounds.pmin);
+            hi = Vec3d(sceneBounds.pmax);
         }
         const double extent = std::max({hi.x - lo.x, hi.y - lo.y, 1.0});
         g.spacing = RoundGridSpacing(1.6 * extent / kPerspectiveCells);

@@ -4,21 +4,18 @@
 #include <cmath>
 
 #include "app/viewport/marker_shape.h"
+#include "app/viewport/pixel_clip.h"
 
 namespace zg::viewport {
 
 namespace {
 
-struct Rect {
-    double left, top, right, bottom;
-};
-
-Rect RegionRect(const host::HitRegion& r) {
+PixelRect RegionRect(const host::HitRegion& r) {
     return {static_cast<double>(std::min(r.left, r.right)), static_cast<double>(std::min(r.top, r.bottom)),
             static_cast<double>(std::max(r.left, r.right)), static_cast<double>(std::max(r.top, r.bottom))};
 }
 
-bool Inside(const Rect& r, const PixelPoint& p) {
+bool Inside(const PixelRect& r, const PixelPoint& p) {
     return p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom;
 }
 
@@ -31,35 +28,14 @@ double DistanceToSegment(const PixelPoint& p, const PixelPoint& a, const PixelPo
     return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
 
-// Liang-Barsky: whether any part of the segment a-b lies in the rectangle.
-bool SegmentCrossesRect(const PixelPoint& a, const PixelPoint& b, const Rect& r) {
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x - r.left, r.right - a.x, a.y - r.top, r.bottom - a.y};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            t0 = std::max(t0, t);
-        } else {
-            t1 = std::min(t1, t);
-        }
-        if (t0 > t1) return false;
-    }
-    return true;
-}
+// Whether any part of the segment a-b lies in the rectangle.
+bool SegmentCrossesRect(PixelPoint a, PixelPoint b, const PixelRect& r) { return ClipSegment(a, b, r); }
 
 }  // namespace
 
 bool HitTester::TouchesLine(const PixelPoint& a, const PixelPoint& b, bool partial) const {
     if (region_.type == host::RECT_RGN) {
-        const Rect r = RegionRect(region_);
+        const PixelRect r = RegionRect(region_);
         if (region_.crossing == host::kHitWindow) return !partial && Inside(r, a) && Inside(r, b);
         return SegmentCrossesRect(a, b, r);
     }
@@ -70,7 +46,7 @@ bool HitTester::TouchesLine(const PixelPoint& a, const PixelPoint& b, bool parti
 bool HitTester::TouchesMarker(const PixelPoint& at, int code) const {
     const double radius = MarkerRadius(code);
     if (region_.type == host::RECT_RGN) {
-        const Rect r = RegionRect(region_);
+        const PixelRect r = RegionRect(region_);
         if (region_.crossing == host::kHitWindow) {
             return Inside({r.left + radius, r.top + radius, r.right - radius, r.bottom - radius}, at);
         }
@@ -84,7 +60,7 @@ void HitTester::Polyline(const Rgb&, std::span<const PixelPoint> points, bool cl
     if (hit_ || points.size() < 2) return;
     if (region_.type == host::RECT_RGN && region_.crossing == host::kHitWindow) {
         // The whole line must lie inside: every point, and nothing cut away.
-        const Rect r = RegionRect(region_);
+        const PixelRect r = RegionRect(region_);
         hit_ = !partial && std::all_of(points.begin(), points.end(), [&](const PixelPoint& p) { return Inside(r, p); });
         return;
     }

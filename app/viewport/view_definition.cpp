@@ -18,7 +18,7 @@ constexpr double kFrameMargin = 1.25;
 // The smallest extent framed, so a scene of points still gets a usable view.
 constexpr double kMinFramedExtent = 1.0;
 // The default perspective looks at the bounds from the front right, from above.
-constexpr Vec3 kDefaultViewDirection{1.0, -1.6, 1.1};
+constexpr Vec3d kDefaultViewDirection{1.0, -1.6, 1.1};
 
 bool ReadNumber(const Json& entry, const char* key, const std::string& path, double& out, std::string& error) {
     const auto it = entry.find(key);
@@ -31,7 +31,7 @@ bool ReadNumber(const Json& entry, const char* key, const std::string& path, dou
     return true;
 }
 
-bool ReadPoint(const Json& entry, const char* key, const std::string& path, Vec3& out, std::string& error) {
+bool ReadPoint(const Json& entry, const char* key, const std::string& path, Vec3d& out, std::string& error) {
     const auto it = entry.find(key);
     if (it == entry.end()) return true;
     const bool ok = it->is_array() && it->size() == 3 &&
@@ -176,15 +176,15 @@ std::optional<std::vector<ViewDefinition>> ParseViewDefinitions(const nlohmann::
 }
 
 std::vector<ViewDefinition> DefaultViews(const host::Box3& bounds, double aspect) {
-    Vec3 lo{-0.5, -0.5, -0.5};
-    Vec3 hi{0.5, 0.5, 0.5};
-    if (!bounds.IsEmpty() && IsFinite(Vec3(bounds.pmin)) && IsFinite(Vec3(bounds.pmax))) {
-        lo = Vec3(bounds.pmin);
-        hi = Vec3(bounds.pmax);
+    Vec3d lo{-0.5, -0.5, -0.5};
+    Vec3d hi{0.5, 0.5, 0.5};
+    if (!bounds.IsEmpty() && IsFinite(Vec3d(bounds.pmin)) && IsFinite(Vec3d(bounds.pmax))) {
+        lo = Vec3d(bounds.pmin);
+        hi = Vec3d(bounds.pmax);
     }
     if (!(aspect > 0.0) || !std::isfinite(aspect)) aspect = 1.0;
-    const Vec3 center = (lo + hi) * 0.5;
-    const Vec3 extent{std::max(hi.x - lo.x, kMinFramedExtent), std::max(hi.y - lo.y, kMinFramedExtent),
+    const Vec3d center = (lo + hi) * 0.5;
+    const Vec3d extent{std::max(hi.x - lo.x, kMinFramedExtent), std::max(hi.y - lo.y, kMinFramedExtent),
                       std::max(hi.z - lo.z, kMinFramedExtent)};
 
     ViewDefinition perspective;

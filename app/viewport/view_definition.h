@@ -29,12 +29,12 @@ struct ViewDefinition {
     std::string name;
     ViewKind kind = ViewKind::kPerspective;
     // Perspective.
-    Vec3 eye{10, -10, 10};
-    Vec3 target;
-    Vec3 up{0, 0, 1};
+    Vec3d eye{10, -10, 10};
+    Vec3d target;
+    Vec3d up{0, 0, 1};
     double fov = 45.0;
     // Orthographic.
-    Vec3 center;
+    Vec3d center;
     double width = 10.0;
     bool boxOnly = false;
 

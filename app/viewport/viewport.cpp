@@ -27,9 +27,9 @@ host::Point3 Viewport::SnapPoint(const host::IPoint2& in, host::IPoint2& out, co
     const Ray ray = camera_.PixelRay({static_cast<double>(in.x), static_cast<double>(in.y)});
 
     // The line in the plane's coordinates, where the plane is z = 0.
-    const Vec3 o = worldToPlane.PointTransform(ray.origin);
-    const Vec3 d = worldToPlane.VectorTransform(ray.direction);
-    Vec3 local;
+    const Vec3d o = worldToPlane.PointTransform(ray.origin);
+    const Vec3d d = worldToPlane.VectorTransform(ray.direction);
+    Vec3d local;
     const double t = d.z != 0.0 ? -o.z / d.z : std::numeric_limits<double>::quiet_NaN();
     if (std::isfinite(t) && (t >= 0.0 || !ray.forwardOnly)) {
         local = o + d * t;
@@ -42,7 +42,7 @@ host::Point3 Viewport::SnapPoint(const host::IPoint2& in, host::IPoint2& out, co
         local.x = std::round(local.x / spacing_) * spacing_;
         local.y = std::round(local.y / spacing_) * spacing_;
     }
-    const Vec3 world = planeToWorld.PointTransform(local);
+    const Vec3d world = planeToWorld.PointTransform(local);
 
     PixelPoint pixel;
     if (camera_.WorldToPixel(world, pixel) && std::fabs(pixel.x) < 1e9 && std::fabs(pixel.y) < 1e9) {

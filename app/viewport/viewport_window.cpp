@@ -47,7 +47,7 @@ void ViewportGraphicsWindow::setColor(host::ColorType type, float r, float g, fl
     }
 }
 
-bool ViewportGraphicsWindow::ClipToNear(Vec3& a, Vec3& b) const {
+bool ViewportGraphicsWindow::ClipToNear(Vec3d& a, Vec3d& b) const {
     if (!camera_.ClipsNear()) return true;
     const double limit = -camera_.NearDistance();
     const bool aIn = a.z <= limit;
@@ -56,8 +56,8 @@ bool ViewportGraphicsWindow::ClipToNear(Vec3& a, Vec3& b) const {
     if (!aIn && !bIn) return false;
     // Exactly one end is behind: move it onto the near plane.
     const double t = (limit - a.z) / (b.z - a.z);
-    const Vec3 cut = a + (b - a) * t;
-    (aIn ? b : a) = Vec3(cut.x, cut.y, limit);
+    const Vec3d cut = a + (b - a) * t;
+    (aIn ? b : a) = Vec3d(cut.x, cut.y, limit);
     return true;
 }
 
@@ -68,7 +68,7 @@ void ViewportGraphicsWindow::CloseImplicitBatch() {
     implicitBatch_ = false;
 }
 
-bool ViewportGraphicsWindow::Project(const Vec3& view, PixelPoint& pixel) const {
+bool ViewportGraphicsWindow::Project(const Vec3d& view, PixelPoint& pixel) const {
     pixel = camera_.ViewToPixel(view);
     if (!std::isfinite(pixel.x) || !std::isfinite(pixel.y)) return false;
     // Pull far points in towards the image centre along their own direction, so that
@@ -109,10 +109,10 @@ void ViewportGraphicsWindow::polyline(int count, const host::Point3* points, int
     bool firstRunAtZero = false;
     const int edges = closed != 0 ? count : count - 1;
     for (int e = 0; e < edges; ++e) {
-        Vec3 a = viewPoints_[e];
-        Vec3 b = viewPoints_[(e + 1) % count];
-        const Vec3 origA = a;
-        const Vec3 origB = b;
+        Vec3d a = viewPoints_[e];
+        Vec3d b = viewPoints_[(e + 1) % count];
+        const Vec3d origA = a;
+        const Vec3d origB = b;
         PixelPoint pa;
         PixelPoint pb;
         if (!IsFinite(a) || !IsFinite(b) || !ClipToNear(a, b) || !Project(a, pa) || !Project(b, pb)) {
@@ -159,11 +159,11 @@ void ViewportGraphicsWindow::segment(const host::Point3* points, int visible) {
         implicitBatch_ = true;
     }
     if (points == nullptr || visible == 0) return;
-    Vec3 a = ToView(points[0]);
-    Vec3 b = ToView(points[1]);
+    Vec3d a = ToView(points[0]);
+    Vec3d b = ToView(points[1]);
     if (!IsFinite(a) || !IsFinite(b)) return;
-    const Vec3 origA = a;
-    const Vec3 origB = b;
+    const Vec3d origA = a;
+    const Vec3d origB = b;
     PixelPoint pa;
     PixelPoint pb;
     if (!ClipToNear(a, b) || !Project(a, pa) || !Project(b, pb)) return;
@@ -179,7 +179,7 @@ void ViewportGraphicsWindow::endSegments() {
 void ViewportGraphicsWindow::marker(const host::Point3* point, host::MarkerType type) {
     CloseImplicitBatch();
     if (point == nullptr) return;
-    const Vec3 v = ToView(*point);
+    const Vec3d v = ToView(*point);
     PixelPoint at;
     if (!IsFinite(v) || !camera_.InFront(v) || !Project(v, at)) return;
     ActiveSink().Marker(lineColor_, at, static_cast<int>(type));

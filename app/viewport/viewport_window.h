@@ -75,13 +75,13 @@ public:
 
 private:
     PrimitiveSink& ActiveSink();
-    Vec3 ToView(const host::Point3& p) const { return objectToView_.PointTransform(Vec3(p)); }
+    Vec3d ToView(const host::Point3& p) const { return objectToView_.PointTransform(Vec3d(p)); }
     // The pixel of a view-space point in front of the camera; false when the projection
     // overflows. Points farther than kFarthestPixel from the image centre are pulled in
     // along their direction from it.
-    bool Project(const Vec3& view, PixelPoint& pixel) const;
+    bool Project(const Vec3d& view, PixelPoint& pixel) const;
     // Cuts the view-space line a-b at the near plane; false when nothing is left.
-    bool ClipToNear(Vec3& a, Vec3& b) const;
+    bool ClipToNear(Vec3d& a, Vec3d& b) const;
     void CloseImplicitBatch();
 
     const Camera& camera_;
@@ -96,7 +96,7 @@ private:
     PrimitiveSink* batchSink_ = nullptr;  // the sink of the open segment batch
     bool implicitBatch_ = false;
     // Reused between calls so that drawing allocates only while the buffers grow.
-    std::vector<Vec3> viewPoints_;
+    std::vector<Vec3d> viewPoints_;
     std::vector<PixelPoint> pixels_;
 };
 

@@ -3,11 +3,10 @@
 #include <new>
 
 #include "app/warps/builtin_class_desc.h"
-#include "app/warps/builtin_object.h"
+#include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
 #include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
-#include "host/forcefield.h"
 
 namespace zg::warps {
 
@@ -17,25 +16,14 @@ host::Point3 DragForce(float damping, const host::Point3& velocity) {
 
 namespace {
 
-class DragField final : public host::ForceField {
+host::Point3 FieldForce(host::SceneNode&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
+                        const host::Point3& vel) {
+    return DragForce(block.GetFloat(drag::kDamping, t), vel);
+}
+
+class Drag final : public BuiltinSpaceWarp {
 public:
-    explicit DragField(host::ParamBlock* block) : block_(block) {}
-    host::Point3 Force(host::TimeValue t, const host::Point3&, const host::Point3& vel, int) override {
-        return DragForce(block_->GetFloat(drag::kDamping, t), vel);
-    }
-
-private:
-    host::ParamBlock* block_;
-};
-
-class Drag final : public BuiltinObject<host::WSMObject> {
-public:
-    Drag() : BuiltinObject(DragClassDesc()) {}
-
-    host::ForceField* GetForceField(host::SceneNode* node) override {
-        if (node == nullptr || Block() == nullptr) return nullptr;
-        return new (std::nothrow) DragField(Block());
-    }
+    Drag() : BuiltinSpaceWarp(DragClassDesc(), FieldForce) {}
 
 protected:
     // A cube of side 0.8 with a smaller one inside it.

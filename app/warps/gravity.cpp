@@ -3,11 +3,10 @@
 #include <new>
 
 #include "app/warps/builtin_class_desc.h"
-#include "app/warps/builtin_object.h"
+#include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
 #include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
-#include "host/forcefield.h"
 
 namespace zg::warps {
 
@@ -17,8 +16,8 @@ host::Point3 GravityForce(const PullSettings& settings, const host::Matrix3& nod
     const Vec3d p(pos);
     if (settings.spherical) {
         const Vec3d toOrigin = frame.origin - p;
-        const double distance = toOrigin.Length();
-        const Vec3d dir = Unit(toOrigin);
+        const double distance = Length(toOrigin);
+        const Vec3d dir = Normalized(toOrigin);
         return ToForce(dir * (magnitude * DecayFactor(settings.decay, distance)));
     }
     const double distance = std::fabs(Dot(p - frame.origin, frame.zAxis));
@@ -27,34 +26,22 @@ host::Point3 GravityForce(const PullSettings& settings, const host::Matrix3& nod
 
 namespace {
 
-PullSettings ReadSettings(host::ParamBlock* block, host::TimeValue t) {
+PullSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     PullSettings s;
-    s.strength = block->GetFloat(gravity::kStrength, t);
-    s.decay = block->GetFloat(gravity::kDecay, t);
-    s.spherical = block->GetInt(gravity::kSpherical, t) != 0;
+    s.strength = block.GetFloat(gravity::kStrength, t);
+    s.decay = block.GetFloat(gravity::kDecay, t);
+    s.spherical = block.GetInt(gravity::kSpherical, t) != 0;
     return s;
 }
 
-class GravityField final : public host::ForceField {
+host::Point3 FieldForce(host::SceneNode& node, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
+                        const host::Point3&) {
+    return GravityForce(ReadSettings(block, t), node.GetObjectTM(t), pos);
+}
+
+class Gravity final : public BuiltinSpaceWarp {
 public:
-    GravityField(host::SceneNode* node, host::ParamBlock* block) : node_(node), block_(block) {}
-    host::Point3 Force(host::TimeValue t, const host::Point3& pos, const host::Point3&, int) override {
-        return GravityForce(ReadSettings(block_, t), node_->GetObjectTM(t), pos);
-    }
-
-private:
-    host::SceneNode* node_;
-    host::ParamBlock* block_;
-};
-
-class Gravity final : public BuiltinObject<host::WSMObject> {
-public:
-    Gravity() : BuiltinObject(GravityClassDesc()) {}
-
-    host::ForceField* GetForceField(host::SceneNode* node) override {
-        if (node == nullptr || Block() == nullptr) return nullptr;
-        return new (std::nothrow) GravityField(node, Block());
-    }
+    Gravity() : BuiltinSpaceWarp(GravityClassDesc(), FieldForce) {}
 
 protected:
     // Planar: a unit square in the node's XY plane with an arrow down -Z.

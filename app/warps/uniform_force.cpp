@@ -3,50 +3,39 @@
 #include <new>
 
 #include "app/warps/builtin_class_desc.h"
-#include "app/warps/builtin_object.h"
+#include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
 #include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
-#include "host/forcefield.h"
 
 namespace zg::warps {
 
 host::Point3 UniformForce(float strength, const host::Point3& direction) {
-    return ToForce(Unit(Vec3d(direction)) * (static_cast<double>(strength) * host::kForceUnit));
+    return ToForce(Normalized(Vec3d(direction)) * (static_cast<double>(strength) * host::kForceUnit));
 }
 
 namespace {
 
-host::Point3 ReadDirection(host::ParamBlock* block, host::TimeValue t) {
-    return {block->GetFloat(uniform_force::kDirectionX, t), block->GetFloat(uniform_force::kDirectionY, t),
-            block->GetFloat(uniform_force::kDirectionZ, t)};
+host::Point3 ReadDirection(host::ParamBlock& block, host::TimeValue t) {
+    return {block.GetFloat(uniform_force::kDirectionX, t), block.GetFloat(uniform_force::kDirectionY, t),
+            block.GetFloat(uniform_force::kDirectionZ, t)};
 }
 
-class UniformField final : public host::ForceField {
+host::Point3 FieldForce(host::SceneNode&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
+                        const host::Point3&) {
+    return UniformForce(block.GetFloat(uniform_force::kStrength, t), ReadDirection(block, t));
+}
+
+class UniformForceObject final : public BuiltinSpaceWarp {
 public:
-    explicit UniformField(host::ParamBlock* block) : block_(block) {}
-    host::Point3 Force(host::TimeValue t, const host::Point3&, const host::Point3&, int) override {
-        return UniformForce(block_->GetFloat(uniform_force::kStrength, t), ReadDirection(block_, t));
-    }
-
-private:
-    host::ParamBlock* block_;
-};
-
-class UniformForceObject final : public BuiltinObject<host::WSMObject> {
-public:
-    UniformForceObject() : BuiltinObject(UniformForceClassDesc()) {}
-
-    host::ForceField* GetForceField(host::SceneNode* node) override {
-        if (node == nullptr || Block() == nullptr) return nullptr;
-        return new (std::nothrow) UniformField(Block());
-    }
+    UniformForceObject() : BuiltinSpaceWarp(UniformForceClassDesc(), FieldForce) {}
 
 protected:
     // An arrow of length 1 along the direction in world space, from a small ring
     // across it; a plus sign when the direction is zero.
     void BuildIcon(host::TimeValue t, Icon& icon) override {
-        const host::Point3 dir = Block() != nullptr ? ToForce(Unit(Vec3d(ReadDirection(Block(), t)))) : host::Point3();
+        const host::Point3 dir =
+            Block() != nullptr ? ToForce(Normalized(Vec3d(ReadDirection(*Block(), t)))) : host::Point3();
         if (host::LengthSquared(dir) == 0.0f) {
             icon.Line({-0.2f, 0.0f, 0.0f}, {0.2f, 0.0f, 0.0f});
             icon.Line({0.0f, -0.2f, 0.0f}, {0.0f, 0.2f, 0.0f});

@@ -5,11 +5,10 @@
 #include <numbers>
 
 #include "app/warps/builtin_class_desc.h"
-#include "app/warps/builtin_object.h"
+#include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
 #include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
-#include "host/forcefield.h"
 
 namespace zg::warps {
 
@@ -18,7 +17,7 @@ host::Point3 VortexForce(const VortexSettings& settings, const host::Matrix3& no
     if (Dot(frame.zAxis, frame.zAxis) == 0.0) return {};
     const Vec3d offset = Vec3d(pos) - frame.origin;
     const double height = Dot(offset, frame.zAxis);
-    const Vec3d radial = Unit(offset - frame.zAxis * height);
+    const Vec3d radial = Normalized(offset - frame.zAxis * height);
     const Vec3d tangent = Cross(frame.zAxis, radial);
     const Vec3d force = tangent * static_cast<double>(settings.orbital) -
                         radial * static_cast<double>(settings.radialPull) -
@@ -28,34 +27,22 @@ host::Point3 VortexForce(const VortexSettings& settings, const host::Matrix3& no
 
 namespace {
 
-VortexSettings ReadSettings(host::ParamBlock* block, host::TimeValue t) {
+VortexSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     VortexSettings s;
-    s.orbital = block->GetFloat(vortex::kOrbital, t);
-    s.radialPull = block->GetFloat(vortex::kRadialPull, t);
-    s.axialDrop = block->GetFloat(vortex::kAxialDrop, t);
+    s.orbital = block.GetFloat(vortex::kOrbital, t);
+    s.radialPull = block.GetFloat(vortex::kRadialPull, t);
+    s.axialDrop = block.GetFloat(vortex::kAxialDrop, t);
     return s;
 }
 
-class VortexField final : public host::ForceField {
+host::Point3 FieldForce(host::SceneNode& node, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
+                        const host::Point3&) {
+    return VortexForce(ReadSettings(block, t), node.GetObjectTM(t), pos);
+}
+
+class Vortex final : public BuiltinSpaceWarp {
 public:
-    VortexField(host::SceneNode* node, host::ParamBlock* block) : node_(node), block_(block) {}
-    host::Point3 Force(host::TimeValue t, const host::Point3& pos, const host::Point3&, int) override {
-        return VortexForce(ReadSettings(block_, t), node_->GetObjectTM(t), pos);
-    }
-
-private:
-    host::SceneNode* node_;
-    host::ParamBlock* block_;
-};
-
-class Vortex final : public BuiltinObject<host::WSMObject> {
-public:
-    Vortex() : BuiltinObject(VortexClassDesc()) {}
-
-    host::ForceField* GetForceField(host::SceneNode* node) override {
-        if (node == nullptr || Block() == nullptr) return nullptr;
-        return new (std::nothrow) VortexField(node, Block());
-    }
+    Vortex() : BuiltinSpaceWarp(VortexClassDesc(), FieldForce) {}
 
 protected:
     // A funnel: a spiral of two turns opening from the axis to radius 0.5 as it rises

@@ -5,11 +5,10 @@
 #include <numbers>
 
 #include "app/warps/builtin_class_desc.h"
-#include "app/warps/builtin_object.h"
+#include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
 #include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
-#include "host/forcefield.h"
 
 namespace zg::warps {
 
@@ -28,9 +27,9 @@ host::Point3 WindForce(const WindSettings& settings, const host::Matrix3& nodeTM
                        host::TimeValue t) {
     const NodeFrame frame = FrameOf(nodeTM);
     const Vec3d offset = Vec3d(pos) - frame.origin;
-    const double distance = settings.push.spherical ? offset.Length() : std::fabs(Dot(offset, frame.zAxis));
+    const double distance = settings.push.spherical ? Length(offset) : std::fabs(Dot(offset, frame.zAxis));
     const double fade = DecayFactor(settings.push.decay, distance);
-    const Vec3d dir = settings.push.spherical ? Unit(offset) : frame.zAxis;
+    const Vec3d dir = settings.push.spherical ? Normalized(offset) : frame.zAxis;
     Vec3d force = dir * (static_cast<double>(settings.push.strength) * host::kForceUnit * fade);
 
     if (settings.turbulence != 0.0f && fade > 0.0) {
@@ -45,37 +44,25 @@ host::Point3 WindForce(const WindSettings& settings, const host::Matrix3& nodeTM
 
 namespace {
 
-WindSettings ReadSettings(host::ParamBlock* block, host::TimeValue t) {
+WindSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     WindSettings s;
-    s.push.strength = block->GetFloat(wind::kStrength, t);
-    s.push.decay = block->GetFloat(wind::kDecay, t);
-    s.push.spherical = block->GetInt(wind::kSpherical, t) != 0;
-    s.turbulence = block->GetFloat(wind::kTurbulence, t);
-    s.frequency = block->GetFloat(wind::kFrequency, t);
-    s.scale = block->GetFloat(wind::kScale, t);
+    s.push.strength = block.GetFloat(wind::kStrength, t);
+    s.push.decay = block.GetFloat(wind::kDecay, t);
+    s.push.spherical = block.GetInt(wind::kSpherical, t) != 0;
+    s.turbulence = block.GetFloat(wind::kTurbulence, t);
+    s.frequency = block.GetFloat(wind::kFrequency, t);
+    s.scale = block.GetFloat(wind::kScale, t);
     return s;
 }
 
-class WindField final : public host::ForceField {
+host::Point3 FieldForce(host::SceneNode& node, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
+                        const host::Point3&) {
+    return WindForce(ReadSettings(block, t), node.GetObjectTM(t), pos, t);
+}
+
+class Wind final : public BuiltinSpaceWarp {
 public:
-    WindField(host::SceneNode* node, host::ParamBlock* block) : node_(node), block_(block) {}
-    host::Point3 Force(host::TimeValue t, const host::Point3& pos, const host::Point3&, int) override {
-        return WindForce(ReadSettings(block_, t), node_->GetObjectTM(t), pos, t);
-    }
-
-private:
-    host::SceneNode* node_;
-    host::ParamBlock* block_;
-};
-
-class Wind final : public BuiltinObject<host::WSMObject> {
-public:
-    Wind() : BuiltinObject(WindClassDesc()) {}
-
-    host::ForceField* GetForceField(host::SceneNode* node) override {
-        if (node == nullptr || Block() == nullptr) return nullptr;
-        return new (std::nothrow) WindField(node, Block());
-    }
+    Wind() : BuiltinSpaceWarp(WindClassDesc(), FieldForce) {}
 
 protected:
     // Planar: a unit square with an arrow up +Z and a wavy streamer beside it.

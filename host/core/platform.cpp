@@ -33,6 +33,15 @@ const ModuleRecord* FindModule(HINSTANCE instance) {
     return nullptr;
 }
 
+// The entry of a module's resource table (`count` entries, none when null) with `id`.
+template <class Resource>
+const Resource* FindById(const Resource* table, int count, int id) {
+    if (table == nullptr) return nullptr;
+    for (int i = 0; i < count; ++i)
+        if (table[i].id == id) return &table[i];
+    return nullptr;
+}
+
 WindowService* g_windows = nullptr;
 ShellService* g_shell = nullptr;
 MessageBoxService* g_messageBoxes = nullptr;
@@ -65,18 +74,12 @@ const ResourceDirectory* ModuleResources(HINSTANCE instance) {
 
 const DialogTemplate* FindDialog(HINSTANCE instance, int id) {
     const ResourceDirectory* dir = ModuleResources(instance);
-    if (dir == nullptr || dir->dialogs == nullptr) return nullptr;
-    for (int i = 0; i < dir->dialogCount; ++i)
-        if (dir->dialogs[i].id == id) return &dir->dialogs[i];
-    return nullptr;
+    return dir != nullptr ? FindById(dir->dialogs, dir->dialogCount, id) : nullptr;
 }
 
 const BitmapResource* FindBitmap(HINSTANCE instance, int id) {
     const ResourceDirectory* dir = ModuleResources(instance);
-    if (dir == nullptr || dir->bitmaps == nullptr) return nullptr;
-    for (int i = 0; i < dir->bitmapCount; ++i)
-        if (dir->bitmaps[i].id == id) return &dir->bitmaps[i];
-    return nullptr;
+    return dir != nullptr ? FindById(dir->bitmaps, dir->bitmapCount, id) : nullptr;
 }
 
 // ---- Services ------------------------------------------------------------------------

@@ -4,41 +4,21 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
-#include <fstream>
+#include <algorithm>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 
+#include "tests/support/program_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::ProgramRun;
+using testsupport::ReadFile;
 
 int CountLines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
@@ -59,23 +39,9 @@ constexpr const char* kVortexScene = R"({"zentrographScene": 1,
 
 class CommandsTest : public ::testing::Test {
 protected:
-    // Runs the program in the scratch folder with `arguments` (quoted here).
+    // Runs the program in the scratch folder.
     ProgramRun Run(const std::vector<std::string>& arguments) {
-        const fs::path errFile = scratch.Path() / ".stderr";
-        std::string command = "cd " + Quoted(scratch.Path().string()) + " && env -u ZENTROGRAPH_PLUGINS " +
-                              Quoted(ZENTROGRAPH_BIN_DIR "/zentrograph");
-        for (const std::string& a : arguments) command += " " + Quoted(a);
-        command += " 2>" + Quoted(errFile.string());
-        ProgramRun run;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return run;
-        std::array<char, 4096> buffer;
-        while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) run.out.append(buffer.data(), n);
-        const int status = pclose(pipe);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = ReadFile(errFile);
-        fs::remove(errFile);
-        return run;
+        return testsupport::RunZentrograph(arguments, scratch.Path());
     }
     fs::path Write(const std::string& name, const std::string& text) { return scratch.Write(name, text); }
     // The files of the scratch folder.

@@ -1,56 +1,19 @@
 // `zentrograph plugins` run as a user runs it: the built program, its own default
 // plug-in folder, output on stdout and stderr, and its exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 
 #include "tests/app/module_files.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_folder.h"
 
-namespace {
-
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// Runs the program with `arguments` (already quoted), without ZENTROGRAPH_PLUGINS.
-ProgramRun RunProgram(const std::string& arguments) {
-    testsupport::TempFolder scratch;
-    const auto errFile = scratch.Path() / "stderr";
-    const std::string command = "env -u ZENTROGRAPH_PLUGINS " + Quoted(ZENTROGRAPH_BIN_DIR "/zentrograph") + " " +
-                                arguments + " 2>" + Quoted(errFile.string());
-    ProgramRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) run.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    std::stringstream text;
-    text << err.rdbuf();
-    run.err = text.str();
-    return run;
-}
-
-}  // namespace
+using testsupport::ProgramRun;
+using testsupport::RunZentrograph;
 
 TEST(PluginsCommandEndToEnd, JsonListsTheZentrographClass) {
-    const ProgramRun run = RunProgram("plugins --json");
+    const ProgramRun run = RunZentrograph({"plugins", "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const auto json = nlohmann::json::parse(run.out);
@@ -68,7 +31,7 @@ TEST(PluginsCommandEndToEnd, JsonListsTheZentrographClass) {
 }
 
 TEST(PluginsCommandEndToEnd, TextListsTheClassForTheDemo) {
-    const ProgramRun run = RunProgram("plugins");
+    const ProgramRun run = RunZentrograph({"plugins"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("class Zentrograph  category Tarnwick  super class 0x50  class id (0x0F016797, "
                            "0x762B0972)  public"),
@@ -79,14 +42,14 @@ TEST(PluginsCommandEndToEnd, TextListsTheClassForTheDemo) {
 TEST(PluginsCommandEndToEnd, AFolderOfGarbageIsReportedAndSkipped) {
     testsupport::TempFolder folder;
     const auto garbage = folder.Write("x.dlo", loadertest::Garbage());
-    const ProgramRun run = RunProgram("plugins --plugins " + Quoted(folder.Path().string()));
+    const ProgramRun run = RunZentrograph({"plugins", "--plugins", folder.Path().string()});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.err.starts_with(garbage.string() + ": not a loadable module: ")) << run.err;
     EXPECT_NE(run.err.find("skipped 1 of 1 plug-in module in " + folder.Path().string() + "\n"), std::string::npos)
         << run.err;
     EXPECT_NE(run.out.find("No plug-in modules (*.dlo) loaded."), std::string::npos) << run.out;
 
-    const ProgramRun json = RunProgram("plugins --json --plugins " + Quoted(folder.Path().string()));
+    const ProgramRun json = RunZentrograph({"plugins", "--json", "--plugins", folder.Path().string()});
     EXPECT_EQ(json.exitCode, 0);
     EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::parse(R"({"modules": []})"));
 }
@@ -94,7 +57,7 @@ TEST(PluginsCommandEndToEnd, AFolderOfGarbageIsReportedAndSkipped) {
 TEST(PluginsCommandEndToEnd, AMissingFolderFails) {
     testsupport::TempFolder folder;
     const auto missing = folder.Path() / "gone";
-    const ProgramRun run = RunProgram("--plugins " + Quoted(missing.string()) + " plugins");
+    const ProgramRun run = RunZentrograph({"--plugins", missing.string(), "plugins"});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, missing.string() + ": plug-in folder does not exist\n");

@@ -21,6 +21,7 @@
 namespace {
 
 using namespace zg::viewport;
+using zg::Vec3d;
 using nlohmann::json;
 
 // A display list with one item of each kind: a host line, a node's segment batch and
@@ -207,12 +208,12 @@ TEST(ViewDefinitionTest, ReadsBothFormsOfViewport) {
     ASSERT_TRUE(views) << error;
     ASSERT_EQ(views->size(), 2u);
     EXPECT_EQ((*views)[0].kind, ViewKind::kPerspective);
-    EXPECT_EQ((*views)[0].eye, (Vec3{1, 2, 3}));
-    EXPECT_EQ((*views)[0].up, (Vec3{0, 0, 1}));
+    EXPECT_EQ((*views)[0].eye, (Vec3d{1, 2, 3}));
+    EXPECT_EQ((*views)[0].up, (Vec3d{0, 0, 1}));
     EXPECT_EQ((*views)[0].fov, 30.0);
     EXPECT_FALSE((*views)[0].boxOnly);
     EXPECT_EQ((*views)[1].kind, ViewKind::kFront);
-    EXPECT_EQ((*views)[1].center, (Vec3{1, 0, 2}));
+    EXPECT_EQ((*views)[1].center, (Vec3d{1, 0, 2}));
     EXPECT_EQ((*views)[1].width, 8.0);
     EXPECT_TRUE((*views)[1].boxOnly);
     EXPECT_TRUE(ParseViewDefinitions(nlohmann::ordered_json::array(), error)->empty());

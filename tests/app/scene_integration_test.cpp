@@ -2,14 +2,11 @@
 // space warps through loaded scene files, change propagation from moved and edited
 // nodes, and the `zentrograph scene` command.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/cli/commands.h"
 #include "app/cli/scene_loading.h"
@@ -20,6 +17,7 @@
 #include "app/warps/gravity.h"
 #include "tests/support/host_fakes.h"
 #include "tests/support/plugin_fakes.h"
+#include "tests/support/program_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -304,26 +302,18 @@ TEST(SceneCommandEndToEnd, ExitStatusAndStreams) {
     testsupport::TempFolder folder;
     const auto good = folder.Write("good.json", kListedScene);
     const auto bad = folder.Write("bad.json", "{\"zentrographScene\": 1,\n \"fps\": 25,,}");
-    auto run = [&](const std::string& args, std::string& out, std::string& err) {
-        const auto errFile = folder.Path() / "stderr";
-        const std::string command = std::string(ZENTROGRAPH_BIN_DIR "/zentrograph --plugins ") + ZENTROGRAPH_PLUGIN_DIR +
-                                    " scene " + args + " 2>" + errFile.string();
-        FILE* pipe = popen(command.c_str(), "r");
-        std::array<char, 4096> buffer;
-        out.clear();
-        while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) out.append(buffer.data(), n);
-        const int status = pclose(pipe);
-        std::ifstream in(errFile);
-        std::stringstream text;
-        text << in.rdbuf();
-        err = text.str();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto run = [](const std::vector<std::string>& args) {
+        std::vector<std::string> words{"--plugins", ZENTROGRAPH_PLUGIN_DIR, "scene"};
+        words.insert(words.end(), args.begin(), args.end());
+        return testsupport::RunZentrograph(words);
     };
-    std::string out, err;
-    ASSERT_EQ(run(good.string() + " --json --frame 100", out, err), 0) << err;
-    EXPECT_EQ(nlohmann::json::parse(out)["nodes"][0]["position"], nlohmann::json::parse("[10.0, 0.0, 0.0]"));
-    EXPECT_EQ(run(bad.string(), out, err), 1);
-    EXPECT_EQ(err, bad.string() + ":2:12: syntax error while parsing object key - unexpected ','; expected string literal\n");
+    const testsupport::ProgramRun listed = run({good.string(), "--json", "--frame", "100"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(nlohmann::json::parse(listed.out)["nodes"][0]["position"], nlohmann::json::parse("[10.0, 0.0, 0.0]"));
+    const testsupport::ProgramRun refused = run({bad.string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              bad.string() + ":2:12: syntax error while parsing object key - unexpected ','; expected string literal\n");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace rendertest {
 namespace {
 
 using namespace zg::viewport;
+using zg::Vec3d;
 
 constexpr int kW = 1280;
 constexpr int kH = 720;
@@ -221,7 +222,7 @@ TEST_F(SceneViewTest, ASceneWithoutViewsIsFramedInPerspectiveAndFromTheTop) {
         const Camera camera = view.MakeCamera(1600, 900);
         for (int corner = 0; corner < 8; ++corner) {
             PixelPoint p;
-            ASSERT_TRUE(camera.WorldToPixel(Vec3(bounds[corner]), p));
+            ASSERT_TRUE(camera.WorldToPixel(Vec3d(bounds[corner]), p));
             EXPECT_GT(p.x, 0);
             EXPECT_LT(p.x, 1600);
             EXPECT_GT(p.y, 0);

@@ -15,6 +15,7 @@
 namespace {
 
 using namespace zg::viewport;
+using zg::Vec3d;
 using host::Point3;
 
 constexpr int kW = 400;
@@ -25,7 +26,7 @@ Camera Front() { return Camera::Orthographic({1, 0, 0}, {0, 0, 1}, {0, 0, 0}, 20
 // A camera at (0, -10, 0) looking along +Y at the origin, Z up.
 Camera LookingAlongY() { return Camera::Perspective({0, -10, 0}, {0, 0, 0}, {0, 0, 1}, 90.0, kW, kH); }
 
-PixelPoint Project(const Camera& c, const Vec3& p) {
+PixelPoint Project(const Camera& c, const Vec3d& p) {
     PixelPoint px;
     EXPECT_TRUE(c.WorldToPixel(p, px));
     return px;
@@ -80,11 +81,11 @@ TEST(CameraTest, PerspectiveMapsTheFieldOfViewToTheImageWidth) {
 
 TEST(CameraTest, PixelRayRunsThroughTheProjectedPoint) {
     for (const Camera& c : {Top(), LookingAlongY()}) {
-        const Vec3 p{2.5, 1.0, 0.5};
+        const Vec3d p{2.5, 1.0, 0.5};
         const Ray ray = c.PixelRay(Project(c, p));
         // The distance from p to the line is zero.
-        const Vec3 d = p - ray.origin;
-        const Vec3 off = d - ray.direction * Dot(d, ray.direction);
+        const Vec3d d = p - ray.origin;
+        const Vec3d off = d - ray.direction * Dot(d, ray.direction);
         EXPECT_LT(Length(off), 1e-9);
     }
 }

@@ -5,32 +5,41 @@
 
 namespace hostfakes {
 
-FakeSceneNode::FakeSceneNode(std::string name, host::SceneObject* object)
-    : name_(std::move(name)), object_(object) {}
+FakeSceneNode::FakeSceneNode(std::string name, host::SceneObject* object, Setters setters)
+    : name_(std::move(name)), object_(object), setters_(setters) {}
+
+host::Matrix3 FakeSceneNode::GetObjectTM(host::TimeValue t) {
+    transformTimes_.push_back(t);
+    return tm_;
+}
 
 void FakeSceneNode::SetTM(const host::Matrix3& tm) {
     tm_ = tm;
-    NotifyDependents(host::FOREVER, host::PART_TM, host::REFMSG_CHANGE);
+    Changed(host::PART_TM);
 }
 
 void FakeSceneNode::SetObject(host::SceneObject* object) {
     object_ = object;
-    NotifyDependents(host::FOREVER, host::PART_OBJECT, host::REFMSG_CHANGE);
+    Changed(host::PART_OBJECT);
 }
 
 void FakeSceneNode::SetSelected(bool selected) {
     selected_ = selected;
-    NotifyDependents(host::FOREVER, host::PART_DISPLAY, host::REFMSG_CHANGE);
+    Changed(host::PART_DISPLAY);
 }
 
 void FakeSceneNode::SetFrozen(bool frozen) {
     frozen_ = frozen;
-    NotifyDependents(host::FOREVER, host::PART_DISPLAY, host::REFMSG_CHANGE);
+    Changed(host::PART_DISPLAY);
 }
 
 void FakeSceneNode::SetWireColor(uint32_t color) {
     wireColor_ = color;
-    NotifyDependents(host::FOREVER, host::PART_DISPLAY, host::REFMSG_CHANGE);
+    Changed(host::PART_DISPLAY);
+}
+
+void FakeSceneNode::Changed(host::PartID part) {
+    if (setters_ == Setters::kNotify) NotifyDependents(host::FOREVER, part, host::REFMSG_CHANGE);
 }
 
 FakeHelperObject::~FakeHelperObject() { DeleteAllRefsFromMe(); }

@@ -12,14 +12,20 @@
 
 namespace hostfakes {
 
-// A scene node whose state tests set directly; every setter tells the node's dependents
-// with the part that changed, as the application's nodes do.
+// A scene node whose state tests set directly.
 class FakeSceneNode : public host::SceneNode {
 public:
-    explicit FakeSceneNode(std::string name = "Node01", host::SceneObject* object = nullptr);
+    // What the setters tell the node's dependents.
+    enum class Setters {
+        kNotify,  // a change message with the part that changed, as the application's nodes send
+        kSilent,  // nothing: the test decides what the dependents hear
+    };
+
+    explicit FakeSceneNode(std::string name = "Node01", host::SceneObject* object = nullptr,
+                           Setters setters = Setters::kNotify);
 
     const char* GetName() override { return name_.c_str(); }
-    host::Matrix3 GetObjectTM(host::TimeValue) override { return tm_; }
+    host::Matrix3 GetObjectTM(host::TimeValue t) override;
     host::SceneObject* GetObjectRef() override { return object_; }
     int IsSelected() override { return selected_ ? 1 : 0; }
     int IsFrozen() override { return frozen_ ? 1 : 0; }
@@ -31,13 +37,21 @@ public:
     void SetFrozen(bool frozen);                   // PART_DISPLAY
     void SetWireColor(uint32_t color);             // PART_DISPLAY
 
+    // GetObjectTM calls so far: an object asks for the transform when it resamples.
+    int TransformRequests() const { return static_cast<int>(transformTimes_.size()); }
+    const std::vector<host::TimeValue>& TransformTimes() const { return transformTimes_; }
+
 private:
+    void Changed(host::PartID part);
+
     std::string name_;
     host::SceneObject* object_;
+    Setters setters_;
     host::Matrix3 tm_;
     bool selected_ = false;
     bool frozen_ = false;
     uint32_t wireColor_ = 0x00FFFFFF;
+    std::vector<host::TimeValue> transformTimes_;
 };
 
 // One message a FakeHelperObject heard through NotifyRefChanged.

@@ -6,14 +6,6 @@
 
 namespace zgtest {
 
-FakeNode::FakeNode(host::SceneObject* object, std::string name) : name_(std::move(name)), object_(object) {}
-
-host::Matrix3 FakeNode::GetObjectTM(host::TimeValue t) {
-    ++transformRequests_;
-    transformTimes_.push_back(t);
-    return tm_;
-}
-
 ForceFunction ConstantForce(const host::Point3& force) {
     return [force](const host::Point3&, int) { return force; };
 }

@@ -1,12 +1,13 @@
 // Stand-ins for what a plug-in object meets in the host while it samples, draws and is
-// picked: a scene node, space warps whose force fields record every call, a graphics
-// window that records every call in order, and a viewport that hands it out.
+// picked: a silent scene node, space warps whose force fields record every call, a
+// graphics window that records every call in order, and a viewport that hands it out.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/forcefield.h"
@@ -14,41 +15,16 @@
 #include "host/node.h"
 #include "host/object.h"
 #include "host/viewport.h"
+#include "tests/support/host_fakes.h"
 
 namespace zgtest {
 
-// A scene node whose state the test sets directly. Setters change nothing else: no
-// change message is sent, so the test decides what the object hears.
-class FakeNode : public host::SceneNode {
+// The node a plug-in test shows its object through. Its setters send no change
+// message, so the test decides what the object hears.
+class FakeNode : public hostfakes::FakeSceneNode {
 public:
-    explicit FakeNode(host::SceneObject* object = nullptr, std::string name = "Node01");
-
-    const char* GetName() override { return name_.c_str(); }
-    host::Matrix3 GetObjectTM(host::TimeValue t) override;
-    host::SceneObject* GetObjectRef() override { return object_; }
-    int IsSelected() override { return selected_ ? 1 : 0; }
-    int IsFrozen() override { return frozen_ ? 1 : 0; }
-    uint32_t GetWireColor() override { return wireColor_; }
-
-    void SetTM(const host::Matrix3& tm) { tm_ = tm; }
-    void SetObject(host::SceneObject* object) { object_ = object; }
-    void SetSelected(bool selected) { selected_ = selected; }
-    void SetFrozen(bool frozen) { frozen_ = frozen; }
-    void SetWireColor(uint32_t color) { wireColor_ = color; }
-
-    // GetObjectTM calls so far: an object asks for the transform when it resamples.
-    int TransformRequests() const { return transformRequests_; }
-    const std::vector<host::TimeValue>& TransformTimes() const { return transformTimes_; }
-
-private:
-    std::string name_;
-    host::SceneObject* object_;
-    host::Matrix3 tm_;
-    bool selected_ = false;
-    bool frozen_ = false;
-    uint32_t wireColor_ = 0x00FFFFFF;
-    int transformRequests_ = 0;
-    std::vector<host::TimeValue> transformTimes_;
+    explicit FakeNode(host::SceneObject* object = nullptr, std::string name = "Node01")
+        : FakeSceneNode(std::move(name), object, Setters::kSilent) {}
 };
 
 // One Force call as a field received it.
