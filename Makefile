@@ -30,7 +30,8 @@ test: build
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DZENTROGRAPH_SANITIZE=ON -DZENTROGRAPH_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
+		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do $$b; done
