@@ -289,6 +289,7 @@ struct BadFile {
     std::string text;
     const char* expected;  // the error must contain this
 };
+void PrintTo(const BadFile& file, std::ostream* os) { *os << file.what; }
 
 // A scene around one node's JSON.
 std::string WithNode(const std::string& node) { return R"({"zentrographScene": 1, "nodes": [)" + node + "]}"; }

@@ -85,6 +85,8 @@ struct ViewerPose {
     Point3 rotation;
     Point3 scale;
 };
+// Test listings name the pose rather than dumping its bytes.
+void PrintTo(const ViewerPose& pose, std::ostream* os) { *os << pose.what; }
 
 class UniformForceThroughTheViewer : public PluginSceneTest, public ::testing::WithParamInterface<ViewerPose> {};
 
@@ -216,6 +218,7 @@ TEST_F(PluginSceneTest, ViewerRoundTripsAndItsAccessorClampsLoadedValues) {
 struct RefusedNode {
     const char* className;
 };
+void PrintTo(const RefusedNode& node, std::ostream* os) { *os << node.className; }
 
 class RefusedForceNode : public PluginSceneTest, public ::testing::WithParamInterface<RefusedNode> {};
 
