@@ -16,7 +16,7 @@ host::Point3 DragForce(float damping, const host::Point3& velocity) {
 
 namespace {
 
-host::Point3 FieldForce(host::SceneNode&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
+host::Point3 FieldForce(const host::Matrix3&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
                         const host::Point3& vel) {
     return DragForce(block.GetFloat(drag::kDamping, t), vel);
 }

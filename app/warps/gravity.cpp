@@ -34,9 +34,9 @@ PullSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     return s;
 }
 
-host::Point3 FieldForce(host::SceneNode& node, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
+host::Point3 FieldForce(const host::Matrix3& nodeTM, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
                         const host::Point3&) {
-    return GravityForce(ReadSettings(block, t), node.GetObjectTM(t), pos);
+    return GravityForce(ReadSettings(block, t), nodeTM, pos);
 }
 
 class Gravity final : public BuiltinSpaceWarp {

@@ -21,7 +21,7 @@ host::Point3 ReadDirection(host::ParamBlock& block, host::TimeValue t) {
             block.GetFloat(uniform_force::kDirectionZ, t)};
 }
 
-host::Point3 FieldForce(host::SceneNode&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
+host::Point3 FieldForce(const host::Matrix3&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
                         const host::Point3&) {
     return UniformForce(block.GetFloat(uniform_force::kStrength, t), ReadDirection(block, t));
 }

@@ -55,9 +55,9 @@ WindSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     return s;
 }
 
-host::Point3 FieldForce(host::SceneNode& node, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
+host::Point3 FieldForce(const host::Matrix3& nodeTM, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
                         const host::Point3&) {
-    return WindForce(ReadSettings(block, t), node.GetObjectTM(t), pos, t);
+    return WindForce(ReadSettings(block, t), nodeTM, pos, t);
 }
 
 class Wind final : public BuiltinSpaceWarp {

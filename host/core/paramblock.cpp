@@ -141,6 +141,13 @@ ParamBlock::Slot* ParamBlock::Find(ParamID id, const ParamDef** def) {
 const ParamBlock::Slot* ParamBlock::Find(ParamID id, const ParamDef** def) const {
     if (desc_ == nullptr) return nullptr;
     const auto& params = desc_->Params();
+    // Descriptions usually number their parameters in declaration order: try the slot
+    // at the id's own position first, since readers call this for every value.
+    const auto at = static_cast<std::size_t>(id);
+    if (id >= 0 && at < params.size() && at < slots_.size() && params[at].id == id) {
+        if (def != nullptr) *def = &params[at];
+        return &slots_[at];
+    }
     for (std::size_t i = 0; i < params.size() && i < slots_.size(); ++i) {
         if (params[i].id != id) continue;
         if (def != nullptr) *def = &params[i];
