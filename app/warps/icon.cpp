@@ -53,6 +53,15 @@ void Icon::Cube(float side) {
     for (const auto& [x, y] : {std::pair{-h, -h}, {h, -h}, {h, h}, {-h, h}}) Line({x, y, -h}, {x, y, h});
 }
 
+void Icon::Box(const host::Box3& box) {
+    if (box.IsEmpty()) return;
+    host::Point3 c[8];
+    for (int i = 0; i < 8; ++i) c[i] = box[i];
+    Polyline({c[0], c[1], c[3], c[2]}, true);
+    Polyline({c[4], c[5], c[7], c[6]}, true);
+    for (int i = 0; i < 4; ++i) Line(c[i], c[i + 4]);
+}
+
 host::Box3 Icon::Bounds() const {
     host::Box3 box;
     for (const auto& line : lines_)
@@ -62,7 +71,14 @@ host::Box3 Icon::Bounds() const {
 
 namespace {
 
-void DrawLines(const Icon& icon, host::GraphicsWindow* gw) {
+// Draws the icon's lines, or the box around them when the saved limits ask for boxes.
+void DrawLines(const Icon& icon, host::GraphicsWindow* gw, uint32_t savedLimits) {
+    if ((savedLimits & host::kRndBoxOnly) != 0) {
+        Icon box;
+        box.Box(icon.Bounds());
+        DrawLines(box, gw, 0);
+        return;
+    }
     const auto& lines = icon.Lines();
     for (std::size_t i = 0; i < lines.size(); ++i)
         gw->polyline(static_cast<int>(lines[i].size()), lines[i].data(), icon.Closed()[i] ? 1 : 0);
@@ -87,7 +103,7 @@ int DisplayIcon(const Icon& icon, const host::Matrix3& iconTM, host::SceneNode* 
                static_cast<float>(((w >> 16) & 0xFF) / 255.0)};
     }
     gw->setColor(host::LINE_COLOR, rgb.x, rgb.y, rgb.z);
-    DrawLines(icon, gw);
+    DrawLines(icon, gw, saved);
     gw->setRndLimits(saved);
     return 0;
 }
@@ -104,7 +120,7 @@ int HitTestIcon(const Icon& icon, const host::Matrix3& iconTM, int type, int cro
     host::MakeHitRegion(region, type, crossing, 4, p);
     gw->setHitRegion(&region);
     gw->clearHitCode();
-    DrawLines(icon, gw);
+    DrawLines(icon, gw, saved);
     const int hit = gw->checkHitCode() != 0 ? 1 : 0;
     gw->setRndLimits(saved);
     return hit;

@@ -26,6 +26,8 @@ public:
     void SquareXY(float side);
     // The 12 edges of the cube of side `side` centred on the origin.
     void Cube(float side);
+    // The 12 edges of `box`; nothing for an empty box.
+    void Box(const host::Box3& box);
 
     const std::vector<std::vector<host::Point3>>& Lines() const { return lines_; }
     const std::vector<bool>& Closed() const { return closed_; }
@@ -36,6 +38,9 @@ private:
     std::vector<std::vector<host::Point3>> lines_;
     std::vector<bool> closed_;
 };
+
+// In the box-only state (host::kRndBoxOnly in the window's limits) both functions
+// below draw and test the box around the icon instead of the icon itself.
 
 // Draws `icon` through `iconTM` in the node's colour: the selection colour when the
 // node is selected, else the frozen colour when frozen, else its wire colour. The

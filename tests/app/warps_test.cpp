@@ -345,6 +345,43 @@ TEST_F(WarpTest, DisplayDrawsTheIconInTheWireColourInsideTheWorldBox) {
     }
 }
 
+TEST_F(WarpTest, TheBoxOnlyStateDrawsAndPicksTheBoxAroundTheIcon) {
+    zgtest::RecordingGraphicsWindow gw(host::kRndBoxOnly);
+    zgtest::FakeViewport viewport(&gw);
+    for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) {
+        Node* node = Add(desc->ClassName(), {1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, 30.0f}, {1.0f, 1.0f, 1.0f});
+        const std::string name = desc->ClassName();
+        gw.Clear();
+        node->GetObjectRef()->Display(0, node, &viewport, 0);
+        const auto lines = gw.Of(zgtest::GwOp::Polyline);
+        ASSERT_EQ(lines.size(), 6u) << name;
+        // Two closed faces of four corners, then the four edges between them.
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].points.size(), i < 2 ? 4u : 2u) << name;
+            EXPECT_EQ(lines[i].flag, i < 2 ? 1 : 0) << name;
+        }
+        // Every point is a corner of the box around the icon, in the icon's space.
+        host::Box3 world;
+        node->GetObjectRef()->GetWorldBoundBox(0, node, &viewport, world);
+        const host::Matrix3 tm = gw.Of(zgtest::GwOp::SetTransform).back().transform;
+        host::Box3 drawn;
+        for (const zgtest::GwCall& line : lines)
+            for (const Point3& p : line.points) drawn += tm.PointTransform(p);
+        ExpectNear(drawn.pmin, world.pmin, 1e-4f);
+        ExpectNear(drawn.pmax, world.pmax, 1e-4f);
+        EXPECT_EQ(gw.Limits(), host::kRndBoxOnly) << name;
+
+        // Picking tests the same box: a window that hits any polyline sees six at most.
+        gw.Clear();
+        gw.HitWhen([](const zgtest::GwCall& call) { return call.op == zgtest::GwOp::Polyline; });
+        host::IPoint2 p{0, 0};
+        EXPECT_EQ(node->GetObjectRef()->HitTest(0, node, host::POINT_RGN, host::kHitCrossing, 0, &p, &viewport), 1)
+            << name;
+        EXPECT_EQ(gw.Count(zgtest::GwOp::Polyline), 6) << name;
+        gw.HitWhen(nullptr);
+    }
+}
+
 TEST_F(WarpTest, SelectedAndFrozenNodesUseTheInterfaceColours) {
     zgtest::RecordingGraphicsWindow gw;
     zgtest::FakeViewport viewport(&gw);
