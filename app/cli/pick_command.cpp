@@ -64,9 +64,9 @@ int Pick(CommandContext& ctx, const PickOptions& options) {
     std::unique_ptr<scene::Scene> scene = LoadSceneForCommand(ctx, directory, options.scene);
     if (!scene) return kTrouble;
     const double frame = options.frame.value_or(scene->StartFrame());
-    const auto t = scene->Rate().FrameToTicks(frame);
+    const auto t = scene->Rate().FrameToTicks(frame, error);
     if (!t) {
-        fmt::print(*ctx.err, "pick: --frame {}: frame lies outside the host's time range\n", frame);
+        fmt::print(*ctx.err, "pick: --frame: {}\n", error);
         return kTrouble;
     }
     const host::Box3 bounds = viewport::SceneBounds(*scene, *t);

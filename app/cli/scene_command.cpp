@@ -19,10 +19,10 @@ int ShowScene(CommandContext& ctx, const std::filesystem::path& file, std::optio
     if (!loaded) return 1;
 
     const double shownFrame = frame.value_or(loaded->StartFrame());
-    const std::optional<host::TimeValue> t = loaded->Rate().FrameToTicks(shownFrame);
+    std::string error;
+    const std::optional<host::TimeValue> t = loaded->Rate().FrameToTicks(shownFrame, error);
     if (!t) {
-        fmt::print(*ctx.err, "--frame {}: frame lies outside the time range of a scene at {} fps\n", shownFrame,
-                   loaded->Rate().Fps());
+        fmt::print(*ctx.err, "scene: --frame: {}\n", error);
         return 1;
     }
     const std::vector<scene::NodeListing> nodes = scene::ListNodes(*loaded, *t, ResolverFor(directory));

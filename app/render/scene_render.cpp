@@ -136,11 +136,8 @@ std::vector<std::array<int, 4>> LayoutPanels(int count, int width, int height) {
 
 std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderRequest& request, bool forDisplayList,
                                          std::string& error) {
-    const auto t = scene.Rate().FrameToTicks(request.frame);
-    if (!t) {
-        error = fmt::format("frame {} lies outside the host's time range", request.frame);
-        return std::nullopt;
-    }
+    const auto t = scene.Rate().FrameToTicks(request.frame, error);
+    if (!t) return std::nullopt;
     if (request.width < 1 || request.height < 1 || request.width > kMaxImageSide || request.height > kMaxImageSide) {
         error = fmt::format("bad image size {}x{}", request.width, request.height);
         return std::nullopt;

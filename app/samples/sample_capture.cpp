@@ -33,11 +33,8 @@ std::optional<SampleSet> CaptureSamples(scene::Scene& scene, const std::string& 
         error = fmt::format("no node named \"{}\" in the scene", nodeName);
         return std::nullopt;
     }
-    const auto t = scene.Rate().FrameToTicks(frame);
-    if (!t) {
-        error = fmt::format("frame {} lies outside the host's time range", frame);
-        return std::nullopt;
-    }
+    const auto t = scene.Rate().FrameToTicks(frame, error);
+    if (!t) return std::nullopt;
     host::Object* object = node->GetObjectRef();
     host::ParamBlock* block = object != nullptr ? object->GetParamBlock(0) : nullptr;
     SampleSet set;

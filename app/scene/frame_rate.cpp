@@ -22,6 +22,15 @@ std::optional<host::TimeValue> FrameRate::FrameToTicks(double frame) const {
     return static_cast<host::TimeValue>(ticks);
 }
 
+std::optional<host::TimeValue> FrameRate::FrameToTicks(double frame, std::string& error) const {
+    const std::optional<host::TimeValue> t = FrameToTicks(frame);
+    if (!t) {
+        error = std::isnan(frame) ? fmt::format("frame {} is not a number", frame)
+                                  : fmt::format("frame {} lies outside the time range at {} fps", frame, fps_);
+    }
+    return t;
+}
+
 double FrameRate::TicksToFrame(host::TimeValue t) const {
     return static_cast<double>(t) / static_cast<double>(TicksPerFrame());
 }

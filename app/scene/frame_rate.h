@@ -31,6 +31,9 @@ public:
     // frame; none when it is not finite or lies outside the range of a TimeValue (the
     // two infinities included, which mean "always").
     std::optional<host::TimeValue> FrameToTicks(double frame) const;
+    // The same, filling `error` with one line ("frame nan is not a number", "frame 1e+09
+    // lies outside the time range at 25 fps") when there is no such tick.
+    std::optional<host::TimeValue> FrameToTicks(double frame, std::string& error) const;
     // The frame at tick t, fractional between frame starts.
     double TicksToFrame(host::TimeValue t) const;
 

@@ -68,6 +68,12 @@ TEST(FrameRateTest, FramesToTicksAndBack) {
     EXPECT_FALSE(rate.FrameToTicks(1e9));
     EXPECT_FALSE(rate.FrameToTicks(NAN));
     EXPECT_FALSE(rate.FrameToTicks(INFINITY));
+
+    std::string error;
+    EXPECT_FALSE(rate.FrameToTicks(NAN, error));
+    EXPECT_EQ(error, "frame nan is not a number");
+    EXPECT_FALSE(rate.FrameToTicks(1e9, error));
+    EXPECT_EQ(error, "frame 1000000000 lies outside the time range at 25 fps");
 }
 
 // ---- Animated values ----------------------------------------------------------------------
