@@ -49,14 +49,11 @@ DemoScene& Demo() {
     return demo;
 }
 
-zg::viewport::ViewDefinition TopView() {
-    std::string error;
-    return (*zg::viewport::ParseViewDefinitions(Demo().Get().Viewports(), error))[1];
-}
+zg::scene::ViewDefinition TopView() { return Demo().Get().Views()[1]; }
 
 void BM_DrawTopView(benchmark::State& state) {
     zg::scene::Scene& scene = Demo().Get();
-    const zg::viewport::ViewDefinition view = TopView();
+    const zg::scene::ViewDefinition view = TopView();
     const host::Box3 bounds = zg::viewport::SceneBounds(scene, 0);
     std::size_t items = 0;
     for (auto _ : state) {
@@ -86,7 +83,7 @@ BENCHMARK(BM_RenderDemoPng)->Unit(benchmark::kMillisecond);
 
 void BM_PickMiss(benchmark::State& state) {
     zg::scene::Scene& scene = Demo().Get();
-    const zg::viewport::ViewDefinition view = TopView();
+    const zg::scene::ViewDefinition view = TopView();
     for (auto _ : state) {
         // A corner of the view where nothing is drawn: every object tests everything.
         const auto hits = zg::viewport::PickNodes(scene, view, 0, 1280, 720, {2, 2});

@@ -70,15 +70,10 @@ int Pick(CommandContext& ctx, const PickOptions& options) {
         return kTrouble;
     }
     const host::Box3 bounds = viewport::SceneBounds(*scene, *t);
-    const auto views =
-        viewport::SceneViews(*scene, bounds, static_cast<double>(size->first) / size->second, error);
-    if (!views) {
-        fmt::print(*ctx.err, "pick: {}: {}\n", options.scene, error);
-        return kTrouble;
-    }
-    const viewport::ViewDefinition* view = nullptr;
+    const auto views = viewport::SceneViews(*scene, bounds, static_cast<double>(size->first) / size->second);
+    const scene::ViewDefinition* view = nullptr;
     std::string names;
-    for (const auto& v : *views) {
+    for (const auto& v : views) {
         if (v.name == options.view) view = &v;
         names += (names.empty() ? "" : ", ") + v.name;
     }

@@ -86,12 +86,10 @@ int Render(CommandContext& ctx, const RenderOptions& options) {
             fmt::print(*ctx.err, "render: {} (is the Zentrograph plug-in in {}?)\n", error, ctx.pluginDir.string());
             return 1;
         }
-        request.sceneName = render::kDemoSceneName;
         request.title = "Zentrograph  \u00b7  demo: vortex, spherical gravity and turbulent wind";
     } else {
         scene = LoadSceneForCommand(ctx, directory, options.scene);
         if (!scene) return 1;
-        request.sceneName = options.scene;
         const std::string fileName = std::filesystem::path(options.scene).filename().string();
         request.title = fmt::format("Zentrograph  \u00b7  {}", fileName);
     }

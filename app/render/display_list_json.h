@@ -11,10 +11,13 @@
 
 #include <string>
 
+#include "app/render/float_text.h"
 #include "app/viewport/display_list.h"
 
 namespace zg::render {
 
+Json DisplayListJson(const viewport::DisplayList& list, const std::string& viewName, double frame);
+// The document above as text.
 std::string DisplayListToJson(const viewport::DisplayList& list, const std::string& viewName, double frame);
 
 }  // namespace zg::render

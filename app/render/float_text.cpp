@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "app/scene/json_numbers.h"
+
 namespace zg::render {
 
 void AppendFloat(std::string& out, float v) {
@@ -19,14 +21,6 @@ void AppendFloat(std::string& out, float v) {
     out.append(buffer, result.ptr);
 }
 
-void AppendJsonFloat(std::string& out, float v) {
-    if (!std::isfinite(v)) {
-        out += "null";
-        return;
-    }
-    AppendFloat(out, v);
-}
-
 std::string FloatText(float v) {
     std::string s;
     AppendFloat(s, v);
@@ -40,5 +34,18 @@ std::string FrameText(double frame) {
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, frame);
     return std::string(buffer, result.ptr);
 }
+
+Json JsonFloat(float v) {
+    if (!std::isfinite(v)) return Json(nullptr);
+    return Json(scene::FloatForJson(v));
+}
+
+Json FrameJson(double frame) {
+    if (!std::isfinite(frame)) return Json(nullptr);
+    if (frame == std::floor(frame) && std::fabs(frame) < 1e15) return Json(static_cast<long long>(frame));
+    return Json(frame);
+}
+
+std::string DumpJson(const Json& doc) { return doc.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 }  // namespace zg::render

@@ -17,7 +17,7 @@ namespace {
 // Pixels between panels of a multi-view image.
 constexpr int kPanelGap = 4;
 
-std::string ViewNames(const std::vector<viewport::ViewDefinition>& views) {
+std::string ViewNames(const std::vector<scene::ViewDefinition>& views) {
     std::string names;
     for (const auto& v : views) names += (names.empty() ? "" : ", ") + v.name;
     return names;
@@ -25,7 +25,7 @@ std::string ViewNames(const std::vector<viewport::ViewDefinition>& views) {
 
 // The views the request names, out of `views`; none, with an error, for an unknown
 // name.
-std::optional<std::vector<viewport::ViewDefinition>> SelectViews(const std::vector<viewport::ViewDefinition>& views,
+std::optional<std::vector<scene::ViewDefinition>> SelectViews(const std::vector<scene::ViewDefinition>& views,
                                                                   const RenderRequest& request, bool forDisplayList,
                                                                   std::string& error) {
     if (views.empty()) {
@@ -38,10 +38,10 @@ std::optional<std::vector<viewport::ViewDefinition>> SelectViews(const std::vect
     }
     if (request.view.empty() || request.view == kAllViews) {
         const std::size_t count = forDisplayList ? 1 : std::min<std::size_t>(views.size(), kMaxLaidOutViews);
-        return std::vector<viewport::ViewDefinition>(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(count));
+        return std::vector<scene::ViewDefinition>(views.begin(), views.begin() + static_cast<std::ptrdiff_t>(count));
     }
     for (const auto& v : views) {
-        if (v.name == request.view) return std::vector<viewport::ViewDefinition>{v};
+        if (v.name == request.view) return std::vector<scene::ViewDefinition>{v};
     }
     error = fmt::format("no view named \"{}\" (the scene's views: {})", request.view, ViewNames(views));
     return std::nullopt;
@@ -66,8 +66,8 @@ ImageCaption MakeCaption(scene::Scene& scene, const RenderedFrame& frame, const 
 std::vector<ViewPanel> Panels(const RenderedFrame& frame) {
     std::vector<ViewPanel> panels;
     for (const RenderedView& v : frame.views) {
-        ViewPanel panel{v.view.name, v.view.ProjectionName(), &v.list, v.x, v.y, {}};
-        const viewport::Camera camera = v.view.MakeCamera(v.list.Width(), v.list.Height());
+        ViewPanel panel{v.view.name, scene::ProjectionName(v.view.kind), &v.list, v.x, v.y, {}};
+        const viewport::Camera camera = viewport::MakeCamera(v.view, v.list.Width(), v.list.Height());
         for (int i = 0; i < 3; ++i) {
             const Vec3d axis = camera.WorldToView().rows[i];
             panel.axes[i] = {axis.x, -axis.y};
@@ -143,15 +143,11 @@ std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderReques
         return std::nullopt;
     }
     const host::Box3 bounds = viewport::SceneBounds(scene, *t);
-    auto views = viewport::SceneViews(scene, bounds, static_cast<double>(request.width) / request.height, error);
-    if (!views) {
-        error = fmt::format("{}: {}", request.sceneName, error);
-        return std::nullopt;
-    }
-    auto selected = SelectViews(*views, request, forDisplayList, error);
+    const auto views = viewport::SceneViews(scene, bounds, static_cast<double>(request.width) / request.height);
+    auto selected = SelectViews(views, request, forDisplayList, error);
     if (!selected) return std::nullopt;
     const auto layout = LayoutPanels(static_cast<int>(selected->size()), request.width, request.height);
-    if (scene.Viewports().empty()) {
+    if (scene.Views().empty()) {
         // The default views are framed for the panel they land in.
         const auto framed = viewport::DefaultViews(bounds, static_cast<double>(layout[0][2]) / layout[0][3]);
         for (auto& v : *selected) {

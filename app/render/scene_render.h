@@ -11,8 +11,8 @@
 
 #include "app/render/image_painter.h"
 #include "app/scene/scene.h"
+#include "app/scene/view_definition.h"
 #include "app/viewport/display_list.h"
-#include "app/viewport/view_definition.h"
 
 namespace zg::render {
 
@@ -37,13 +37,11 @@ struct RenderRequest {
     int height = kDefaultHeight;
     // The caption's title line; the frame is added to it. Empty: no caption.
     std::string title;
-    // Names the scene in errors about its contents ("scene.json: viewports[1].fov: ...").
-    std::string sceneName = "scene";
 };
 
 // One view as drawn into the image.
 struct RenderedView {
-    viewport::ViewDefinition view;
+    scene::ViewDefinition view;
     viewport::DisplayList list;
     int x = 0;
     int y = 0;
@@ -67,7 +65,7 @@ std::optional<std::pair<int, int>> ParseImageSize(const std::string& text, std::
 std::vector<std::array<int, 4>> LayoutPanels(int count, int width, int height);
 
 // Draws the requested views of the scene at the request's frame. None, with a one-line
-// error, when the scene's viewports are malformed, the view is unknown, or the frame
+// error, when the view is unknown or the frame
 // lies outside the host's time range. `forDisplayList` picks one view only.
 std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderRequest& request, bool forDisplayList,
                                          std::string& error);

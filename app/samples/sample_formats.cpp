@@ -1,7 +1,5 @@
 #include "app/samples/sample_formats.h"
 
-#include <nlohmann/json.hpp>
-
 #include "app/render/float_text.h"
 
 namespace zg::samples {
@@ -9,33 +7,17 @@ namespace zg::samples {
 namespace {
 
 using render::AppendFloat;
-using render::AppendJsonFloat;
+using render::Json;
+using render::JsonFloat;
 
-void AppendJsonPoint(std::string& out, const host::Point3& p) {
-    out += '[';
-    AppendJsonFloat(out, p.x);
-    out += ',';
-    AppendJsonFloat(out, p.y);
-    out += ',';
-    AppendJsonFloat(out, p.z);
-    out += ']';
-}
+Json PointJson(const host::Point3& p) { return Json::array({JsonFloat(p.x), JsonFloat(p.y), JsonFloat(p.z)}); }
 
-void AppendJsonBox(std::string& out, const host::Box3& box) {
-    out += "{\"min\":";
-    AppendJsonPoint(out, box.pmin);
-    out += ",\"max\":";
-    AppendJsonPoint(out, box.pmax);
-    out += '}';
-}
+Json BoxJson(const host::Box3& box) { return Json{{"min", PointJson(box.pmin)}, {"max", PointJson(box.pmax)}}; }
 
-void AppendJsonPoints(std::string& out, const std::vector<host::Point3>& points) {
-    out += '[';
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        out += i == 0 ? "\n" : ",\n";
-        AppendJsonPoint(out, points[i]);
-    }
-    out += "\n]";
+Json PointsJson(const std::vector<host::Point3>& points) {
+    Json list = Json::array();
+    for (const host::Point3& p : points) list.push_back(PointJson(p));
+    return list;
 }
 
 // The lattice indices of sample i; with a resolution that is not positive every
@@ -73,27 +55,17 @@ std::optional<SampleFormat> ParseSampleFormat(std::string_view name) {
 }
 
 std::string SamplesToJson(const SampleSet& set) {
-    std::string out;
-    out.reserve(256 + set.positions.size() * 80);
-    out += "{\"object\":";
-    out += nlohmann::json(set.object).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    out += ",\"frame\":" + render::FrameText(set.frame);
-    out += ",\"size\":";
-    AppendJsonPoint(out, set.size);
-    out += ",\"resolution\":[" + std::to_string(set.resolution[0]) + ',' + std::to_string(set.resolution[1]) + ',' +
-           std::to_string(set.resolution[2]) + ']';
-    out += ",\"vectorScale\":";
-    AppendJsonFloat(out, set.vectorScale);
-    out += ",\"localBox\":";
-    AppendJsonBox(out, set.localBox);
-    out += ",\"worldBox\":";
-    AppendJsonBox(out, set.worldBox);
-    out += ",\"positions\":";
-    AppendJsonPoints(out, set.positions);
-    out += ",\"vectors\":";
-    AppendJsonPoints(out, set.vectors);
-    out += "}\n";
-    return out;
+    Json doc = Json::object();
+    doc["object"] = set.object;
+    doc["frame"] = render::FrameJson(set.frame);
+    doc["size"] = PointJson(set.size);
+    doc["resolution"] = Json::array({set.resolution[0], set.resolution[1], set.resolution[2]});
+    doc["vectorScale"] = JsonFloat(set.vectorScale);
+    doc["localBox"] = BoxJson(set.localBox);
+    doc["worldBox"] = BoxJson(set.worldBox);
+    doc["positions"] = PointsJson(set.positions);
+    doc["vectors"] = PointsJson(set.vectors);
+    return render::DumpJson(doc) + "\n";
 }
 
 std::string SamplesToCsv(const SampleSet& set) {

@@ -7,14 +7,13 @@
 // Node names are unique and never empty. Used on the UI thread only.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/scene/frame_rate.h"
 #include "app/scene/node.h"
+#include "app/scene/view_definition.h"
 
 namespace zg::scene {
 
@@ -55,9 +54,10 @@ public:
     // `base` followed by the first two-digit number that makes a free name: "Gravity01".
     std::string UniqueName(std::string_view base) const;
 
-    // The viewports as the scene file gave them, kept for the renderer; a JSON array.
-    const nlohmann::ordered_json& Viewports() const { return viewports_; }
-    void SetViewports(nlohmann::ordered_json viewports) { viewports_ = std::move(viewports); }
+    // The views the scene is looked at through, in the file's order; empty when the
+    // scene names none (the host then frames default views on what it shows).
+    const std::vector<ViewDefinition>& Views() const { return views_; }
+    void SetViews(std::vector<ViewDefinition> views) { views_ = std::move(views); }
 
     // The wire colour given to the i-th node added, 0x00BBGGRR.
     static uint32_t DefaultWireColor(int i);
@@ -73,7 +73,7 @@ private:
     int endFrame_ = 100;
     std::vector<Node*> nodes_;
     int nodesAdded_ = 0;
-    nlohmann::ordered_json viewports_ = nlohmann::ordered_json::array();
+    std::vector<ViewDefinition> views_;
 };
 
 }  // namespace zg::scene

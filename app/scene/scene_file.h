@@ -16,8 +16,9 @@
 // Everything but "zentrographScene" (which must be 1) and each node's name and class
 // is optional: fps 25, frames [0, 100], no nodes, no viewports; position and rotation
 // 0, scale 1, a wire colour from the scene's palette, not selected nor frozen, and
-// each parameter at its default. Viewports are kept as they are and written back
-// unchanged. Unknown keys are errors, so that no value in a file is silently dropped.
+// each parameter at its default. Viewports are read into typed views
+// (app/scene/view_definition.h). Unknown keys are errors, so that no value in a file
+// is silently dropped.
 #pragma once
 
 #include <filesystem>

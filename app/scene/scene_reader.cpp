@@ -1,5 +1,6 @@
 // Reading scene files (app/scene/scene_file.h).
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <cmath>
@@ -134,6 +135,78 @@ uint32_t ReadWireColor(const Json& v, const std::string& path) {
     if (!valid) Fail(path, fmt::format("\"{}\" is not a colour \"#rrggbb\"", text));
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
     return r | (g << 8) | (b << 16);
+}
+
+// ---- Views ------------------------------------------------------------------------------
+
+Vec3d ReadVector(const Json& v, const std::string& path) {
+    if (!v.is_array() || v.size() != 3) Fail(path, "expected [x, y, z]");
+    double c[3] = {0.0, 0.0, 0.0};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (!v[i].is_number()) FailType(Element(path, i), "a number", v[i]);
+        c[i] = v[i].get<double>();
+        if (!std::isfinite(c[i])) Fail(Element(path, i), "number is not finite");
+    }
+    return {c[0], c[1], c[2]};
+}
+
+double ReadDouble(const Json& v, const std::string& path) {
+    if (!v.is_number()) FailType(path, "a number", v);
+    const double d = v.get<double>();
+    if (!std::isfinite(d)) Fail(path, "number is not finite");
+    return d;
+}
+
+ViewDefinition ReadView(const Json& v, const std::string& path) {
+    if (!v.is_object()) FailType(path, "a viewport object", v);
+    ViewDefinition view;
+    const std::string namePath = Member(path, "name");
+    if (!v.contains("name")) Fail(namePath, "missing: every viewport needs a name");
+    if (!v["name"].is_string()) FailType(namePath, "a string", v["name"]);
+    view.name = v["name"].get<std::string>();
+    const std::string projectionPath = Member(path, "projection");
+    if (!v.contains("projection")) Fail(projectionPath, "missing: every viewport needs a projection");
+    const Json& projection = v["projection"];
+    const std::optional<ViewKind> kind =
+        projection.is_string() ? ViewKindNamed(projection.get_ref<const std::string&>()) : std::nullopt;
+    if (!kind) Fail(projectionPath, "expected \"perspective\", \"top\", \"front\" or \"left\"");
+    view.kind = *kind;
+
+    if (view.kind == ViewKind::kPerspective) {
+        CheckKeys(v, path, {"name", "projection", "eye", "target", "up", "fov", "boxOnly"});
+        for (const char* key : {"eye", "target"})
+            if (!v.contains(key)) Fail(Member(path, key), "missing: a perspective view needs an eye and a target");
+        view.eye = ReadVector(v["eye"], Member(path, "eye"));
+        view.target = ReadVector(v["target"], Member(path, "target"));
+        if (v.contains("up")) view.up = ReadVector(v["up"], Member(path, "up"));
+        if (v.contains("fov")) view.fov = ReadDouble(v["fov"], Member(path, "fov"));
+    } else {
+        CheckKeys(v, path, {"name", "projection", "center", "width", "boxOnly"});
+        for (const char* key : {"center", "width"})
+            if (!v.contains(key)) Fail(Member(path, key), "missing: an orthographic view needs a center and a width");
+        view.center = ReadVector(v["center"], Member(path, "center"));
+        view.width = ReadDouble(v["width"], Member(path, "width"));
+    }
+    if (v.contains("boxOnly")) view.boxOnly = ReadBool(v["boxOnly"], Member(path, "boxOnly"));
+    if (const std::optional<ViewProblem> problem = FindViewProblem(view))
+        Fail(Member(path, problem->key), problem->reason);
+    return view;
+}
+
+std::vector<ViewDefinition> ReadViews(const Json& list, const std::string& path) {
+    if (!list.is_array()) FailType(path, "a list of viewports", list);
+    std::vector<ViewDefinition> views;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::string viewPath = Element(path, i);
+        ViewDefinition view = ReadView(list[i], viewPath);
+        for (std::size_t j = 0; j < views.size(); ++j) {
+            if (views[j].name == view.name)
+                Fail(Member(viewPath, "name"),
+                     fmt::format("duplicate viewport name \"{}\" (also {})", view.name, Element(path, j)));
+        }
+        views.push_back(std::move(view));
+    }
+    return views;
 }
 
 // ---- Parameters ---------------------------------------------------------------------------
@@ -302,10 +375,7 @@ std::unique_ptr<Scene> ReadDocument(const Json& doc, const ClassResolver& classe
     // Node tables last: they may name nodes that come later in the file.
     for (const PendingTable& table : tables) ReadTable(*scene, table);
 
-    if (doc.contains("viewports")) {
-        if (!doc["viewports"].is_array()) FailType("viewports", "a list of viewports", doc["viewports"]);
-        scene->SetViewports(doc["viewports"]);
-    }
+    if (doc.contains("viewports")) scene->SetViews(ReadViews(doc["viewports"], "viewports"));
     return scene;
 }
 

@@ -1,5 +1,6 @@
 // Writing scene files (app/scene/scene_file.h).
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
 
@@ -93,6 +94,26 @@ Json NodeJson(Node& node, FrameRate rate, const ClassResolver& classes) {
     return n;
 }
 
+// A view with the keys its projection reads; doubles as they are, so a view read
+// from a file is written back unchanged.
+Json ViewJson(const ViewDefinition& view) {
+    auto vector = [](const Vec3d& v) { return Json::array({v.x, v.y, v.z}); };
+    Json v = Json::object();
+    v["name"] = view.name;
+    v["projection"] = ProjectionName(view.kind);
+    if (view.kind == ViewKind::kPerspective) {
+        v["eye"] = vector(view.eye);
+        v["target"] = vector(view.target);
+        v["up"] = vector(view.up);
+        v["fov"] = view.fov;
+    } else {
+        v["center"] = vector(view.center);
+        v["width"] = view.width;
+    }
+    if (view.boxOnly) v["boxOnly"] = true;
+    return v;
+}
+
 }  // namespace
 
 std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error) {
@@ -105,7 +126,9 @@ std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes
         for (int i = 0; i < scene.NodeCount(); ++i)
             if (Node* node = scene.NodeAt(i); node != nullptr) nodes.push_back(NodeJson(*node, scene.Rate(), classes));
         root["nodes"] = std::move(nodes);
-        root["viewports"] = scene.Viewports().is_array() ? scene.Viewports() : Json::array();
+        Json views = Json::array();
+        for (const ViewDefinition& view : scene.Views()) views.push_back(ViewJson(view));
+        root["viewports"] = std::move(views);
         return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
     } catch (const WriteError& e) {
         error = e.message;

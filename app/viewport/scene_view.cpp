@@ -9,7 +9,7 @@ namespace zg::viewport {
 
 namespace {
 
-uint32_t ViewLimits(const ViewDefinition& view) {
+uint32_t ViewLimits(const scene::ViewDefinition& view) {
     return kDefaultRndLimits | (view.boxOnly ? host::kRndBoxOnly : 0u);
 }
 
@@ -39,12 +39,9 @@ host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t) {
     return bounds;
 }
 
-std::optional<std::vector<ViewDefinition>> SceneViews(const scene::Scene& scene, const host::Box3& bounds,
-                                                      double aspect, std::string& error) {
-    auto views = ParseViewDefinitions(scene.Viewports(), error);
-    if (!views) return std::nullopt;
-    if (views->empty()) return DefaultViews(bounds, aspect);
-    return views;
+std::vector<scene::ViewDefinition> SceneViews(const scene::Scene& scene, const host::Box3& bounds, double aspect) {
+    if (scene.Views().empty()) return DefaultViews(bounds, aspect);
+    return scene.Views();
 }
 
 Rgb NodeColor(host::SceneNode& node) {
@@ -57,10 +54,10 @@ Rgb NodeColor(host::SceneNode& node) {
             static_cast<float>(((w >> 16) & 0xFF) / 255.0)};
 }
 
-DisplayList DrawSceneView(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                           int height, const host::Box3& bounds) {
     DisplayList list(width, height);
-    Viewport viewport(view.name, view.MakeCamera(width, height), &list, ViewLimits(view));
+    Viewport viewport(view.name, MakeCamera(view, width, height), &list, ViewLimits(view));
     ViewportGraphicsWindow& gw = viewport.Window();
     DrawConstructionGrid(gw, viewport.GetCamera(), bounds);
     for (int i = 0; i < scene.NodeCount(); ++i) {
@@ -80,9 +77,9 @@ DisplayList DrawSceneView(scene::Scene& scene, const ViewDefinition& view, host:
     return list;
 }
 
-std::vector<std::string> PickNodes(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                                    int height, const host::IPoint2& at) {
-    Viewport viewport(view.name, view.MakeCamera(width, height), nullptr, ViewLimits(view));
+    Viewport viewport(view.name, MakeCamera(view, width, height), nullptr, ViewLimits(view));
     std::vector<std::string> names;
     for (int i = 0; i < scene.NodeCount(); ++i) {
         scene::Node* node = scene.NodeAt(i);

@@ -3,13 +3,12 @@
 // its name; and picking through every object's HitTest.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/scene/scene.h"
 #include "app/viewport/display_list.h"
-#include "app/viewport/view_definition.h"
+#include "app/viewport/view_camera.h"
 #include "host/geometry.h"
 #include "host/time.h"
 
@@ -19,10 +18,8 @@ namespace zg::viewport {
 host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t);
 
 // The views the scene file names, or, when it names none, the default views framed
-// on `bounds` for an image `aspect` times as wide as high. None, with a one-line
-// error naming the JSON path, when the scene's viewports list is malformed.
-std::optional<std::vector<ViewDefinition>> SceneViews(const scene::Scene& scene, const host::Box3& bounds,
-                                                      double aspect, std::string& error);
+// on `bounds` for an image `aspect` times as wide as high.
+std::vector<scene::ViewDefinition> SceneViews(const scene::Scene& scene, const host::Box3& bounds, double aspect);
 
 // The colour a node is drawn in: the selection colour when selected, else the frozen
 // colour when frozen, else its wire colour.
@@ -32,13 +29,13 @@ Rgb NodeColor(host::SceneNode& node);
 // object draws, the window is given the node's colour, the view's render limits and
 // the identity transform, so an object that sets none of them still draws sensibly.
 // `bounds` places the perspective grid.
-DisplayList DrawSceneView(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                           int height, const host::Box3& bounds);
 
 // The names of the nodes whose object answers a hit to HitTest with a point region at
 // `at` (each object chooses its own pixel radius; this host's classes and the field
 // viewer use 4), in scene order.
-std::vector<std::string> PickNodes(scene::Scene& scene, const ViewDefinition& view, host::TimeValue t, int width,
+std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                                    int height, const host::IPoint2& at);
 
 }  // namespace zg::viewport

@@ -1,5 +1,5 @@
 // The renderer's pieces without a scene: display-list JSON, PNG and SVG encoding,
-// panel layout, image sizes, viewport definitions, grid spacing, number text and the
+// panel layout, image sizes, grid spacing, number text and the
 // sample file formats.
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 #include "app/render/scene_render.h"
 #include "app/samples/sample_formats.h"
 #include "app/viewport/construction_grid.h"
-#include "app/viewport/view_definition.h"
 #include "app/viewport/viewport_window.h"
 #include "tests/support/temp_folder.h"
 
@@ -73,9 +72,9 @@ TEST(FloatTextTest, TextIsTheShortestThatReadsBackToTheSameFloat) {
     for (float v : {1.0f / 3.0f, 0.019607844f, 3.4028235e38f, 1.1754944e-38f, -123456.79f}) {
         EXPECT_EQ(std::strtof(zg::render::FloatText(v).c_str(), nullptr), v);
     }
-    std::string s;
-    zg::render::AppendJsonFloat(s, std::numeric_limits<float>::infinity());
-    EXPECT_EQ(s, "null");
+    EXPECT_EQ(zg::render::DumpJson(zg::render::Json::array({zg::render::JsonFloat(0.1f), zg::render::JsonFloat(1e30f),
+                                                             zg::render::JsonFloat(NAN)})),
+              "[0.1,1e+30,null]");
     EXPECT_EQ(zg::render::FrameText(7.0), "7");
     EXPECT_EQ(zg::render::FrameText(-0.25), "-0.25");
 }
@@ -196,57 +195,6 @@ TEST(ImageSizeTest, WidthByHeightWithinLimits) {
     for (const char* bad : {"", "1280", "x720", "1280x", "0x10", "-5x10", "12.5x10", "1280x720x3", "8193x10"}) {
         EXPECT_FALSE(zg::render::ParseImageSize(bad, error)) << bad;
         EXPECT_NE(error.find(bad), std::string::npos) << error;
-    }
-}
-
-TEST(ViewDefinitionTest, ReadsBothFormsOfViewport) {
-    std::string error;
-    const auto views = ParseViewDefinitions(nlohmann::ordered_json::parse(R"([
-        {"name": "Cam", "projection": "perspective", "eye": [1, 2, 3], "target": [0, 0, 0], "fov": 30},
-        {"name": "F", "projection": "front", "center": [1, 0, 2], "width": 8, "boxOnly": true}])"),
-                                            error);
-    ASSERT_TRUE(views) << error;
-    ASSERT_EQ(views->size(), 2u);
-    EXPECT_EQ((*views)[0].kind, ViewKind::kPerspective);
-    EXPECT_EQ((*views)[0].eye, (Vec3d{1, 2, 3}));
-    EXPECT_EQ((*views)[0].up, (Vec3d{0, 0, 1}));
-    EXPECT_EQ((*views)[0].fov, 30.0);
-    EXPECT_FALSE((*views)[0].boxOnly);
-    EXPECT_EQ((*views)[1].kind, ViewKind::kFront);
-    EXPECT_EQ((*views)[1].center, (Vec3d{1, 0, 2}));
-    EXPECT_EQ((*views)[1].width, 8.0);
-    EXPECT_TRUE((*views)[1].boxOnly);
-    EXPECT_TRUE(ParseViewDefinitions(nlohmann::ordered_json::array(), error)->empty());
-}
-
-TEST(ViewDefinitionTest, BadEntriesNameTheirJsonPath) {
-    const std::pair<const char*, const char*> cases[] = {
-        {R"({"views": []})", "viewports: expected an array"},
-        {R"([7])", "viewports[0]: expected an object"},
-        {R"([{"projection": "top", "center": [0,0,0], "width": 1}])", "viewports[0]: missing \"name\""},
-        {R"([{"name": "A", "projection": "side", "center": [0,0,0], "width": 1}])", "viewports[0].projection"},
-        {R"([{"name": "A", "projection": "top", "width": 1}])", "viewports[0]: missing \"center\""},
-        {R"([{"name": "A", "projection": "top", "center": [0,0], "width": 1}])", "viewports[0].center"},
-        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 0}])", "viewports[0].width"},
-        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1, "fov": 3}])", "viewports[0].fov"},
-        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1},
-             {"name": "P", "projection": "perspective", "eye": [0,0,0], "target": [0,0,0]}])",
-         "viewports[1].target"},
-        {R"([{"name": "P", "projection": "perspective", "eye": [0,0,1], "target": [0,0,0], "fov": 180}])",
-         "viewports[0].fov"},
-        {R"([{"name": "P", "projection": "perspective", "eye": [0,0,1], "target": [0,0,0], "up": [0,0,0]}])",
-         "viewports[0].up"},
-        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1, "boxOnly": 1}])",
-         "viewports[0].boxOnly"},
-        {R"([{"name": "A", "projection": "top", "center": [0,0,0], "width": 1},
-             {"name": "A", "projection": "left", "center": [0,0,0], "width": 1}])",
-         "viewports[1].name"},
-    };
-    for (const auto& [text, path] : cases) {
-        std::string error;
-        EXPECT_FALSE(ParseViewDefinitions(nlohmann::ordered_json::parse(text), error)) << text;
-        EXPECT_EQ(error.rfind(path, 0), 0u) << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos);
     }
 }
 

@@ -128,7 +128,8 @@ const std::string kFullScene = R"({
     {"name": "Wall", "class": "Barrier"}, {"name": "Rings", "class": "Ripple"}, {"name": "Pin", "class": "Anchor"},
     {"name": "Mark", "class": "Point", "params": {"size": 4}}
   ],
-  "viewports": [{"name": "Top", "camera": {"kind": "ortho", "target": [0, 0, 0], "zoom": 0.1}, "flags": [true, null]}]
+  "viewports": [{"name": "Cam", "projection": "perspective", "eye": [1, 2, 3.5], "target": [0, 0, 0], "fov": 30},
+                {"name": "F", "projection": "front", "center": [1, 0, 2], "width": 8, "boxOnly": true}]
 })";
 
 // ---- Round trips ----------------------------------------------------------------------------
@@ -162,7 +163,15 @@ TEST(SceneFileTest, SaveLoadSaveIsIdenticalAndKeepsEveryValue) {
     EXPECT_EQ(list->GetWireColor(), 0x00FFAB12u);
     EXPECT_TRUE(list->IsSelected());
     EXPECT_TRUE(list->IsFrozen());
-    EXPECT_EQ(again->Viewports(), nlohmann::ordered_json::parse(kFullScene)["viewports"]);
+    ASSERT_EQ(again->Views().size(), 2u);
+    EXPECT_EQ(again->Views()[0].kind, zg::scene::ViewKind::kPerspective);
+    EXPECT_EQ(again->Views()[0].eye, (zg::Vec3d{1, 2, 3.5}));
+    EXPECT_EQ(again->Views()[0].up, (zg::Vec3d{0, 0, 1}));
+    EXPECT_EQ(again->Views()[0].fov, 30.0);
+    EXPECT_EQ(again->Views()[1].kind, zg::scene::ViewKind::kFront);
+    EXPECT_EQ(again->Views()[1].center, (zg::Vec3d{1, 0, 2}));
+    EXPECT_EQ(again->Views()[1].width, 8.0);
+    EXPECT_TRUE(again->Views()[1].boxOnly);
     EXPECT_EQ(again->FindNode("Mark")->GetObjectRef()->GetParamBlock(0)->GetFloat(0), 4.0f);
 }
 
@@ -205,7 +214,7 @@ TEST(SceneFileTest, MissingFieldsTakeTheirDefaults) {
     EXPECT_EQ(scene->Rate().Fps(), 25);
     EXPECT_EQ(scene->StartFrame(), 0);
     EXPECT_EQ(scene->EndFrame(), 100);
-    EXPECT_TRUE(scene->Viewports().is_array());
+    EXPECT_TRUE(scene->Views().empty());
     Node* g = scene->FindNode("G");
     EXPECT_EQ(g->GetObjectTM(0), host::Matrix3(Point3::XAxis, Point3::YAxis, Point3::ZAxis, Point3::Origin));
     EXPECT_EQ(g->GetWireColor(), Scene::DefaultWireColor(0));
@@ -404,6 +413,35 @@ INSTANTIATE_TEST_SUITE_P(
                               "nodes[0].params.targets[1]: node \"P\" is refused by the parameter"},
                       BadFile{"EntryNotAName", WithNode(kLister + R"([3]}}, )" + kTargets),
                               "nodes[0].params.targets[0]: expected a node name or null, got number"}),
+    [](const auto& info) { return info.param.what; });
+
+// A scene around a viewports list.
+std::string WithViews(const std::string& views) { return R"({"zentrographScene": 1, "viewports": [)" + views + "]}"; }
+const std::string kTop = R"({"name": "A", "projection": "top", "center": [0, 0, 0], "width": 1)";
+const std::string kPersp = R"({"name": "P", "projection": "perspective", "eye": [0, 0, 1], "target": [0, 0, 0])";
+
+INSTANTIATE_TEST_SUITE_P(
+    Viewports, BadSceneFileTest,
+    ::testing::Values(
+        BadFile{"ViewNotAnObject", WithViews("7"), "viewports[0]: expected a viewport object, got number"},
+        BadFile{"ViewWithoutName", WithViews(R"({"projection": "top", "center": [0, 0, 0], "width": 1})"),
+                "viewports[0].name: missing"},
+        BadFile{"EmptyViewName", WithViews(R"({"name": "", "projection": "top", "center": [0, 0, 0], "width": 1})"),
+                "viewports[0].name: a view name cannot be empty"},
+        BadFile{"UnknownProjection", WithViews(R"({"name": "A", "projection": "side"})"), "viewports[0].projection: expected"},
+        BadFile{"NoCenter", WithViews(R"({"name": "A", "projection": "top", "width": 1})"), "viewports[0].center: missing"},
+        BadFile{"ShortCenter", WithViews(R"({"name": "A", "projection": "top", "center": [0, 0], "width": 1})"),
+                "viewports[0].center: expected [x, y, z]"},
+        BadFile{"ZeroWidth", WithViews(R"({"name": "A", "projection": "top", "center": [0, 0, 0], "width": 0})"),
+                "viewports[0].width: must be a finite number above 0"},
+        BadFile{"FovOnOrtho", WithViews(kTop + R"(, "fov": 3})"), "viewports[0].fov: unknown key"},
+        BadFile{"EyeOnTarget", WithViews(kTop + "}, " + R"({"name": "P", "projection": "perspective", "eye": [0, 0, 0], "target": [0, 0, 0]})"),
+                "viewports[1].target: must differ from eye"},
+        BadFile{"FovTooWide", WithViews(kPersp + R"(, "fov": 180})"), "viewports[0].fov: must lie strictly between 0 and 180"},
+        BadFile{"ZeroUp", WithViews(kPersp + R"(, "up": [0, 0, 0]})"), "viewports[0].up: must not be the zero vector"},
+        BadFile{"BoxOnlyNotASwitch", WithViews(kTop + R"(, "boxOnly": 1})"), "viewports[0].boxOnly: expected true or false"},
+        BadFile{"DuplicateViewName", WithViews(kTop + "}, " + kTop + "}"),
+                "viewports[1].name: duplicate viewport name \"A\" (also viewports[0])"}),
     [](const auto& info) { return info.param.what; });
 
 // ---- Numbers ----------------------------------------------------------------------------------

@@ -16,6 +16,8 @@ namespace {
 
 using namespace zg::viewport;
 using zg::Vec3d;
+using zg::scene::ViewDefinition;
+using zg::scene::ViewKind;
 
 constexpr int kW = 1280;
 constexpr int kH = 720;
@@ -112,7 +114,7 @@ TEST_F(SceneViewTest, NodesAreDrawnInTheirWireSelectionOrFrozenColour) {
 
 TEST_F(SceneViewTest, DisplayAndHitTestLeaveTheRenderLimitsAsTheyFoundThem) {
     Load(HelperScene(R"("displayLattice": true, "displayVectorBases": true)"));
-    const Camera camera = TopView().MakeCamera(kW, kH);
+    const Camera camera = MakeCamera(TopView(), kW, kH);
     for (const uint32_t limits : {kDefaultRndLimits, 0xFFFFFFFFu, 0x0000010Eu, kDefaultRndLimits | host::kRndBoxOnly}) {
         Viewport vp("Top", camera, nullptr, limits);
         HelperObject()->Display(0, Helper(), &vp, 0);
@@ -146,7 +148,7 @@ TEST_F(SceneViewTest, TheBoxOnlyStateDrawsAndPicksTheBoxAlone) {
 TEST_F(SceneViewTest, HitTestingStopsAtTheFirstElementThatTouches) {
     Load(HelperScene(R"("displayLattice": true, "displayVectorBases": true, "forceNodes": ["Push"])",
                      R"({"name": "Push", "class": "UniformForce", "params": {"directionX": 1, "directionZ": 0}})"));
-    Viewport vp("Top", TopView().MakeCamera(kW, kH));
+    Viewport vp("Top", MakeCamera(TopView(), kW, kH));
     auto received = [&](host::IPoint2 p, int expectedHit) {
         vp.Window().GetHitTester().ResetCount();
         EXPECT_EQ(HelperObject()->HitTest(0, Helper(), host::POINT_RGN, host::kHitCrossing, 0, &p, &vp), expectedHit);
@@ -212,14 +214,12 @@ TEST_F(SceneViewTest, ASceneWithoutViewsIsFramedInPerspectiveAndFromTheTop) {
     Load(R"({"zentrographScene": 1, "nodes": [{"name": "Helper01", "class": "Zentrograph",
              "position": [20, -5, 3], "params": {"sizeX": 6, "sizeY": 2}}]})");
     const host::Box3 bounds = SceneBounds(*scene, 0);
-    std::string error;
-    const auto views = SceneViews(*scene, bounds, 16.0 / 9.0, error);
-    ASSERT_TRUE(views) << error;
-    ASSERT_EQ(views->size(), 2u);
-    EXPECT_EQ((*views)[0].name, "Perspective");
-    EXPECT_EQ((*views)[1].name, "Top");
-    for (const ViewDefinition& view : *views) {
-        const Camera camera = view.MakeCamera(1600, 900);
+    const auto views = SceneViews(*scene, bounds, 16.0 / 9.0);
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_EQ(views[0].name, "Perspective");
+    EXPECT_EQ(views[1].name, "Top");
+    for (const ViewDefinition& view : views) {
+        const Camera camera = MakeCamera(view, 1600, 900);
         for (int corner = 0; corner < 8; ++corner) {
             PixelPoint p;
             ASSERT_TRUE(camera.WorldToPixel(Vec3d(bounds[corner]), p));
