@@ -37,6 +37,9 @@ std::string FrameText(double frame) {
 
 Json JsonFloat(float v) {
     if (!std::isfinite(v)) return Json(nullptr);
+    // Whole values print without the library's ".0"; -0 keeps its sign as a float.
+    if (v == std::trunc(v) && std::fabs(v) < 1e15f && !(v == 0.0f && std::signbit(v)))
+        return Json(static_cast<long long>(v));
     return Json(scene::FloatForJson(v));
 }
 
