@@ -22,6 +22,7 @@ Zentrograph::Zentrograph() {
 }
 
 Zentrograph::~Zentrograph() {
+    ForgetCreation(this);
     DeleteAllRefsFromMe();
     vectorBases.SetCount(0);
     forceVectors.SetCount(0);

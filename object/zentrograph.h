@@ -63,6 +63,10 @@ public:
     void GetLocalBoundBox(host::TimeValue t, host::SceneNode* node, host::ViewportContext* vpt,
                           host::Box3& box) override;
 
+    // Binds the module's creation callback to this object and hands it out
+    // (create/create_callback.cpp).
+    host::CreateMouseCallBack* GetCreateMouseCallBack() override;
+
     // Naming: the string table's class name; GetObjectName hands over the module's
     // shared string buffer, the name-filling callbacks leave an empty name when the
     // string cannot be read.
@@ -110,5 +114,9 @@ public:
     int cacheValid = 0;                    // nonzero while the tables hold cacheTime's samples
     host::TimeValue cacheTime = 0;
 };
+
+// Unbinds the creation callback from `object` when it is the object being created, so
+// that the callback never reaches a destroyed object (create/create_callback.cpp).
+void ForgetCreation(Zentrograph* object);
 
 }  // namespace zentrograph

@@ -155,11 +155,13 @@ std::vector<GwOp> RecordingGraphicsWindow::Sequence() const {
 }
 
 host::Point3 FakeViewport::SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3*, uint32_t) {
+    ++snapRequests_;
     out = in;
     return host::Point3(static_cast<float>(in.x), static_cast<float>(in.y), 0.0f);
 }
 
 void FakeViewport::SnapPreview(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3*, uint32_t) {
+    ++previewRequests_;
     out = in;
 }
 

@@ -181,7 +181,8 @@ public:
     explicit FakeViewport(host::GraphicsWindow* gw) : gw_(gw) {}
 
     host::GraphicsWindow* GetGraphicsWindow() override { return gw_; }
-    // The construction plane is z = 0 in world space, one unit per pixel.
+    // The construction plane is z = 0 in world space, one unit per pixel; the snapped
+    // screen point is the point given.
     host::Point3 SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane = nullptr,
                            uint32_t flags = 0) override;
     void SnapPreview(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane = nullptr,
@@ -190,11 +191,15 @@ public:
 
     void SetAffineTM(const host::Matrix3& m) { affine_ = m; }
     int AffineRequests() const { return affineRequests_; }
+    int SnapRequests() const { return snapRequests_; }
+    int PreviewRequests() const { return previewRequests_; }
 
 private:
     host::GraphicsWindow* gw_;
     host::Matrix3 affine_;
     int affineRequests_ = 0;
+    int snapRequests_ = 0;
+    int previewRequests_ = 0;
 };
 
 }  // namespace zgtest
