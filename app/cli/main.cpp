@@ -13,5 +13,6 @@ int main(int argc, char** argv) {
     zg::cli::AddRenderCommand(app, ctx);
     zg::cli::AddPickCommand(app, ctx);
     zg::cli::AddSamplesCommand(app, ctx);
+    zg::cli::AddServeCommand(app, ctx);
     return zg::cli::RunCommandLine(app, argc, argv, ctx);
 }

@@ -10,19 +10,6 @@
 
 namespace zg::cli {
 
-scene::ClassResolver ResolverFor(const plugins::ClassDirectory& directory) {
-    scene::ClassResolver resolver;
-    resolver.byName = [&directory](std::string_view name) -> host::ClassDesc2* {
-        const plugins::ClassEntry* entry = directory.Find(name);
-        return entry != nullptr ? entry->desc : nullptr;
-    };
-    resolver.byId = [&directory](host::SClass_ID superClassId, host::Class_ID classId) -> host::ClassDesc2* {
-        const plugins::ClassEntry* entry = directory.Find(superClassId, classId);
-        return entry != nullptr ? entry->desc : nullptr;
-    };
-    return resolver;
-}
-
 void LoadClasses(CommandContext& ctx, plugins::ClassDirectory& directory) {
     // A folder that cannot be read is reported; the built-in classes still serve.
     LoadPluginFolder(ctx, directory);

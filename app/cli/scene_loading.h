@@ -12,9 +12,7 @@
 
 namespace zg::cli {
 
-// Finds classes by the names and identities `directory` lists. The directory must
-// outlive the resolver.
-scene::ClassResolver ResolverFor(const plugins::ClassDirectory& directory);
+using plugins::ResolverFor;
 
 // Loads ctx.pluginDir (reporting its problems on ctx.err) and lists the built-in
 // classes in `directory`.

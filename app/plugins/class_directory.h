@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/plugins/plugin_module.h"
+#include "app/scene/class_resolver.h"
 #include "host/classdesc.h"
 #include "host/classid.h"
 
@@ -85,5 +86,9 @@ private:
     std::vector<std::string> problems_;
     int skippedModules_ = 0;
 };
+
+// Finds classes for scene files by the names and identities `directory` lists. The
+// directory must outlive the resolver.
+scene::ClassResolver ResolverFor(const ClassDirectory& directory);
 
 }  // namespace zg::plugins

@@ -10,6 +10,7 @@ namespace zg::scene {
 Scene::Scene(FrameRate rate) : rate_(rate) {}
 
 Scene::~Scene() {
+    listener_ = nullptr;
     while (!nodes_.empty()) {
         // A slot is empty when its node was destroyed by someone else.
         if (nodes_.back() == nullptr)
@@ -65,6 +66,7 @@ Node* Scene::AddNode(const std::string& name, host::Object* object, std::string&
     node->SetWireColor(DefaultWireColor(nodesAdded_++));
     nodes_.push_back(nullptr);
     ReplaceReference(NodeCount() - 1, node, false);
+    if (listener_) listener_(host::PART_ALL);
     return node;
 }
 
@@ -78,6 +80,7 @@ bool Scene::DeleteNode(Node* node) {
     ReplaceReference(index, nullptr, false);
     nodes_.erase(nodes_.begin() + index);
     node->DeleteThis();
+    if (listener_) listener_(host::PART_ALL);
     return true;
 }
 
@@ -111,6 +114,12 @@ void Scene::SetReference(int i, host::ReferenceTarget* target) {
     if (i < 0 || i >= NodeCount()) return;
     // Only nodes are placed here, by AddNode; the reference system clears slots.
     nodes_[static_cast<std::size_t>(i)] = static_cast<Node*>(target);
+}
+
+host::RefResult Scene::NotifyRefChanged(const host::Interval&, host::ReferenceTarget*, host::PartID& part,
+                                        host::RefMessage message) {
+    if (message == host::REFMSG_CHANGE && listener_) listener_(part);
+    return host::REF_SUCCEED;
 }
 
 }  // namespace zg::scene

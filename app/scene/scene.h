@@ -7,6 +7,7 @@
 // Node names are unique and never empty. Used on the UI thread only.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,10 +63,18 @@ public:
     // The wire colour given to the i-th node added, 0x00BBGGRR.
     static uint32_t DefaultWireColor(int i);
 
+    // Hears of every change in the scene: a node added or deleted, and every change a
+    // node reports (its transform, its object's parameters, its display state), with
+    // the part that changed. One listener; an empty function removes it.
+    using ChangeListener = std::function<void(host::PartID part)>;
+    void SetChangeListener(ChangeListener listener) { listener_ = std::move(listener); }
+
     // host::ReferenceMaker: reference i is node i.
     int NumRefs() override { return NodeCount(); }
     host::ReferenceTarget* GetReference(int i) override { return NodeAt(i); }
     void SetReference(int i, host::ReferenceTarget* target) override;
+    host::RefResult NotifyRefChanged(const host::Interval& changeInterval, host::ReferenceTarget* target,
+                                     host::PartID& part, host::RefMessage message) override;
 
 private:
     FrameRate rate_;
@@ -74,6 +83,7 @@ private:
     std::vector<Node*> nodes_;
     int nodesAdded_ = 0;
     std::vector<ViewDefinition> views_;
+    ChangeListener listener_;
 };
 
 }  // namespace zg::scene

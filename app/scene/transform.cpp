@@ -1,5 +1,6 @@
 #include "app/scene/transform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -34,6 +35,13 @@ void MultiplyInto(Rows& a, const Rows& b) {
         for (int j = 0; j < 3; ++j) a[i][j] = r[i][j];
 }
 
+// Degrees from radians, a near quarter turn made exact.
+double Degrees(double radians) {
+    const double d = radians * (180.0 / std::numbers::pi);
+    const double quarter = std::round(d / 90.0) * 90.0;
+    return std::fabs(d - quarter) < 1e-9 ? quarter + 0.0 : d;
+}
+
 }  // namespace
 
 host::Matrix3 ComposeTransform(const host::Point3& position, const host::Point3& rotationDegrees,
@@ -54,6 +62,25 @@ host::Matrix3 ComposeTransform(const host::Point3& position, const host::Point3&
     for (int i = 0; i < 3; ++i)
         rows[i] = {static_cast<float>(m[i][0]), static_cast<float>(m[i][1]), static_cast<float>(m[i][2])};
     return host::Matrix3(rows[0], rows[1], rows[2], position);
+}
+
+host::Point3 RotationDegrees(const host::Matrix3& m) {
+    // With M = RotateX(x) * RotateY(y) * RotateZ(z): row 0 is (cy cz, cy sz, -sy), and
+    // the last column holds (-sy, sx cy, cx cy).
+    const host::Point3 r0 = m.GetRow(0), r1 = m.GetRow(1), r2 = m.GetRow(2);
+    const double sy = -std::clamp(static_cast<double>(r0.z), -1.0, 1.0);
+    const double y = std::asin(sy);
+    double x = 0.0;
+    double z = 0.0;
+    if (std::fabs(sy) < 1.0 - 1e-7) {
+        x = std::atan2(r1.z, r2.z);
+        z = std::atan2(r0.y, r0.x);
+    } else {
+        // Gimbal lock: only x - z (or x + z) is fixed; take x as 0, then row 1 is
+        // (-sz, cz, 0).
+        z = std::atan2(-r1.x, r1.y);
+    }
+    return {static_cast<float>(Degrees(x)), static_cast<float>(Degrees(y)), static_cast<float>(Degrees(z))};
 }
 
 }  // namespace zg::scene

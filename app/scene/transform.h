@@ -16,4 +16,10 @@ namespace zg::scene {
 host::Matrix3 ComposeTransform(const host::Point3& position, const host::Point3& rotationDegrees,
                                const host::Point3& scale);
 
+// The rotation angles (degrees, X, Y then Z as above) of the axis rows of `m`, which
+// must be a pure rotation: ComposeTransform(p, RotationDegrees(m), {1, 1, 1}) gives
+// m's axes back. Angles within a billionth of a degree of a quarter turn are made
+// exact. With Y at a quarter turn (gimbal lock) X is taken as 0.
+host::Point3 RotationDegrees(const host::Matrix3& m);
+
 }  // namespace zg::scene

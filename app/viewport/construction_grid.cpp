@@ -93,9 +93,35 @@ double RoundGridSpacing(double spacing) {
     return power * 10.0;
 }
 
+namespace {
+
+// The perspective grid covers the scene's footprint on the XY plane: its lower and
+// upper corners there, at least a unit square.
+void PerspectiveExtent(const host::Box3& sceneBounds, Vec3d& lo, Vec3d& hi) {
+    lo = {-1, -1, 0};
+    hi = {1, 1, 0};
+    if (!sceneBounds.IsEmpty() && IsFinite(Vec3d(sceneBounds.pmin)) && IsFinite(Vec3d(sceneBounds.pmax))) {
+        lo = Vec3d(sceneBounds.pmin);
+        hi = Vec3d(sceneBounds.pmax);
+    }
+}
+
+double PerspectiveSpan(const Vec3d& lo, const Vec3d& hi) { return std::max({hi.x - lo.x, hi.y - lo.y, 1.0}); }
+
+}  // namespace
+
+double GridSpacing(const Camera& camera, const host::Box3& sceneBounds) {
+    if (camera.GetProjection() == Projection::kOrthographic)
+        return RoundGridSpacing(kOrthoPixelsPerLine / camera.Scale());
+    Vec3d lo, hi;
+    PerspectiveExtent(sceneBounds, lo, hi);
+    return RoundGridSpacing(1.6 * PerspectiveSpan(lo, hi) / kPerspectiveCells);
+}
+
 void DrawConstructionGrid(host::GraphicsWindow& gw, const Camera& camera, const host::Box3& sceneBounds) {
     gw.setTransform(host::Matrix3());
     PlaneGrid g;
+    g.spacing = GridSpacing(camera, sceneBounds);
     if (camera.GetProjection() == Projection::kOrthographic) {
         const Affine& axes = camera.ViewToWorld();
         g.u = axes.rows[0];
@@ -105,7 +131,6 @@ void DrawConstructionGrid(host::GraphicsWindow& gw, const Camera& camera, const 
         const double halfV = camera.Height() * 0.5 / camera.Scale();
         const double cu = Dot(center, g.u);
         const double cv = Dot(center, g.v);
-        g.spacing = RoundGridSpacing(kOrthoPixelsPerLine / camera.Scale());
         g.u0 = cu - halfU;
         g.u1 = cu + halfU;
         g.v0 = cv - halfV;
@@ -113,14 +138,9 @@ void DrawConstructionGrid(host::GraphicsWindow& gw, const Camera& camera, const 
     } else {
         g.u = {1, 0, 0};
         g.v = {0, 1, 0};
-        Vec3d lo{-1, -1, 0};
-        Vec3d hi{1, 1, 0};
-        if (!sceneBounds.IsEmpty() && IsFinite(Vec3d(sceneBounds.pmin)) && IsFinite(Vec3d(sceneBounds.pmax))) {
-            lo = Vec3d(sceneBounds.pmin);
-            hi = Vec3d(sceneBounds.pmax);
-        }
-        const double extent = std::max({hi.x - lo.x, hi.y - lo.y, 1.0});
-        g.spacing = RoundGridSpacing(1.6 * extent / kPerspectiveCells);
+        Vec3d lo, hi;
+        PerspectiveExtent(sceneBounds, lo, hi);
+        const double extent = PerspectiveSpan(lo, hi);
         const double half = std::ceil(0.8 * extent / g.spacing) * g.spacing;
         const double cu = std::round((lo.x + hi.x) * 0.5 / g.spacing) * g.spacing;
         const double cv = std::round((lo.y + hi.y) * 0.5 / g.spacing) * g.spacing;

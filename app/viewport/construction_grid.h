@@ -25,6 +25,10 @@ inline constexpr Rgb kAxisZColor{0.30f, 0.42f, 0.70f};
 // input that is not a positive finite number.
 double RoundGridSpacing(double spacing);
 
+// The spacing of the grid that `camera` shows, in scene units: what grid snapping
+// snaps to. `sceneBounds` as for DrawConstructionGrid.
+double GridSpacing(const Camera& camera, const host::Box3& sceneBounds);
+
 // Draws the grid into `gw` (whose camera is `camera`) as two-point polylines, with the
 // window's transform set to the identity. `sceneBounds` (world, possibly empty)
 // places the perspective grid.

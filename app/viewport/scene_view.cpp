@@ -77,8 +77,11 @@ DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view
     return list;
 }
 
-std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
-                                   int height, const host::IPoint2& at) {
+namespace {
+
+// The nodes whose object answers a hit to HitTest with `type` around the points `p`.
+std::vector<std::string> HitNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t,
+                                  int width, int height, int type, int crossing, const host::IPoint2* p) {
     Viewport viewport(view.name, MakeCamera(view, width, height), nullptr, ViewLimits(view));
     std::vector<std::string> names;
     for (int i = 0; i < scene.NodeCount(); ++i) {
@@ -87,12 +90,25 @@ std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinit
         host::Object* object = ShownObject(*node, t);
         if (object == nullptr) continue;
         viewport.Window().setRndLimits(ViewLimits(view));
-        host::IPoint2 point = at;
-        if (object->HitTest(t, node, host::POINT_RGN, host::kHitCrossing, 0, &point, &viewport) != 0) {
-            names.push_back(node->Name());
-        }
+        // Objects may write to the points they are given: each gets its own copy.
+        host::IPoint2 points[2] = {p[0], type == host::RECT_RGN ? p[1] : p[0]};
+        if (object->HitTest(t, node, type, crossing, 0, points, &viewport) != 0) names.push_back(node->Name());
     }
     return names;
+}
+
+}  // namespace
+
+std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
+                                   int height, const host::IPoint2& at) {
+    return HitNodes(scene, view, t, width, height, host::POINT_RGN, host::kHitCrossing, &at);
+}
+
+std::vector<std::string> PickNodesInRect(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t,
+                                         int width, int height, const host::IPoint2& a, const host::IPoint2& b,
+                                         int crossing) {
+    const host::IPoint2 corners[2] = {a, b};
+    return HitNodes(scene, view, t, width, height, host::RECT_RGN, crossing, corners);
 }
 
 }  // namespace zg::viewport

@@ -38,4 +38,11 @@ DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view
 std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                                    int height, const host::IPoint2& at);
 
+// The names of the nodes whose object answers a hit to HitTest with the rectangle
+// between the corners `a` and `b` (in any order): in window mode only objects wholly
+// inside it, in crossing mode any that touch it. In scene order.
+std::vector<std::string> PickNodesInRect(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t,
+                                         int width, int height, const host::IPoint2& a, const host::IPoint2& b,
+                                         int crossing);
+
 }  // namespace zg::viewport

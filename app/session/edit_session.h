@@ -1,0 +1,152 @@
+// EditSession: a scene as a person works on it in an interactive host. It keeps the
+// classes that can be created, the file the scene belongs to, the frame shown, the
+// views and their cameras, the selection and the mode (selecting, or creating objects
+// of one class), and turns pointer and key events in a view into clicks, rectangle
+// selections, moves and creations. It knows nothing of the front end that feeds it.
+//
+// Used on the UI thread only: every call may reach into plug-in code.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/plugins/class_directory.h"
+#include "app/scene/scene.h"
+#include "app/session/creation.h"
+#include "app/viewport/display_list.h"
+#include "app/viewport/viewport.h"
+
+namespace zg::session {
+
+enum class PointerPhase { kDown, kMove, kUp };
+
+// One pointer event in a view, in the pixels of that view's image as it is shown.
+struct PointerEvent {
+    int view = 0;
+    PointerPhase phase = PointerPhase::kMove;
+    host::IPoint2 at;
+    int button = 0;         // 0: the main button, 2: the secondary one
+    bool additive = false;  // a modifier key held: add to the selection
+    int width = 1;          // the view's image size
+    int height = 1;
+};
+
+// A pixel radius within which a press and release count as a click, not a drag.
+inline constexpr int kClickSlop = 3;
+
+class EditSession {
+public:
+    // Works on `scene`, which belongs to `file` (empty: not saved yet). `classes` must
+    // outlive the session: it owns the modules the scene's objects come from.
+    EditSession(plugins::ClassDirectory& classes, std::unique_ptr<scene::Scene> scene, std::filesystem::path file);
+    // Leaves create mode and destroys the scene.
+    ~EditSession();
+    EditSession(const EditSession&) = delete;
+    EditSession& operator=(const EditSession&) = delete;
+
+    scene::Scene& Scene() { return *scene_; }
+    const plugins::ClassDirectory& Classes() const { return classes_; }
+
+    // Rises with every change a front end shows: the scene, the selection, the views,
+    // the frame, the mode or the status line.
+    uint64_t Revision() const { return revision_; }
+    // One line for the status bar about the last thing done.
+    const std::string& Status() const { return status_; }
+
+    // ---- Views ----
+    const std::vector<scene::ViewDefinition>& Views() const { return views_; }
+    bool Orbit(int view, double dx, double dy);
+    bool Pan(int view, int width, int height, double dx, double dy);
+    bool Zoom(int view, int width, int height, double factor, double x, double y);
+    // Grid snapping of the points that creation and moves find on a view's plane.
+    void SetGridSnap(bool on);
+    bool GridSnap() const { return gridSnap_; }
+    // What view `view` shows at the current frame on a width x height image, with the
+    // snap preview mark where the pointer last was in create mode.
+    viewport::DisplayList Draw(int view, int width, int height);
+
+    // ---- Time ----
+    double Frame() const { return frame_; }
+    host::TimeValue Time() const { return time_; }
+    // False, with a one-line reason, for a frame outside the host's time range.
+    bool SetFrame(double frame, std::string& error);
+
+    // ---- Modes ----
+    // Enters create mode for the class whose internal name (or class name) is `name`.
+    bool EnterCreateMode(const std::string& name, std::string& error);
+    void LeaveCreateMode();
+    // The class being created (its directory entry), or none in select mode.
+    const plugins::ClassEntry* CreateClass() const;
+    // True while a creation or a move is under way.
+    bool Dragging() const;
+
+    // ---- Events ----
+    // False, with a reason, for a view that does not exist or a size below one pixel.
+    bool Pointer(const PointerEvent& event, std::string& error);
+    // Cancels the drag under way; with none, leaves create mode.
+    void Escape();
+    // Deletes the selected nodes.
+    void DeleteSelection();
+
+    // ---- Selection ----
+    std::vector<scene::Node*> Selection() const;
+    // Selects exactly the nodes named (unknown names are skipped).
+    void Select(const std::vector<std::string>& names);
+
+    // ---- Saving ----
+    const std::filesystem::path& File() const { return file_; }
+    // True when the scene changed since it was loaded or last saved.
+    bool Unsaved() const { return unsaved_; }
+    // Writes the scene, with the views as they are now, to `file` (empty: the file it
+    // belongs to), through a temporary file and a rename; the scene then belongs to that
+    // file. False, with a one-line reason, when there is no file or the write failed:
+    // the scene stays unsaved and no file changes.
+    bool Save(const std::filesystem::path& file, std::string& error);
+
+private:
+    struct MoveDrag {
+        int view = 0;
+        host::IPoint2 start;
+        host::Point3 startWorld;
+        std::vector<std::pair<std::string, scene::AnimatedPoint>> original;  // node name, position
+        bool moved = false;
+        std::string clicked;  // the node pressed on
+    };
+    struct RectDrag {
+        int view = 0;
+        host::IPoint2 start;
+    };
+
+    void Changed() { ++revision_; }
+    void SetStatus(std::string status);
+    void SceneChanged(host::PartID part);
+    viewport::Viewport MakeViewport(int view, int width, int height) const;
+    void CreationPointer(const PointerEvent& event);
+    void SelectPointer(const PointerEvent& event);
+    void AfterCreation(Creation::Outcome outcome);
+    void SelectOnly(const std::vector<scene::Node*>& nodes, bool additive);
+    void MoveSelection(const MoveDrag& drag, const host::Point3& offset);
+
+    plugins::ClassDirectory& classes_;
+    std::unique_ptr<scene::Scene> scene_;
+    std::filesystem::path file_;
+    std::vector<scene::ViewDefinition> views_;
+    double frame_ = 0.0;
+    host::TimeValue time_ = 0;
+    bool gridSnap_ = false;
+    std::unique_ptr<Creation> creation_;
+    int creationView_ = 0;
+    std::optional<MoveDrag> move_;
+    std::optional<RectDrag> rect_;
+    // Where the last free move in create mode showed the snap: view and world point.
+    std::optional<std::pair<int, host::Point3>> preview_;
+    bool unsaved_ = false;
+    uint64_t revision_ = 1;
+    std::string status_;
+};
+
+}  // namespace zg::session

@@ -1,0 +1,408 @@
+#include "app/web/http_server.h"
+
+#include <fmt/format.h>
+
+#include <atomic>
+#include <boost/asio/dispatch.hpp>
+#include <boost/asio/executor_work_guard.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/signal_set.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+#include <chrono>
+#include <deque>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "app/web/access.h"
+
+namespace zg::web {
+
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace websocket = beast::websocket;
+namespace net = boost::asio;
+using tcp = net::ip::tcp;
+
+namespace {
+
+// How long a connection may take to send one request.
+constexpr std::chrono::seconds kRequestTimeout{30};
+// How long Stop lets WebSockets say goodbye before the threads end.
+constexpr std::chrono::milliseconds kCloseGrace{200};
+
+constexpr const char* kUnauthorizedPage =
+    "<!doctype html><meta charset=utf-8><title>Zentrograph</title>"
+    "<p>This Zentrograph server needs its access token. Open the address that "
+    "<code>zentrograph serve</code> printed when it started.</p>";
+
+}  // namespace
+
+class SocketSession;
+
+// The server's state. The io_context comes first so that it is destroyed last: its
+// destruction destroys the handlers still queued, and with them the sessions, while
+// everything else of the server is gone already and no session touches it any more.
+struct HttpServer::Impl {
+    Impl(ServerOptions o, ServerHandler& h) : options(std::move(o)), handler(h) {
+        policy.token = options.token;
+        if (options.address != "127.0.0.1") policy.extraHost = options.address;
+    }
+
+    void Accept();
+    void Shutdown();
+    void Register(ClientId id, const std::shared_ptr<SocketSession>& session);
+    void Unregister(ClientId id);
+    ClientId NextId() { return nextId.fetch_add(1); }
+
+    net::io_context ioc;
+    ServerOptions options;
+    ServerHandler& handler;
+    AccessPolicy policy;
+    net::executor_work_guard<net::io_context::executor_type> work = net::make_work_guard(ioc);
+    tcp::acceptor acceptor{ioc};
+    net::signal_set signals{ioc};
+    std::function<void()> onSignal;
+    std::vector<std::thread> threads;
+    std::mutex mutex;
+    std::map<ClientId, std::weak_ptr<SocketSession>> sockets;
+    std::atomic<ClientId> nextId{1};
+    std::atomic<bool> stopping{false};
+};
+
+namespace {
+
+// The headers every answer carries: nothing cached, nothing framed, nothing loaded
+// from elsewhere, no address passed on.
+template <class Body>
+void Harden(http::response<Body>& res) {
+    res.set(http::field::server, "zentrograph");
+    res.set(http::field::cache_control, "no-store");
+    res.set("X-Content-Type-Options", "nosniff");
+    res.set("X-Frame-Options", "DENY");
+    res.set("Referrer-Policy", "no-referrer");
+    res.set("Content-Security-Policy",
+            "default-src 'self'; connect-src 'self'; img-src 'self' data:; style-src 'self'; script-src 'self'; "
+            "frame-ancestors 'none'; base-uri 'none'; form-action 'none'");
+}
+
+http::response<http::string_body> MakeResponse(http::status status, unsigned version, bool keepAlive,
+                                               std::string contentType, std::string body) {
+    http::response<http::string_body> res{status, version};
+    Harden(res);
+    res.set(http::field::content_type, contentType);
+    res.keep_alive(keepAlive);
+    res.body() = std::move(body);
+    res.prepare_payload();
+    return res;
+}
+
+http::response<http::string_body> Plain(http::status status, unsigned version, std::string text) {
+    return MakeResponse(status, version, false, "text/plain; charset=utf-8", std::move(text) + "\n");
+}
+
+}  // namespace
+
+// One open WebSocket: reads the page's messages one after another and writes what is
+// queued for it in order.
+class SocketSession : public std::enable_shared_from_this<SocketSession> {
+public:
+    SocketSession(tcp::socket&& socket, HttpServer::Impl* server)
+        : ws_(std::move(socket)), server_(server), id_(server_->NextId()) {}
+
+    void Run(http::request<http::string_body> req) {
+        ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
+        ws_.read_message_max(server_->options.maxMessageBytes);
+        ws_.set_option(websocket::stream_base::decorator(
+            [](websocket::response_type& res) { res.set(http::field::server, "zentrograph"); }));
+        ws_.async_accept(req, [self = shared_from_this()](beast::error_code ec) { self->OnAccept(ec); });
+    }
+
+    void Send(std::shared_ptr<const std::string> message, bool binary) {
+        if (closed_) return;
+        queuedBytes_ += message->size();
+        if (queuedBytes_ > server_->options.maxQueuedBytes) {
+            Close(websocket::close_code::policy_error);
+            return;
+        }
+        queue_.emplace_back(std::move(message), binary);
+        if (queue_.size() == 1) Write();
+    }
+
+    void Close(websocket::close_code code) {
+        if (closed_) return;
+        closed_ = true;
+        ws_.async_close(code, [self = shared_from_this()](beast::error_code) {});
+    }
+
+    auto Executor() { return ws_.get_executor(); }
+
+private:
+    void OnAccept(beast::error_code ec) {
+        if (ec) return;
+        server_->Register(id_, shared_from_this());
+        server_->handler.Opened(id_);
+        Read();
+    }
+
+    void Read() {
+        ws_.async_read(buffer_, [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRead(ec); });
+    }
+
+    void OnRead(beast::error_code ec) {
+        if (ec) {
+            closed_ = true;
+            server_->Unregister(id_);
+            server_->handler.Closed(id_);
+            return;
+        }
+        std::string message = beast::buffers_to_string(buffer_.data());
+        buffer_.consume(buffer_.size());
+        server_->handler.Received(id_, std::move(message), ws_.got_binary());
+        Read();
+    }
+
+    void Write() {
+        ws_.binary(queue_.front().second);
+        ws_.async_write(net::buffer(*queue_.front().first),
+                        [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnWrite(ec); });
+    }
+
+    void OnWrite(beast::error_code ec) {
+        if (ec) return;  // the reader hears of the failure and closes
+        queuedBytes_ -= queue_.front().first->size();
+        queue_.pop_front();
+        if (!queue_.empty()) Write();
+    }
+
+    websocket::stream<beast::tcp_stream> ws_;
+    HttpServer::Impl* server_;
+    ClientId id_;
+    beast::flat_buffer buffer_;
+    std::deque<std::pair<std::shared_ptr<const std::string>, bool>> queue_;
+    std::size_t queuedBytes_ = 0;
+    bool closed_ = false;
+};
+
+namespace {
+
+// One HTTP connection: reads requests one after another with their limits, judges
+// each, answers it or hands the connection over to a WebSocket.
+class HttpSession : public std::enable_shared_from_this<HttpSession> {
+public:
+    HttpSession(tcp::socket&& socket, HttpServer::Impl* server)
+        : stream_(std::move(socket)), server_(server) {}
+
+    void Run() {
+        net::dispatch(stream_.get_executor(), [self = shared_from_this()] { self->Read(); });
+    }
+
+private:
+    void Read() {
+        parser_.emplace();
+        parser_->header_limit(static_cast<std::uint32_t>(server_->options.maxHeaderBytes));
+        parser_->body_limit(server_->options.maxBodyBytes);
+        stream_.expires_after(kRequestTimeout);
+        http::async_read(stream_, buffer_, *parser_,
+                         [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRead(ec); });
+    }
+
+    void OnRead(beast::error_code ec) {
+        // Over a limit: answered without reading further, then the connection closes.
+        if (ec == http::error::body_limit) return Refuse(http::status::payload_too_large, "request body too large");
+        if (ec == http::error::header_limit)
+            return Refuse(http::status::request_header_fields_too_large, "request headers too large");
+        if (ec) {
+            stream_.socket().shutdown(tcp::socket::shutdown_both, ec);
+            return;
+        }
+        http::request<http::string_body> req = parser_->release();
+        const auto header = [&req](http::field f) {
+            const auto it = req.find(f);
+            return it == req.end() ? std::string_view() : std::string_view(it->value().data(), it->value().size());
+        };
+        const bool upgrade = websocket::is_upgrade(req);
+        const std::string_view target(req.target().data(), req.target().size());
+        const std::string_view method(req.method_string().data(), req.method_string().size());
+        RequestFacts facts{method,
+                           target,
+                           header(http::field::host),
+                           header(http::field::origin),
+                           header(http::field::cookie),
+                           header(http::field::authorization),
+                           upgrade};
+        switch (server_->policy.Judge(facts)) {
+            case Verdict::kForbidden:
+                return Reply(Plain(http::status::forbidden, req.version(), "forbidden"));
+            case Verdict::kUnauthorized: {
+                auto res = MakeResponse(http::status::unauthorized, req.version(), false, "text/html; charset=utf-8",
+                                        kUnauthorizedPage);
+                return Reply(std::move(res));
+            }
+            case Verdict::kAllowAndKeepToken: {
+                auto res = MakeResponse(http::status::see_other, req.version(), req.keep_alive(),
+                                        "text/plain; charset=utf-8", "");
+                res.set(http::field::location, std::string(AccessPolicy::PathOf(target)));
+                res.set(http::field::set_cookie, fmt::format("{}={}; Path=/; HttpOnly; SameSite=Strict",
+                                                             CookieName(server_->policy.port), server_->policy.token));
+                return Reply(std::move(res));
+            }
+            case Verdict::kAllow:
+                break;
+        }
+        if (upgrade) {
+            stream_.expires_never();
+            std::make_shared<SocketSession>(stream_.release_socket(), server_)->Run(std::move(req));
+            return;
+        }
+        HttpAnswer answer;
+        try {
+            answer = server_->handler.Answer({std::string(method), std::string(AccessPolicy::PathOf(target))});
+        } catch (const std::exception& e) {
+            // The reason stays in the server's log; the client learns nothing of it.
+            std::cerr << "zentrograph serve: request " << AccessPolicy::PathOf(target) << " failed: " << e.what()
+                      << "\n";
+            return Reply(Plain(http::status::internal_server_error, req.version(), "internal server error"));
+        } catch (...) {
+            return Reply(Plain(http::status::internal_server_error, req.version(), "internal server error"));
+        }
+        auto res = MakeResponse(static_cast<http::status>(answer.status), req.version(), req.keep_alive(),
+                                answer.contentType, std::move(answer.body));
+        if (req.method() == http::verb::head) {
+            const auto length = res.body().size();
+            res.body().clear();
+            res.content_length(length);
+        }
+        Reply(std::move(res));
+    }
+
+    void Refuse(http::status status, const char* why) { Reply(Plain(status, 11, why)); }
+
+    void Reply(http::response<http::string_body>&& res) {
+        auto shared = std::make_shared<http::response<http::string_body>>(std::move(res));
+        http::async_write(stream_, *shared,
+                          [self = shared_from_this(), shared](beast::error_code ec, std::size_t) {
+                              if (!ec && shared->keep_alive()) return self->Read();
+                              self->stream_.socket().shutdown(tcp::socket::shutdown_both, ec);
+                          });
+    }
+
+    beast::tcp_stream stream_;
+    HttpServer::Impl* server_;
+    beast::flat_buffer buffer_;
+    std::optional<http::request_parser<http::string_body>> parser_;
+};
+
+}  // namespace
+
+void HttpServer::Impl::Accept() {
+    acceptor.async_accept(net::make_strand(ioc), [self = this](beast::error_code ec, tcp::socket socket) {
+        if (ec) {
+            if (!self->acceptor.is_open()) return;
+        } else {
+            std::make_shared<HttpSession>(std::move(socket), self)->Run();
+        }
+        self->Accept();
+    });
+}
+
+void HttpServer::Impl::Register(ClientId id, const std::shared_ptr<SocketSession>& session) {
+    std::lock_guard lock(mutex);
+    sockets[id] = session;
+}
+
+void HttpServer::Impl::Unregister(ClientId id) {
+    std::lock_guard lock(mutex);
+    sockets.erase(id);
+}
+
+void HttpServer::Impl::Shutdown() {
+    if (stopping.exchange(true)) return;
+    beast::error_code ec;
+    acceptor.close(ec);
+    signals.cancel(ec);
+    std::vector<std::shared_ptr<SocketSession>> open;
+    {
+        std::lock_guard lock(mutex);
+        for (auto& [id, weak] : sockets)
+            if (auto s = weak.lock()) open.push_back(std::move(s));
+    }
+    for (auto& s : open)
+        net::post(s->Executor(), [s] { s->Close(websocket::close_code::going_away); });
+    work.reset();
+    auto timer = std::make_shared<net::steady_timer>(ioc, kCloseGrace);
+    timer->async_wait([self = this, timer](beast::error_code) { self->ioc.stop(); });
+}
+
+HttpServer::HttpServer(ServerOptions options, ServerHandler& handler)
+    : impl_(std::make_unique<Impl>(std::move(options), handler)) {}
+
+HttpServer::~HttpServer() { Stop(); }
+
+bool HttpServer::Start(std::string& error) {
+    beast::error_code ec;
+    const net::ip::address address = net::ip::make_address(impl_->options.address, ec);
+    if (ec) {
+        error = fmt::format("{}: not an IP address", impl_->options.address);
+        return false;
+    }
+    const tcp::endpoint endpoint{address, impl_->options.port};
+    impl_->acceptor.open(endpoint.protocol(), ec);
+    if (!ec) impl_->acceptor.set_option(net::socket_base::reuse_address(true), ec);
+    if (!ec) impl_->acceptor.bind(endpoint, ec);
+    if (!ec) impl_->acceptor.listen(net::socket_base::max_listen_connections, ec);
+    if (ec) {
+        error = fmt::format("cannot listen on {}:{}: {}", impl_->options.address, impl_->options.port, ec.message());
+        return false;
+    }
+    impl_->policy.port = impl_->acceptor.local_endpoint().port();
+    if (impl_->onSignal) {
+        impl_->signals.add(SIGINT);
+        impl_->signals.add(SIGTERM);
+        impl_->signals.async_wait([self = impl_.get()](beast::error_code ec2, int) {
+            if (ec2) return;
+            self->onSignal();
+            self->Shutdown();
+        });
+    }
+    impl_->Accept();
+    for (int i = 0; i < std::max(1, impl_->options.threads); ++i)
+        impl_->threads.emplace_back([self = impl_.get()] { self->ioc.run(); });
+    return true;
+}
+
+uint16_t HttpServer::Port() const { return impl_->policy.port; }
+
+void HttpServer::StopOnSignals(std::function<void()> onSignal) { impl_->onSignal = std::move(onSignal); }
+
+void HttpServer::Send(ClientId client, std::string message, bool binary) {
+    std::shared_ptr<SocketSession> session;
+    {
+        std::lock_guard lock(impl_->mutex);
+        const auto it = impl_->sockets.find(client);
+        if (it != impl_->sockets.end()) session = it->second.lock();
+    }
+    if (!session) return;
+    auto shared = std::make_shared<const std::string>(std::move(message));
+    net::post(session->Executor(), [session, shared, binary] { session->Send(shared, binary); });
+}
+
+void HttpServer::Stop() {
+    if (impl_->threads.empty()) return;
+    net::post(impl_->ioc, [self = impl_.get()] { self->Shutdown(); });
+    for (std::thread& t : impl_->threads)
+        if (t.joinable()) t.join();
+    impl_->threads.clear();
+}
+
+}  // namespace zg::web

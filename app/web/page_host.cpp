@@ -1,0 +1,203 @@
+#include "app/web/page_host.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include <system_error>
+
+#include "app/web/frame_encoding.h"
+
+namespace zg::web {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+std::string WireColor(uint32_t bgr) {
+    return fmt::format("#{:02x}{:02x}{:02x}", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+// Overloads for std::visit.
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+}  // namespace
+
+PageHost::PageHost(session::EditSession& session, Deliver deliver, std::filesystem::path saveFolder)
+    : session_(session), deliver_(std::move(deliver)), saveFolder_(std::move(saveFolder)) {}
+
+void PageHost::Opened(ClientId client) { pages_[client]; }
+
+void PageHost::Closed(ClientId client) { pages_.erase(client); }
+
+void PageHost::Received(ClientId client, std::string_view text) {
+    Page& page = pages_[client];
+    std::optional<int64_t> seq;
+    std::string error;
+    bool needFile = false;
+    if (const std::optional<PageMessage> message = ParsePageMessage(text, seq, error))
+        error = Apply(client, page, message->command, needFile);
+    for (auto& [id, other] : pages_) Update(id, other);
+    Json ack{{"type", "ack"}, {"seq", seq ? Json(*seq) : Json(nullptr)}};
+    if (!error.empty()) ack["error"] = error;
+    if (needFile) ack["needFile"] = true;
+    deliver_(client, Dump(ack), false);
+}
+
+std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bool& needFile) {
+    std::string error;
+    const auto size = [&page](int view) -> ViewSize* {
+        return view >= 0 && view < static_cast<int>(page.views.size()) ? &page.views[static_cast<std::size_t>(view)]
+                                                                        : nullptr;
+    };
+    const auto noView = [](int view) { return fmt::format("view: there is no view {}", view); };
+    std::visit(
+        Overloaded{
+            [&](const command::Hello& c) {
+                page.views = c.views;
+                page.sentRevision = 0;
+                page.sentClasses = false;
+            },
+            [&](const command::Resize& c) {
+                if (ViewSize* s = size(c.view)) {
+                    *s = c.size;
+                    page.sentRevision = 0;
+                } else {
+                    error = noView(c.view);
+                }
+            },
+            [&](const command::Pointer& c) {
+                const ViewSize* s = size(c.view);
+                if (s == nullptr) {
+                    error = noView(c.view);
+                    return;
+                }
+                session::PointerEvent e{c.view, c.phase, c.at, c.button, c.additive, s->width, s->height};
+                session_.Pointer(e, error);
+            },
+            [&](const command::Orbit& c) { session_.Orbit(c.view, c.dx, c.dy); },
+            [&](const command::Pan& c) {
+                if (const ViewSize* s = size(c.view))
+                    session_.Pan(c.view, s->width, s->height, c.dx, c.dy);
+                else
+                    error = noView(c.view);
+            },
+            [&](const command::Zoom& c) {
+                if (const ViewSize* s = size(c.view))
+                    session_.Zoom(c.view, s->width, s->height, c.factor, c.x, c.y);
+                else
+                    error = noView(c.view);
+            },
+            [&](const command::Key& c) {
+                if (c.key == "Escape")
+                    session_.Escape();
+                else
+                    session_.DeleteSelection();
+            },
+            [&](const command::Create& c) { session_.EnterCreateMode(c.className, error); },
+            [&](const command::SelectMode&) { session_.LeaveCreateMode(); },
+            [&](const command::Select& c) { session_.Select(c.names); },
+            [&](const command::Frame& c) { session_.SetFrame(c.frame, error); },
+            [&](const command::GridSnap& c) { session_.SetGridSnap(c.on); },
+            [&](const command::Save& c) { error = SaveTo(c.file, needFile); },
+        },
+        command);
+    return error;
+}
+
+std::string PageHost::SaveTo(const std::optional<std::string>& file, bool& needFile) {
+    std::string error;
+    if (!file) {
+        if (session_.File().empty()) {
+            needFile = true;
+            return "choose a file name for the scene";
+        }
+        session_.Save({}, error);
+        return error;
+    }
+    std::filesystem::path target(*file);
+    if (target.extension() != ".json") return fmt::format("{}: a scene file name ends in .json", *file);
+    if (target.is_relative()) target = saveFolder_ / target;
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(target, ec);
+    const bool ownFile = !session_.File().empty() && std::filesystem::equivalent(target, session_.File(), ec);
+    // A first save never replaces a file that is not the scene's own.
+    if (exists && !ownFile) return fmt::format("{} already exists: choose another name", target.string());
+    session_.Save(target, error);
+    return error;
+}
+
+void PageHost::Update(ClientId client, Page& page) {
+    if (page.views.empty() || page.sentRevision == session_.Revision()) return;
+    page.sentRevision = session_.Revision();
+    deliver_(client, StateJson(!page.sentClasses), false);
+    page.sentClasses = true;
+    lastFrameBytes_ = 0;
+    for (std::size_t i = 0; i < page.views.size() && i < session_.Views().size(); ++i) {
+        const int view = static_cast<int>(i);
+        std::string frame =
+            EncodeFrame(session_.Draw(view, page.views[i].width, page.views[i].height), view, session_.Revision());
+        lastFrameBytes_ += frame.size();
+        deliver_(client, std::move(frame), true);
+    }
+}
+
+std::string PageHost::StateJson(bool withClasses) {
+    Json state = Json::object();
+    state["type"] = "state";
+    state["revision"] = session_.Revision();
+    state["file"] = session_.File().empty() ? Json(nullptr) : Json(session_.File().filename().string());
+    state["unsaved"] = session_.Unsaved();
+    state["status"] = session_.Status();
+    state["frame"] = session_.Frame();
+    scene::Scene& scene = session_.Scene();
+    state["start"] = scene.StartFrame();
+    state["end"] = scene.EndFrame();
+    state["fps"] = scene.Rate().Fps();
+    const plugins::ClassEntry* creating = session_.CreateClass();
+    state["create"] = creating != nullptr ? Json(creating->facts.internalName.empty() ? creating->facts.name
+                                                                                     : creating->facts.internalName)
+                                          : Json(nullptr);
+    state["dragging"] = session_.Dragging();
+    state["gridSnap"] = session_.GridSnap();
+    Json views = Json::array();
+    for (const scene::ViewDefinition& view : session_.Views())
+        views.push_back(Json{{"name", view.name}, {"projection", scene::ProjectionName(view.kind)}});
+    state["views"] = std::move(views);
+    Json nodes = Json::array();
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        scene::Node* node = scene.NodeAt(i);
+        if (node == nullptr) continue;
+        host::Object* object = node->GetObjectRef();
+        host::CStr className;
+        if (object != nullptr) object->GetClassName(className);
+        nodes.push_back(Json{{"name", node->Name()},
+                             {"class", className},
+                             {"selected", node->IsSelected() != 0},
+                             {"color", WireColor(node->GetWireColor())}});
+    }
+    state["nodes"] = std::move(nodes);
+    if (withClasses) {
+        Json categories = Json::array();
+        for (const auto& [category, entries] : session_.Classes().ByCategory()) {
+            Json classes = Json::array();
+            for (const plugins::ClassEntry* entry : entries) {
+                if (!entry->facts.isPublic) continue;
+                classes.push_back(Json{{"name", entry->facts.name},
+                                       {"id", entry->facts.internalName.empty() ? entry->facts.name
+                                                                                : entry->facts.internalName}});
+            }
+            if (!classes.empty()) categories.push_back(Json{{"category", category}, {"classes", std::move(classes)}});
+        }
+        state["classes"] = std::move(categories);
+    }
+    return Dump(state);
+}
+
+}  // namespace zg::web

@@ -1,0 +1,67 @@
+// PageHost: the interactive host as the pages connected to it see it. It reads each
+// page's messages (app/web/page_protocol.h), applies them to the edit session, and
+// answers with what changed: a state message (JSON), one binary frame per view
+// (app/web/frame_encoding.h) and an acknowledgement of the message.
+//
+// Server to page:
+//   {"type": "state", "revision", "file", "unsaved", "status", "frame", "start", "end",
+//    "fps", "create": class name or null, "dragging", "gridSnap",
+//    "views": [{"name", "projection"}], "nodes": [{"name", "class", "selected", "color"}],
+//    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only)}
+//   binary frames, one per view, after every state
+//   {"type": "ack", "seq", "error"?: one line, "needFile"?: true}
+// A page learns the scene's state after its hello; every page hears of every change.
+//
+// Runs on the UI thread only; sending goes through a function that may be called there.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/session/edit_session.h"
+#include "app/web/http_server.h"
+#include "app/web/page_protocol.h"
+
+namespace zg::web {
+
+class PageHost {
+public:
+    using Deliver = std::function<void(ClientId client, std::string message, bool binary)>;
+
+    // Relative file names of a first save are taken from `saveFolder`.
+    PageHost(session::EditSession& session, Deliver deliver, std::filesystem::path saveFolder);
+
+    void Opened(ClientId client);
+    void Closed(ClientId client);
+    // Handles one message of a page: acts on it, then brings every page up to date.
+    void Received(ClientId client, std::string_view text);
+
+    // Bytes of the frames sent for the last change, all views of all pages.
+    std::size_t LastFrameBytes() const { return lastFrameBytes_; }
+
+private:
+    struct Page {
+        std::vector<ViewSize> views;  // empty until the page's hello
+        uint64_t sentRevision = 0;
+        bool sentClasses = false;
+    };
+
+    // Applies a command; answers a one-line error, or "" when it was done.
+    std::string Apply(ClientId client, Page& page, const PageCommand& command, bool& needFile);
+    std::string SaveTo(const std::optional<std::string>& file, bool& needFile);
+    void Update(ClientId client, Page& page);
+    std::string StateJson(bool withClasses);
+
+    session::EditSession& session_;
+    Deliver deliver_;
+    std::filesystem::path saveFolder_;
+    std::map<ClientId, Page> pages_;
+    std::size_t lastFrameBytes_ = 0;
+};
+
+}  // namespace zg::web

@@ -1,0 +1,228 @@
+#include "app/web/page_protocol.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+
+namespace zg::web {
+
+namespace {
+
+using Json = nlohmann::json;
+
+// A refusal of one field; thrown inside the parser only.
+struct Refusal {
+    std::string message;
+};
+
+[[noreturn]] void Refuse(std::string message) { throw Refusal{std::move(message)}; }
+
+// The deepest nesting of objects and arrays in `text`, strings skipped; stops counting
+// once past `limit`.
+std::size_t Nesting(std::string_view text, std::size_t limit) {
+    std::size_t depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            deepest = std::max(deepest, ++depth);
+            if (deepest > limit) return deepest;
+        } else if ((c == '}' || c == ']') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+const Json& Field(const Json& message, const char* key) {
+    const auto it = message.find(key);
+    if (it == message.end()) Refuse(fmt::format("{}: missing", key));
+    return *it;
+}
+
+double Number(const Json& message, const char* key, double lo, double hi) {
+    const Json& v = Field(message, key);
+    if (!v.is_number()) Refuse(fmt::format("{}: expected a number", key));
+    const double d = v.get<double>();
+    if (!std::isfinite(d) || d < lo || d > hi) Refuse(fmt::format("{}: expected a number from {} to {}", key, lo, hi));
+    return d;
+}
+
+int Whole(const Json& message, const char* key, int lo, int hi) {
+    const double d = Number(message, key, lo, hi);
+    if (d != std::floor(d)) Refuse(fmt::format("{}: expected a whole number", key));
+    return static_cast<int>(d);
+}
+
+bool Switch(const Json& message, const char* key, std::optional<bool> fallback = std::nullopt) {
+    const auto it = message.find(key);
+    if (it == message.end() && fallback) return *fallback;
+    const Json& v = Field(message, key);
+    if (!v.is_boolean()) Refuse(fmt::format("{}: expected true or false", key));
+    return v.get<bool>();
+}
+
+std::string Text(const Json& v, const std::string& what) {
+    if (!v.is_string()) Refuse(fmt::format("{}: expected a string", what));
+    return v.get<std::string>();
+}
+
+ViewSize Size(const Json& v, const std::string& what) {
+    if (!v.is_object()) Refuse(fmt::format("{}: expected {{\"width\", \"height\"}}", what));
+    try {
+        return {Whole(v, "width", 1, kMaxViewSide), Whole(v, "height", 1, kMaxViewSide)};
+    } catch (const Refusal& r) {
+        Refuse(fmt::format("{}.{}", what, r.message));
+    }
+}
+
+int View(const Json& message) { return Whole(message, "view", 0, kMaxViews - 1); }
+
+int Pixel(const Json& message, const char* key) {
+    return static_cast<int>(std::lround(Number(message, key, -kMaxPixel, kMaxPixel)));
+}
+
+// Refuses every key of `message` that is not `type`, `seq` or one of `allowed`.
+void OnlyKeys(const Json& message, std::initializer_list<std::string_view> allowed) {
+    for (const auto& item : message.items()) {
+        if (item.key() == "type" || item.key() == "seq") continue;
+        bool known = false;
+        for (std::string_view key : allowed) known = known || item.key() == key;
+        if (!known) Refuse(fmt::format("{}: unknown key", item.key()));
+    }
+}
+
+PageCommand Command(const Json& m, const std::string& type) {
+    if (type == "hello") {
+        OnlyKeys(m, {"views"});
+        const Json& views = Field(m, "views");
+        if (!views.is_array() || views.empty() || views.size() > static_cast<std::size_t>(kMaxViews))
+            Refuse(fmt::format("views: expected a list of 1 to {} view sizes", kMaxViews));
+        command::Hello hello;
+        for (std::size_t i = 0; i < views.size(); ++i) hello.views.push_back(Size(views[i], fmt::format("views[{}]", i)));
+        return hello;
+    }
+    if (type == "resize") {
+        OnlyKeys(m, {"view", "width", "height"});
+        return command::Resize{View(m), {Whole(m, "width", 1, kMaxViewSide), Whole(m, "height", 1, kMaxViewSide)}};
+    }
+    if (type == "pointer") {
+        OnlyKeys(m, {"view", "phase", "x", "y", "button", "additive"});
+        const std::string phase = Text(Field(m, "phase"), "phase");
+        command::Pointer p;
+        if (phase == "down")
+            p.phase = session::PointerPhase::kDown;
+        else if (phase == "move")
+            p.phase = session::PointerPhase::kMove;
+        else if (phase == "up")
+            p.phase = session::PointerPhase::kUp;
+        else
+            Refuse("phase: expected \"down\", \"move\" or \"up\"");
+        p.view = View(m);
+        p.at = {Pixel(m, "x"), Pixel(m, "y")};
+        p.button = m.contains("button") ? Whole(m, "button", 0, 2) : 0;
+        p.additive = Switch(m, "additive", false);
+        return p;
+    }
+    if (type == "orbit" || type == "pan") {
+        OnlyKeys(m, {"view", "dx", "dy"});
+        const int view = View(m);
+        const double dx = Number(m, "dx", -kMaxPixel, kMaxPixel);
+        const double dy = Number(m, "dy", -kMaxPixel, kMaxPixel);
+        if (type == "orbit") return command::Orbit{view, dx, dy};
+        return command::Pan{view, dx, dy};
+    }
+    if (type == "zoom") {
+        OnlyKeys(m, {"view", "factor", "x", "y"});
+        return command::Zoom{View(m), Number(m, "factor", 1e-3, 1e3), Number(m, "x", -kMaxPixel, kMaxPixel),
+                             Number(m, "y", -kMaxPixel, kMaxPixel)};
+    }
+    if (type == "key") {
+        OnlyKeys(m, {"key"});
+        std::string key = Text(Field(m, "key"), "key");
+        if (key != "Escape" && key != "Delete") Refuse("key: expected \"Escape\" or \"Delete\"");
+        return command::Key{std::move(key)};
+    }
+    if (type == "create") {
+        OnlyKeys(m, {"class"});
+        return command::Create{Text(Field(m, "class"), "class")};
+    }
+    if (type == "selectMode") {
+        OnlyKeys(m, {});
+        return command::SelectMode{};
+    }
+    if (type == "select") {
+        OnlyKeys(m, {"names"});
+        const Json& names = Field(m, "names");
+        if (!names.is_array() || names.size() > kMaxNames) Refuse("names: expected a list of node names");
+        command::Select select;
+        for (std::size_t i = 0; i < names.size(); ++i) select.names.push_back(Text(names[i], fmt::format("names[{}]", i)));
+        return select;
+    }
+    if (type == "frame") {
+        OnlyKeys(m, {"frame"});
+        return command::Frame{Number(m, "frame", -1e9, 1e9)};
+    }
+    if (type == "gridSnap") {
+        OnlyKeys(m, {"on"});
+        return command::GridSnap{Switch(m, "on")};
+    }
+    if (type == "save") {
+        OnlyKeys(m, {"file"});
+        command::Save save;
+        if (m.contains("file")) {
+            save.file = Text(m["file"], "file");
+            if (save.file->empty() || save.file->size() > 4096 || save.file->find('\0') != std::string::npos)
+                Refuse("file: expected a file name");
+        }
+        return save;
+    }
+    Refuse(fmt::format("type: unknown message type \"{}\"", type));
+}
+
+}  // namespace
+
+std::optional<PageMessage> ParsePageMessage(std::string_view text, std::optional<int64_t>& seq, std::string& error) {
+    seq.reset();
+    if (Nesting(text, kMaxNesting) > kMaxNesting) {
+        error = "message nested too deeply";
+        return std::nullopt;
+    }
+    const Json m = Json::parse(text.begin(), text.end(), nullptr, false);
+    if (m.is_discarded()) {
+        error = "message is not JSON";
+        return std::nullopt;
+    }
+    if (!m.is_object()) {
+        error = "message is not a JSON object";
+        return std::nullopt;
+    }
+    try {
+        if (const auto it = m.find("seq"); it != m.end()) {
+            if (!it->is_number_integer()) Refuse("seq: expected a whole number");
+            seq = it->get<int64_t>();
+        }
+        PageMessage message{seq, Command(m, Text(Field(m, "type"), "type"))};
+        return message;
+    } catch (const Refusal& r) {
+        error = r.message;
+    } catch (const Json::exception&) {
+        error = "message could not be read";
+    }
+    return std::nullopt;
+}
+
+}  // namespace zg::web

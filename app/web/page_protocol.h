@@ -1,0 +1,108 @@
+// The messages a page sends the interactive host over its WebSocket, read into typed
+// commands. Every message is a JSON object with a "type" and an optional whole-number
+// "seq" that the host's acknowledgement repeats:
+//   {"type": "hello", "views": [{"width": w, "height": h}, ...]}   the page's view sizes
+//   {"type": "resize", "view": i, "width": w, "height": h}
+//   {"type": "pointer", "view": i, "phase": "down" | "move" | "up", "x": px, "y": px,
+//    "button": 0 | 2, "additive": bool}
+//   {"type": "orbit", "view": i, "dx": px, "dy": px}
+//   {"type": "pan", "view": i, "dx": px, "dy": px}
+//   {"type": "zoom", "view": i, "factor": f, "x": px, "y": px}
+//   {"type": "key", "key": "Escape" | "Delete"}
+//   {"type": "create", "class": name}      enter create mode for a class
+//   {"type": "selectMode"}                  leave create mode
+//   {"type": "select", "names": [name, ...]}
+//   {"type": "frame", "frame": f}
+//   {"type": "gridSnap", "on": bool}
+//   {"type": "save", "file": path}          "file" only for the first save
+// Anything else, and any message over the nesting, length or number limits below, is
+// refused with a one-line reason naming the field.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "app/session/edit_session.h"
+
+namespace zg::web {
+
+// Limits on what a page may send; generous for a page, tight for anything else.
+inline constexpr int kMaxViews = 8;
+inline constexpr int kMaxViewSide = 16384;
+inline constexpr std::size_t kMaxNesting = 8;
+inline constexpr std::size_t kMaxNames = 4096;
+inline constexpr double kMaxPixel = 1e6;
+
+struct ViewSize {
+    int width = 1;
+    int height = 1;
+};
+
+namespace command {
+struct Hello {
+    std::vector<ViewSize> views;
+};
+struct Resize {
+    int view = 0;
+    ViewSize size;
+};
+struct Pointer {
+    int view = 0;
+    session::PointerPhase phase = session::PointerPhase::kMove;
+    host::IPoint2 at;
+    int button = 0;
+    bool additive = false;
+};
+struct Orbit {
+    int view = 0;
+    double dx = 0, dy = 0;
+};
+struct Pan {
+    int view = 0;
+    double dx = 0, dy = 0;
+};
+struct Zoom {
+    int view = 0;
+    double factor = 1, x = 0, y = 0;
+};
+struct Key {
+    std::string key;  // "Escape" or "Delete"
+};
+struct Create {
+    std::string className;
+};
+struct SelectMode {};
+struct Select {
+    std::vector<std::string> names;
+};
+struct Frame {
+    double frame = 0;
+};
+struct GridSnap {
+    bool on = false;
+};
+struct Save {
+    std::optional<std::string> file;
+};
+}  // namespace command
+
+using PageCommand =
+    std::variant<command::Hello, command::Resize, command::Pointer, command::Orbit, command::Pan, command::Zoom,
+                 command::Key, command::Create, command::SelectMode, command::Select, command::Frame,
+                 command::GridSnap, command::Save>;
+
+struct PageMessage {
+    std::optional<int64_t> seq;
+    PageCommand command;
+};
+
+// The message in `text`; none, with a one-line reason in `error`, for anything that is
+// not a well-formed message of the list above. `seq` receives the message's sequence
+// number whenever it could be read, so a refusal can still be acknowledged.
+std::optional<PageMessage> ParsePageMessage(std::string_view text, std::optional<int64_t>& seq, std::string& error);
+
+}  // namespace zg::web
