@@ -174,7 +174,12 @@ const plugins::ClassEntry* EditSession::CreateClass() const {
     return creation_ ? &creation_->Entry() : nullptr;
 }
 
-bool EditSession::Dragging() const { return (creation_ && creation_->Dragging()) || move_ || rect_; }
+EditSession::Drag EditSession::CurrentDrag() const {
+    if (creation_ && creation_->Dragging()) return Drag::kCreate;
+    if (move_) return Drag::kMove;
+    if (rect_) return Drag::kRectangle;
+    return Drag::kNone;
+}
 
 // ---- Events ----
 

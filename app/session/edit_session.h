@@ -81,8 +81,10 @@ public:
     void LeaveCreateMode();
     // The class being created (its directory entry), or none in select mode.
     const plugins::ClassEntry* CreateClass() const;
-    // True while a creation or a move is under way.
-    bool Dragging() const;
+    // What the drag under way does, if anything.
+    enum class Drag { kNone, kCreate, kMove, kRectangle };
+    Drag CurrentDrag() const;
+    bool Dragging() const { return CurrentDrag() != Drag::kNone; }
 
     // ---- Events ----
     // False, with a reason, for a view that does not exist or a size below one pixel.

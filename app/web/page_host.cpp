@@ -5,6 +5,7 @@
 
 #include <system_error>
 
+#include "app/viewport/view_camera.h"
 #include "app/web/frame_encoding.h"
 
 namespace zg::web {
@@ -164,11 +165,24 @@ std::string PageHost::StateJson(bool withClasses) {
     state["create"] = creating != nullptr ? Json(creating->facts.internalName.empty() ? creating->facts.name
                                                                                      : creating->facts.internalName)
                                           : Json(nullptr);
-    state["dragging"] = session_.Dragging();
+    switch (session_.CurrentDrag()) {
+        case session::EditSession::Drag::kNone: state["drag"] = nullptr; break;
+        case session::EditSession::Drag::kCreate: state["drag"] = "create"; break;
+        case session::EditSession::Drag::kMove: state["drag"] = "move"; break;
+        case session::EditSession::Drag::kRectangle: state["drag"] = "rectangle"; break;
+    }
     state["gridSnap"] = session_.GridSnap();
     Json views = Json::array();
-    for (const scene::ViewDefinition& view : session_.Views())
-        views.push_back(Json{{"name", view.name}, {"projection", scene::ProjectionName(view.kind)}});
+    for (const scene::ViewDefinition& view : session_.Views()) {
+        // The world axes as the view shows them: image directions, x right and y down.
+        const viewport::Camera camera = viewport::MakeCamera(view, 1, 1);
+        Json axes = Json::array();
+        for (int i = 0; i < 3; ++i) {
+            const Vec3d axis = camera.WorldToView().rows[i];
+            axes.push_back(Json::array({axis.x, -axis.y}));
+        }
+        views.push_back(Json{{"name", view.name}, {"projection", scene::ProjectionName(view.kind)}, {"axes", axes}});
+    }
     state["views"] = std::move(views);
     Json nodes = Json::array();
     for (int i = 0; i < scene.NodeCount(); ++i) {

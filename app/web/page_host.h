@@ -5,8 +5,9 @@
 //
 // Server to page:
 //   {"type": "state", "revision", "file", "unsaved", "status", "frame", "start", "end",
-//    "fps", "create": class name or null, "dragging", "gridSnap",
-//    "views": [{"name", "projection"}], "nodes": [{"name", "class", "selected", "color"}],
+//    "fps", "create": class name or null, "drag": null, "create", "move" or "rectangle",
+//    "gridSnap", "views": [{"name", "projection", "axes": world X, Y, Z as image
+//    directions [x, y]}], "nodes": [{"name", "class", "selected", "color"}],
 //    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only)}
 //   binary frames, one per view, after every state
 //   {"type": "ack", "seq", "error"?: one line, "needFile"?: true}

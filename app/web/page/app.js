@@ -1,1 +1,627 @@
-console.log('zentrograph');
+// The Zentrograph page: viewports drawn from the host's display lists, navigation,
+// selection and creation with the mouse, the time bar and the command panel. The host
+// does all the work; the page shows what it sends and tells it what the user did.
+'use strict';
+
+(() => {
+  const $ = (id) => document.getElementById(id);
+  const FRAME_MAGIC = 0x3146475a;
+  const AXIS_COLORS = ['#e06666', '#6ccf7f', '#6f9bf0'];
+  const NAV_ORBIT = 'orbit';
+  const NAV_PAN = 'pan';
+
+  const page = {
+    state: null,        // the host's last state message
+    classes: [],        // categories of creatable classes, from the first state
+    views: [],          // {root, canvas, ctx, label, w, h, dpr, frame}
+    activeView: 0,
+    drag: null,         // the pointer drag under way in a view
+    playing: false,
+    scrubbing: false,
+  };
+
+  // ---- Talking to the host --------------------------------------------------------
+
+  // Messages wait here until the host has answered the one before: at most one is in
+  // flight, and moves that pile up meanwhile merge, so the page never gets ahead of the
+  // host and every drag stays responsive.
+  const outbox = {
+    ws: null,
+    queue: [],
+    inFlight: 0,
+    seq: 0,
+
+    send(message, mergeKey) {
+      const last = this.queue[this.queue.length - 1];
+      if (mergeKey && last && last.key === mergeKey) {
+        last.message = merge(last.message, message);
+      } else {
+        this.queue.push({ message, key: mergeKey });
+      }
+      this.pump();
+    },
+
+    pump() {
+      while (this.inFlight < 1 && this.queue.length && this.ws && this.ws.readyState === WebSocket.OPEN) {
+        const { message } = this.queue.shift();
+        message.seq = ++this.seq;
+        this.inFlight++;
+        this.ws.send(JSON.stringify(message));
+      }
+    },
+
+    acknowledged() {
+      this.inFlight = Math.max(0, this.inFlight - 1);
+      this.pump();
+    },
+  };
+
+  function merge(older, newer) {
+    if (newer.type === 'orbit' || newer.type === 'pan') {
+      return { ...newer, dx: older.dx + newer.dx, dy: older.dy + newer.dy };
+    }
+    if (newer.type === 'zoom') {
+      return { ...newer, factor: Math.min(1000, Math.max(0.001, older.factor * newer.factor)) };
+    }
+    return newer;  // pointer moves, frames and sizes: the latest wins
+  }
+
+  function connect() {
+    const ws = new WebSocket(`ws://${location.host}/ws`);
+    ws.binaryType = 'arraybuffer';
+    outbox.ws = ws;
+    ws.onopen = () => {
+      outbox.inFlight = 0;
+      outbox.queue = [];
+      setConnection('online', 'connected');
+      sendHello();
+    };
+    ws.onmessage = (event) => {
+      if (typeof event.data === 'string') receiveText(JSON.parse(event.data));
+      else receiveFrame(event.data);
+    };
+    ws.onclose = () => {
+      setConnection('offline', 'disconnected: retrying');
+      setTimeout(connect, 1000);
+    };
+  }
+
+  function sendHello() {
+    outbox.send({ type: 'hello', views: page.views.map((v) => ({ width: v.w, height: v.h })) });
+  }
+
+  function receiveText(message) {
+    if (message.type === 'state') {
+      applyState(message);
+    } else if (message.type === 'ack') {
+      outbox.acknowledged();
+      const savingAs = page.savingAs;
+      page.savingAs = false;
+      if (message.needFile) openSaveDialog();
+      else if (message.error) reportError(message.error);
+      else if (savingAs) $('save-dialog').close();
+    }
+  }
+
+  function receiveFrame(buffer) {
+    let frame;
+    try {
+      frame = decodeFrame(buffer);
+    } catch (e) {
+      reportError(`A frame from the host could not be read: ${e.message}`);
+      return;
+    }
+    const view = page.views[frame.view];
+    if (!view) return;
+    view.frame = frame;
+    scheduleDraw(view);
+  }
+
+  // ---- Frames ---------------------------------------------------------------------
+
+  // The binary frame of one view (app/web/frame_encoding.h).
+  function decodeFrame(buffer) {
+    const dv = new DataView(buffer);
+    let at = 0;
+    const word = () => { const v = dv.getUint32(at, true); at += 4; return v; };
+    if (word() !== FRAME_MAGIC) throw new Error('not a frame');
+    const view = word();
+    const width = word();
+    const height = word();
+    const revision = word();
+    const nameBytes = word();
+    const names = JSON.parse(new TextDecoder().decode(new Uint8Array(buffer, at, nameBytes)));
+    at = (at + nameBytes + 3) & ~3;
+    const count = word();
+    const items = new Array(count);
+    for (let i = 0; i < count; i++) {
+      const head = word();
+      const node = dv.getInt32(at, true); at += 4;
+      const color = word();
+      const points = word();
+      items[i] = { kind: head & 0xff, closed: (head >> 8) & 1, code: head >>> 16, node, color, points };
+    }
+    const total = word();
+    const xy = new Float32Array(buffer, at, total * 2);
+    return { view, width, height, revision, names, items, xy };
+  }
+
+  function cssColor(bgr) {
+    return `rgb(${bgr & 0xff},${(bgr >> 8) & 0xff},${(bgr >> 16) & 0xff})`;
+  }
+
+  function drawMarker(ctx, code, x, y) {
+    switch (code) {
+      case 1: ctx.strokeRect(x - 3.5, y - 3.5, 7, 7); break;
+      case 2: ctx.beginPath(); ctx.moveTo(x - 3.5, y); ctx.lineTo(x + 3.5, y); ctx.moveTo(x, y - 3.5); ctx.lineTo(x, y + 3.5); ctx.stroke(); break;
+      case 4: ctx.beginPath(); ctx.moveTo(x - 3, y - 3); ctx.lineTo(x + 3, y + 3); ctx.moveTo(x - 3, y + 3); ctx.lineTo(x + 3, y - 3); ctx.stroke(); break;
+      case 10: ctx.beginPath(); ctx.arc(x, y, 2.5, 0, 2 * Math.PI); ctx.stroke(); break;
+      case 14: ctx.beginPath(); ctx.arc(x, y, 2.5, 0, 2 * Math.PI); ctx.fill(); break;
+      default: ctx.fillRect(x - 0.5, y - 0.5, 1, 1);
+    }
+  }
+
+  function scheduleDraw(view) {
+    if (view.pending) return;
+    view.pending = true;
+    requestAnimationFrame(() => { view.pending = false; drawView(view); });
+  }
+
+  function drawView(view) {
+    const { ctx, dpr } = view;
+    ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+    ctx.fillStyle = '#1c1f26';
+    ctx.fillRect(0, 0, view.w, view.h);
+    const frame = view.frame;
+    if (frame) {
+      // A frame drawn for another size (while the window is resized) is stretched.
+      ctx.scale(view.w / frame.width, view.h / frame.height);
+      ctx.lineWidth = 1;
+      ctx.lineJoin = 'round';
+      const xy = frame.xy;
+      let p = 0;
+      for (const item of frame.items) {
+        ctx.strokeStyle = ctx.fillStyle = cssColor(item.color);
+        if (item.kind === 0) {
+          ctx.beginPath();
+          ctx.moveTo(xy[p], xy[p + 1]);
+          for (let i = 1; i < item.points; i++) ctx.lineTo(xy[p + 2 * i], xy[p + 2 * i + 1]);
+          if (item.closed) ctx.closePath();
+          ctx.stroke();
+        } else if (item.kind === 1) {
+          ctx.beginPath();
+          for (let i = 0; i + 1 < item.points; i += 2) {
+            const q = p + 2 * i;
+            ctx.moveTo(xy[q], xy[q + 1]);
+            ctx.lineTo(xy[q + 2], xy[q + 3]);
+          }
+          ctx.stroke();
+        } else {
+          for (let i = 0; i < item.points; i++) drawMarker(ctx, item.code, xy[p + 2 * i], xy[p + 2 * i + 1]);
+        }
+        p += 2 * item.points;
+      }
+      ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+    }
+    drawTripod(view);
+    drawRubberBand(view);
+  }
+
+  // The world axes as the view shows them, bottom left.
+  function drawTripod(view) {
+    const info = page.state && page.state.views[view.index];
+    if (!info) return;
+    const { ctx } = view;
+    const ox = 28;
+    const oy = view.h - 28;
+    ctx.lineWidth = 2;
+    ctx.font = '11px "DejaVu Sans", sans-serif';
+    info.axes.forEach(([x, y], i) => {
+      if (Math.hypot(x, y) < 0.05) return;
+      ctx.strokeStyle = ctx.fillStyle = AXIS_COLORS[i];
+      ctx.beginPath();
+      ctx.moveTo(ox, oy);
+      ctx.lineTo(ox + 18 * x, oy + 18 * y);
+      ctx.stroke();
+      ctx.fillText('XYZ'[i], ox + 23 * x - 3, oy + 23 * y + 4);
+    });
+    ctx.lineWidth = 1;
+  }
+
+  function drawRubberBand(view) {
+    const drag = page.drag;
+    if (!drag || drag.view !== view.index || !drag.rubber || !page.state || page.state.drag !== 'rectangle') return;
+    const { ctx } = view;
+    ctx.save();
+    ctx.strokeStyle = '#e8c34a';
+    ctx.setLineDash([4, 3]);
+    ctx.strokeRect(Math.min(drag.x0, drag.x) + 0.5, Math.min(drag.y0, drag.y) + 0.5,
+                   Math.abs(drag.x - drag.x0), Math.abs(drag.y - drag.y0));
+    ctx.restore();
+  }
+
+  // ---- Viewports ------------------------------------------------------------------
+
+  function buildViews(count) {
+    const host = $('viewports');
+    host.replaceChildren();
+    page.views = [];
+    host.style.gridTemplateColumns = count === 1 ? '1fr' : '1fr 1fr';
+    host.style.gridTemplateRows = count > 2 ? '1fr 1fr' : '1fr';
+    for (let i = 0; i < count; i++) {
+      const root = document.createElement('div');
+      root.className = 'viewport';
+      root.dataset.view = String(i);
+      const canvas = document.createElement('canvas');
+      const label = document.createElement('div');
+      label.className = 'label';
+      root.append(canvas, label);
+      host.append(root);
+      const view = { index: i, root, canvas, label, ctx: canvas.getContext('2d'), w: 1, h: 1, dpr: 1, frame: null };
+      page.views.push(view);
+      measure(view);
+      attachInput(view);
+      new ResizeObserver(() => {
+        if (measure(view)) {
+          outbox.send({ type: 'resize', view: i, width: view.w, height: view.h }, `resize${i}`);
+          scheduleDraw(view);
+        }
+      }).observe(root);
+    }
+    setActiveView(Math.min(page.activeView, count - 1));
+  }
+
+  // Sizes the canvas to whole pixels of its box, so that the host draws on exactly the
+  // pixels the pointer reports; true when the size changed.
+  function measure(view) {
+    const w = Math.max(1, view.root.clientWidth);
+    const h = Math.max(1, view.root.clientHeight);
+    const dpr = window.devicePixelRatio || 1;
+    if (w === view.w && h === view.h && dpr === view.dpr) return false;
+    view.w = w;
+    view.h = h;
+    view.dpr = dpr;
+    view.canvas.style.width = `${w}px`;
+    view.canvas.style.height = `${h}px`;
+    view.canvas.width = Math.round(w * dpr);
+    view.canvas.height = Math.round(h * dpr);
+    return true;
+  }
+
+  function setActiveView(index) {
+    page.activeView = index;
+    page.views.forEach((v) => v.root.classList.toggle('active', v.index === index));
+  }
+
+  function isPerspective(view) {
+    const info = page.state && page.state.views[view.index];
+    return !!info && info.projection === 'perspective';
+  }
+
+  // Which navigation a button press starts, if any: the middle button pans; the right
+  // button, or the left one with Alt, orbits a perspective view and pans the others.
+  function navigationFor(view, e) {
+    if (e.button === 1) return NAV_PAN;
+    const creating = page.state && page.state.create;
+    if (e.button === 2 && creating) return null;  // a right click cancels a creation
+    if (e.button === 2 || (e.button === 0 && e.altKey)) {
+      if (e.shiftKey) return NAV_PAN;
+      return isPerspective(view) ? NAV_ORBIT : NAV_PAN;
+    }
+    return null;
+  }
+
+  function pointerMessage(view, e, phase) {
+    return {
+      type: 'pointer', view: view.index, phase, x: Math.round(e.offsetX), y: Math.round(e.offsetY),
+      button: e.button === 2 ? 2 : 0, additive: e.shiftKey || e.ctrlKey,
+    };
+  }
+
+  function attachInput(view) {
+    const { canvas } = view;
+    canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+    canvas.addEventListener('pointerdown', (e) => {
+      setActiveView(view.index);
+      canvas.setPointerCapture(e.pointerId);
+      const nav = navigationFor(view, e);
+      if (nav) {
+        page.drag = { view: view.index, nav, x: e.offsetX, y: e.offsetY };
+        return;
+      }
+      if (e.button === 0) {
+        page.drag = { view: view.index, x0: e.offsetX, y0: e.offsetY, x: e.offsetX, y: e.offsetY, rubber: true };
+        outbox.send(pointerMessage(view, e, 'down'));
+      } else if (e.button === 2) {
+        outbox.send(pointerMessage(view, e, 'down'));
+      }
+    });
+    canvas.addEventListener('pointermove', (e) => {
+      const drag = page.drag;
+      if (drag && drag.view === view.index && drag.nav) {
+        const dx = e.offsetX - drag.x;
+        const dy = e.offsetY - drag.y;
+        drag.x = e.offsetX;
+        drag.y = e.offsetY;
+        if (dx || dy) outbox.send({ type: drag.nav, view: view.index, dx, dy }, `${drag.nav}${view.index}`);
+        return;
+      }
+      if (drag && drag.view === view.index) {
+        drag.x = e.offsetX;
+        drag.y = e.offsetY;
+        outbox.send(pointerMessage(view, e, 'move'), 'move');
+        scheduleDraw(view);
+      } else if (page.state && page.state.create) {
+        outbox.send(pointerMessage(view, e, 'move'), 'move');  // free moves show the snap
+      }
+    });
+    const finish = (e) => {
+      const drag = page.drag;
+      if (!drag || drag.view !== view.index) return;
+      page.drag = null;
+      if (!drag.nav && e.button === 0) outbox.send(pointerMessage(view, e, 'up'));
+      scheduleDraw(view);
+    };
+    canvas.addEventListener('pointerup', finish);
+    canvas.addEventListener('pointercancel', finish);
+    canvas.addEventListener('wheel', (e) => {
+      e.preventDefault();
+      const factor = Math.exp(-e.deltaY * (e.deltaMode === 1 ? 0.05 : 0.0015));
+      outbox.send({ type: 'zoom', view: view.index, factor, x: e.offsetX, y: e.offsetY }, `zoom${view.index}`);
+    }, { passive: false });
+  }
+
+  // ---- State ----------------------------------------------------------------------
+
+  function applyState(state) {
+    const first = !page.state;
+    page.state = state;
+    if (state.classes) {
+      page.classes = state.classes;
+      renderClasses();
+    }
+    if (state.views.length !== page.views.length) {
+      buildViews(state.views.length);
+      sendHello();
+    }
+    state.views.forEach((info, i) => {
+      page.views[i].label.textContent = info.name;
+      page.views[i].root.classList.toggle('create', !!state.create);
+    });
+    $('file-name').textContent = state.file || 'new scene (not saved yet)';
+    $('unsaved').hidden = !state.unsaved;
+    document.title = `${state.unsaved ? '\u25cf ' : ''}${state.file || 'new scene'} \u2014 Zentrograph`;
+    $('grid-snap').checked = state.gridSnap;
+    $('status').textContent = state.status;
+    $('hint').textContent = state.create
+      ? `Drag in a viewport to create a ${state.create}; right-click or Esc cancels`
+      : 'Click or drag a box to select \u00b7 drag a selected object to move it \u00b7 Alt- or right-drag orbits \u00b7 middle-drag pans \u00b7 wheel zooms';
+    updateTime(state, first);
+    renderToolState();
+    renderNodes();
+    renderModify();
+    page.views.forEach(scheduleDraw);
+  }
+
+  function renderClasses() {
+    const list = $('class-list');
+    list.replaceChildren();
+    for (const group of page.classes) {
+      const title = document.createElement('div');
+      title.className = 'category';
+      title.textContent = group.category;
+      const grid = document.createElement('div');
+      grid.className = 'class-grid';
+      for (const cls of group.classes) {
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.textContent = cls.name;
+        button.dataset.classId = cls.id;
+        button.title = `Create a ${cls.name}: drag in a viewport`;
+        button.addEventListener('click', () => {
+          if (page.state && page.state.create === cls.id) outbox.send({ type: 'selectMode' });
+          else outbox.send({ type: 'create', class: cls.id });
+        });
+        grid.append(button);
+      }
+      list.append(title, grid);
+    }
+  }
+
+  function renderToolState() {
+    const creating = page.state.create;
+    $('select-tool').classList.toggle('active', !creating);
+    for (const button of $('class-list').querySelectorAll('button')) {
+      button.classList.toggle('active', button.dataset.classId === creating);
+    }
+  }
+
+  function selectedNames() {
+    return page.state ? page.state.nodes.filter((n) => n.selected).map((n) => n.name) : [];
+  }
+
+  function renderNodes() {
+    const list = $('node-list');
+    list.replaceChildren();
+    for (const node of page.state.nodes) {
+      const item = document.createElement('li');
+      item.classList.toggle('selected', node.selected);
+      item.dataset.node = node.name;
+      const swatch = document.createElement('span');
+      swatch.className = 'swatch';
+      swatch.style.background = node.color;
+      const name = document.createElement('span');
+      name.textContent = node.name;
+      const cls = document.createElement('span');
+      cls.className = 'class';
+      cls.textContent = node.class;
+      item.append(swatch, name, cls);
+      item.addEventListener('click', (e) => {
+        const names = e.shiftKey || e.ctrlKey ? [...new Set([...selectedNames(), node.name])] : [node.name];
+        outbox.send({ type: 'select', names });
+      });
+      list.append(item);
+    }
+    if (!page.state.nodes.length) {
+      const empty = document.createElement('li');
+      empty.className = 'muted';
+      empty.textContent = 'No objects yet: pick a class above and drag in a viewport.';
+      list.append(empty);
+    }
+  }
+
+  function renderModify() {
+    const names = selectedNames();
+    $('modify-header').textContent = names.length === 0 ? 'Nothing selected'
+      : names.length === 1 ? names[0] : `${names.length} objects selected`;
+  }
+
+  // ---- Time -----------------------------------------------------------------------
+
+  function updateTime(state, first) {
+    const slider = $('time-slider');
+    slider.min = String(state.start);
+    slider.max = String(state.end);
+    if (!page.scrubbing && !page.playing) slider.value = String(state.frame);
+    const number = $('frame-number');
+    if (document.activeElement !== number || first) number.value = String(state.frame);
+    $('frame-range').textContent = `${state.start}\u2013${state.end} at ${state.fps} fps`;
+  }
+
+  function setFrame(frame) {
+    outbox.send({ type: 'frame', frame }, 'frame');
+  }
+
+  function togglePlay() {
+    page.playing = !page.playing;
+    $('play').textContent = page.playing ? '\u25a0' : '\u25b6';
+    if (!page.playing || !page.state) return;
+    const { start, end, fps } = page.state;
+    let frame = Number($('time-slider').value);
+    let last = performance.now();
+    const step = (now) => {
+      if (!page.playing) return;
+      frame += ((now - last) / 1000) * fps;
+      last = now;
+      if (frame > end) frame = start + ((frame - start) % Math.max(1, end - start + 1));
+      const whole = Math.floor(frame);
+      if (String(whole) !== $('time-slider').value) {
+        $('time-slider').value = String(whole);
+        $('frame-number').value = String(whole);
+        setFrame(whole);
+      }
+      requestAnimationFrame(step);
+    };
+    requestAnimationFrame(step);
+  }
+
+  // ---- Saving, errors, status ----------------------------------------------------
+
+  function save() {
+    outbox.send({ type: 'save' });
+  }
+
+  function openSaveDialog() {
+    const dialog = $('save-dialog');
+    $('save-error').hidden = true;
+    if (!dialog.open) dialog.showModal();
+    $('save-name').select();
+  }
+
+  let bannerTimer = 0;
+  function reportError(text) {
+    const dialog = $('save-dialog');
+    if (dialog.open) {
+      $('save-error').textContent = text;
+      $('save-error').hidden = false;
+      return;
+    }
+    $('banner-text').textContent = text;
+    $('banner').hidden = false;
+    clearTimeout(bannerTimer);
+    bannerTimer = setTimeout(() => { $('banner').hidden = true; }, 10000);
+  }
+
+  function setConnection(kind, text) {
+    const c = $('connection');
+    c.className = `connection ${kind}`;
+    c.textContent = text;
+  }
+
+  // ---- Wiring ---------------------------------------------------------------------
+
+  function isTyping(target) {
+    return target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement || target.closest('dialog');
+  }
+
+  function wire() {
+    $('save').addEventListener('click', save);
+    $('grid-snap').addEventListener('change', (e) => outbox.send({ type: 'gridSnap', on: e.target.checked }));
+    $('select-tool').addEventListener('click', () => outbox.send({ type: 'selectMode' }));
+    $('banner-close').addEventListener('click', () => { $('banner').hidden = true; });
+    $('play').addEventListener('click', togglePlay);
+    const slider = $('time-slider');
+    slider.addEventListener('pointerdown', () => { page.scrubbing = true; });
+    slider.addEventListener('pointerup', () => { page.scrubbing = false; });
+    slider.addEventListener('input', () => {
+      $('frame-number').value = slider.value;
+      setFrame(Number(slider.value));
+    });
+    $('frame-number').addEventListener('change', (e) => {
+      const frame = Number(e.target.value);
+      if (Number.isFinite(frame)) setFrame(frame);
+    });
+    // The dialog stays open until the host has saved, so a refused name can be changed.
+    $('save-dialog').querySelector('form').addEventListener('submit', (e) => {
+      if (e.submitter !== $('save-confirm')) return;
+      e.preventDefault();
+      const name = $('save-name').value.trim();
+      if (!name) return;
+      page.savingAs = true;
+      outbox.send({ type: 'save', file: name.endsWith('.json') ? name : `${name}.json` });
+    });
+    for (const tab of document.querySelectorAll('.tabs button')) {
+      tab.addEventListener('click', () => showTab(tab.dataset.tab));
+    }
+    document.addEventListener('keydown', (e) => {
+      if ((e.ctrlKey || e.metaKey) && e.key.toLowerCase() === 's') {
+        e.preventDefault();
+        save();
+        return;
+      }
+      if (isTyping(e.target)) return;
+      if (e.key === 'Escape') outbox.send({ type: 'key', key: 'Escape' });
+      else if (e.key === 'Delete' || e.key === 'Backspace') outbox.send({ type: 'key', key: 'Delete' });
+    });
+  }
+
+  function showTab(name) {
+    for (const tab of document.querySelectorAll('.tabs button')) tab.classList.toggle('active', tab.dataset.tab === name);
+    for (const tabPage of document.querySelectorAll('.tab-page')) tabPage.hidden = tabPage.dataset.page !== name;
+  }
+
+  // Read-only inspection for scripts and tests: whether the page is waiting for the
+  // host, its last state, and what a view last drew.
+  window.__zentrograph = {
+    idle: () => outbox.inFlight === 0 && outbox.queue.length === 0 && page.views.every((v) => !v.pending),
+    state: () => page.state,
+    frame: (index) => {
+      const frame = page.views[index] && page.views[index].frame;
+      if (!frame) return null;
+      let p = 0;
+      const items = frame.items.map((item) => {
+        const points = Array.from(frame.xy.subarray(p, p + 2 * item.points));
+        p += 2 * item.points;
+        return {
+          kind: ['polyline', 'segments', 'markers'][item.kind], node: item.node >= 0 ? frame.names[item.node] : null,
+          code: item.code, color: item.color, closed: !!item.closed, points,
+        };
+      });
+      return { width: frame.width, height: frame.height, items };
+    },
+  };
+
+  wire();
+  buildViews(2);
+  connect();
+})();

@@ -1,0 +1,183 @@
+// The edit session behind the interactive host: creation driven by the plug-in's
+// callback and by the host itself, rectangle selection, moves of animated nodes,
+// deleting, saving, and the navigation of views.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/scene/transform.h"
+#include "app/session/edit_session.h"
+#include "app/viewport/view_camera.h"
+#include "app/viewport/view_navigation.h"
+#include "host/paramblock.h"
+#include "tests/app/render_scene_fixture.h"
+#include "tests/support/temp_folder.h"
+
+namespace rendertest {
+namespace {
+
+using zg::session::EditSession;
+using zg::session::PointerEvent;
+using zg::session::PointerPhase;
+
+constexpr int kW = 400;
+constexpr int kH = 400;
+
+// A top view 20 units across on a 400-pixel image: 20 pixels per unit, the origin at
+// (200, 200).
+const std::string kViews = R"("viewports": [{"name": "Top", "projection": "top", "center": [0, 0, 0], "width": 20}])";
+
+class EditSessionTest : public RenderSceneFixture {
+protected:
+    void Start(const std::string& nodes) {
+        Load(R"({"zentrographScene": 1, "nodes": [)" + nodes + "], " + kViews + "}");
+        session = std::make_unique<EditSession>(directory, std::move(scene), std::filesystem::path());
+    }
+    void TearDown() override {
+        session.reset();
+        RenderSceneFixture::TearDown();
+    }
+    void Pointer(PointerPhase phase, int x, int y, bool additive = false) {
+        std::string error;
+        ASSERT_TRUE(session->Pointer(PointerEvent{0, phase, {x, y}, 0, additive, kW, kH}, error)) << error;
+    }
+    void Drag(int x0, int y0, int x1, int y1) {
+        Pointer(PointerPhase::kDown, x0, y0);
+        Pointer(PointerPhase::kMove, x1, y1);
+        Pointer(PointerPhase::kUp, x1, y1);
+    }
+    std::vector<std::string> Selected() {
+        std::vector<std::string> names;
+        for (zg::scene::Node* node : session->Selection()) names.push_back(node->Name());
+        return names;
+    }
+    zg::scene::Node* Node(const char* name) { return session->Scene().FindNode(name); }
+
+    std::unique_ptr<EditSession> session;
+};
+
+TEST_F(EditSessionTest, ThePlugInsCallbackPlacesAndSizesAFieldViewer) {
+    Start("");
+    std::string error;
+    ASSERT_TRUE(session->EnterCreateMode("Zentrograph", error)) << error;
+    Drag(240, 200, 300, 120);  // from (2, 0) a drag of 5 units
+    zg::scene::Node* node = Node("Zentrograph01");
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->Position().At(0), host::Point3(2, 0, 0));
+    host::ParamBlock* block = node->GetObjectRef()->GetParamBlock(0);
+    EXPECT_FLOAT_EQ(block->GetFloat(0), 10.0f);
+    EXPECT_EQ(block->GetInt(9), 0);  // the lattice showed during the drag only
+    EXPECT_EQ(Selected(), std::vector<std::string>{"Zentrograph01"});
+    EXPECT_TRUE(session->Unsaved());
+
+    // The next drag makes the next object; Escape in the middle of one discards it.
+    Pointer(PointerPhase::kDown, 100, 100);
+    Pointer(PointerPhase::kMove, 150, 100);
+    ASSERT_NE(Node("Zentrograph02"), nullptr);
+    session->Escape();
+    EXPECT_EQ(Node("Zentrograph02"), nullptr);
+    EXPECT_EQ(session->Scene().NodeCount(), 1);
+    session->Escape();
+    EXPECT_EQ(session->CreateClass(), nullptr);
+}
+
+TEST_F(EditSessionTest, HostClassesArePlacedByTheClickAndSizedByTheDrag) {
+    Start("");
+    std::string error;
+    ASSERT_TRUE(session->EnterCreateMode("Point", error)) << error;
+    Drag(200, 200, 260, 200);  // 3 units
+    ASSERT_NE(Node("Point01"), nullptr);
+    EXPECT_FLOAT_EQ(Node("Point01")->GetObjectRef()->GetParamBlock(0)->GetFloat(0), 6.0f);
+    ASSERT_TRUE(session->EnterCreateMode("Gravity", error)) << error;
+    Drag(300, 300, 300, 300);
+    ASSERT_NE(Node("Gravity01"), nullptr);
+    EXPECT_EQ(Node("Gravity01")->Position().At(0), host::Point3(5, -5, 0));
+    EXPECT_FALSE(session->EnterCreateMode("NoSuchClass", error));
+}
+
+TEST_F(EditSessionTest, ClicksAndRectanglesSelectAndSelectedNodesMoveWithTheirKeys) {
+    Start(R"({"name": "A", "class": "Point", "position": [-5, 0, 0]},
+             {"name": "B", "class": "Point", "position": {"keys": [[0, [5, 0, 0]], [10, [5, 5, 0]]]}})");
+    Pointer(PointerPhase::kDown, 300, 200);  // on B
+    Pointer(PointerPhase::kUp, 300, 200);
+    EXPECT_EQ(Selected(), std::vector<std::string>{"B"});
+    Drag(10, 10, 390, 390);  // a window around both
+    EXPECT_EQ(Selected(), (std::vector<std::string>{"A", "B"}));
+    Drag(60, 120, 190, 280);  // a window around A alone
+    EXPECT_EQ(Selected(), std::vector<std::string>{"A"});
+    Pointer(PointerPhase::kDown, 20, 380);  // a click on nothing
+    Pointer(PointerPhase::kUp, 20, 380);
+    EXPECT_TRUE(Selected().empty());
+
+    Pointer(PointerPhase::kDown, 300, 200);
+    Pointer(PointerPhase::kMove, 300, 160);  // 2 units up
+    Pointer(PointerPhase::kUp, 300, 160);
+    EXPECT_EQ(Node("B")->Position().Keys()[0].value, host::Point3(5, 2, 0));
+    EXPECT_EQ(Node("B")->Position().Keys()[1].value, host::Point3(5, 7, 0));
+    Pointer(PointerPhase::kDown, 300, 160);
+    Pointer(PointerPhase::kMove, 340, 160);
+    session->Escape();  // a cancelled move puts the node back
+    EXPECT_EQ(Node("B")->Position().Keys()[0].value, host::Point3(5, 2, 0));
+
+    session->DeleteSelection();
+    EXPECT_EQ(Node("B"), nullptr);
+    EXPECT_EQ(session->Status(), "Deleted B");
+}
+
+TEST_F(EditSessionTest, SavingNeedsAFileAndThenBelongsToIt) {
+    Start(R"({"name": "A", "class": "Point"})");
+    std::string error;
+    EXPECT_FALSE(session->Save({}, error));
+    EXPECT_NE(error.find("choose"), std::string::npos);
+    testsupport::TempFolder folder;
+    ASSERT_TRUE(session->Save(folder.Path() / "s.json", error)) << error;
+    EXPECT_FALSE(session->Unsaved());
+    EXPECT_EQ(session->File(), folder.Path() / "s.json");
+    EXPECT_FALSE(session->Save(folder.Path() / "missing" / "s.json", error));
+    EXPECT_FALSE(session->Unsaved());  // the failed save changed nothing
+    EXPECT_EQ(session->File(), folder.Path() / "s.json");
+}
+
+TEST(ViewNavigationTest, OrbitPanAndZoomKeepWhatTheyPromise) {
+    zg::scene::ViewDefinition persp;
+    persp.name = "P";
+    persp.eye = {10, -10, 10};
+    const double distance = Length(persp.eye - persp.target);
+    EXPECT_TRUE(zg::viewport::Orbit(persp, 90, 0));
+    EXPECT_NEAR(Length(persp.eye - persp.target), distance, 1e-9);
+    EXPECT_NEAR(persp.eye.z, 10, 1e-9);  // turning about the up axis keeps the height
+    for (int i = 0; i < 50; ++i) zg::viewport::Orbit(persp, 0, 100);  // never over the pole
+    EXPECT_GT(Length(zg::Cross(zg::Normalized(persp.eye - persp.target), {0, 0, 1})), 0.01);
+
+    zg::scene::ViewDefinition top;
+    top.name = "T";
+    top.kind = zg::scene::ViewKind::kTop;
+    top.width = 20;
+    EXPECT_FALSE(zg::viewport::Orbit(top, 10, 10));
+    EXPECT_TRUE(zg::viewport::Pan(top, 400, 400, 40, 0));  // the scene follows the pointer
+    EXPECT_NEAR(top.center.x, -2, 1e-9);
+    // Zooming about a pixel keeps the world point under it.
+    const zg::viewport::PixelPoint at{300, 100};
+    const zg::Vec3d before = zg::viewport::MakeCamera(top, 400, 400).PixelRay(at).origin;
+    EXPECT_TRUE(zg::viewport::Zoom(top, 400, 400, 2.0, at));
+    EXPECT_NEAR(top.width, 10, 1e-9);
+    const zg::Vec3d after = zg::viewport::MakeCamera(top, 400, 400).PixelRay(at).origin;
+    EXPECT_NEAR(after.x, before.x, 1e-9);
+    EXPECT_NEAR(after.y, before.y, 1e-9);
+    EXPECT_FALSE(zg::viewport::Zoom(top, 400, 400, std::nan(""), at));
+}
+
+TEST(TransformTest, RotationDegreesUndoComposeTransform) {
+    const host::Point3 cases[] = {{0, 0, 0}, {90, 0, 0}, {0, 0, -90}, {30, -45, 120}, {-170, 60, 10}, {12, 90, 0}};
+    for (const host::Point3& angles : cases) {
+        const host::Matrix3 m = zg::scene::ComposeTransform({}, angles, {1, 1, 1});
+        const host::Matrix3 back = zg::scene::ComposeTransform({}, zg::scene::RotationDegrees(m), {1, 1, 1});
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(back.GetRow(r)[c], m.GetRow(r)[c], 1e-6) << angles.x << " " << angles.y << " " << angles.z;
+    }
+    EXPECT_EQ(zg::scene::RotationDegrees(zg::scene::ComposeTransform({}, {90, 0, 0}, {1, 1, 1})), host::Point3(90, 0, 0));
+}
+
+}  // namespace
+}  // namespace rendertest

@@ -1,0 +1,223 @@
+// The interactive host's server side without a browser: who is let in, how page
+// messages are read, the binary frames, the page host's answers, and a handler that
+// throws.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include "app/session/edit_session.h"
+#include "app/web/access.h"
+#include "app/web/frame_encoding.h"
+#include "app/web/http_server.h"
+#include "app/web/page_host.h"
+#include "app/web/page_protocol.h"
+#include "tests/app/render_scene_fixture.h"
+
+namespace webtest {
+namespace {
+
+using zg::web::AccessPolicy;
+using zg::web::RequestFacts;
+using zg::web::Verdict;
+
+TEST(AccessTest, RequestsNeedTheTokenTheServersOwnNameAndOrigin) {
+    AccessPolicy policy;
+    policy.port = 8765;
+    policy.token = "secret";
+    const std::string cookie = zg::web::CookieName(8765) + "=secret";
+    const std::string cookies = "a=b; " + cookie;
+    struct Case {
+        const char* what;
+        RequestFacts request;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {"nothing", {"GET", "/", "127.0.0.1:8765", "", "", "", false}, Verdict::kUnauthorized},
+        {"cookie", {"GET", "/app.js", "localhost:8765", "", cookie, "", false}, Verdict::kAllow},
+        {"other cookie first", {"GET", "/", "127.0.0.1:8765", "", cookies, "", false}, Verdict::kAllow},
+        {"token in the address", {"GET", "/?token=secret", "127.0.0.1:8765", "", "", "", false},
+         Verdict::kAllowAndKeepToken},
+        {"longer token", {"GET", "/?token=secretX", "127.0.0.1:8765", "", "", "", false}, Verdict::kUnauthorized},
+        {"bearer", {"GET", "/", "[::1]:8765", "", "", "Bearer secret", false}, Verdict::kAllow},
+        {"cookie of another port", {"GET", "/", "127.0.0.1:8765", "", "zentrograph_9=secret", "", false},
+         Verdict::kUnauthorized},
+        {"foreign host", {"GET", "/", "evil.example:8765", "", cookie, "", false}, Verdict::kForbidden},
+        {"other port", {"GET", "/", "127.0.0.1:80", "", cookie, "", false}, Verdict::kForbidden},
+        {"no host", {"GET", "/", "", "", cookie, "", false}, Verdict::kForbidden},
+        {"socket of the page", {"GET", "/ws", "127.0.0.1:8765", "http://127.0.0.1:8765", cookie, "", true},
+         Verdict::kAllow},
+        {"socket without origin", {"GET", "/ws", "127.0.0.1:8765", "", cookie, "", true}, Verdict::kForbidden},
+        {"socket from elsewhere", {"GET", "/ws", "127.0.0.1:8765", "http://evil.example", cookie, "", true},
+         Verdict::kForbidden},
+        {"post from elsewhere", {"POST", "/", "127.0.0.1:8765", "https://127.0.0.1:8765", cookie, "", false},
+         Verdict::kForbidden},
+    };
+    for (const Case& c : cases) EXPECT_EQ(policy.Judge(c.request), c.verdict) << c.what;
+
+    const auto a = zg::web::MakeAccessToken();
+    const auto b = zg::web::MakeAccessToken();
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->size(), 64u);
+    EXPECT_EQ(a->find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_NE(*a, *b);
+}
+
+TEST(PageProtocolTest, ReadsEveryMessageKind) {
+    const char* messages[] = {
+        R"({"type": "hello", "views": [{"width": 300, "height": 200}], "seq": 1})",
+        R"({"type": "resize", "view": 1, "width": 5, "height": 6})",
+        R"({"type": "pointer", "view": 0, "phase": "down", "x": 10.4, "y": -3, "button": 2, "additive": true})",
+        R"({"type": "orbit", "view": 0, "dx": 1.5, "dy": 0})",
+        R"({"type": "zoom", "view": 0, "factor": 1.2, "x": 0, "y": 0})",
+        R"({"type": "key", "key": "Delete"})",
+        R"({"type": "create", "class": "Zentrograph"})",
+        R"({"type": "select", "names": ["A", "B"]})",
+        R"({"type": "save", "file": "x.json"})",
+        R"({"type": "save"})",
+    };
+    for (const char* text : messages) {
+        std::optional<int64_t> seq;
+        std::string error;
+        EXPECT_TRUE(zg::web::ParsePageMessage(text, seq, error)) << text << ": " << error;
+    }
+    std::optional<int64_t> seq;
+    std::string error;
+    const auto pointer = zg::web::ParsePageMessage(messages[2], seq, error);
+    const auto& p = std::get<zg::web::command::Pointer>(pointer->command);
+    EXPECT_EQ(p.at, host::IPoint2(10, -3));
+    EXPECT_EQ(p.button, 2);
+}
+
+TEST(PageProtocolTest, RefusesMalformedMessagesWithTheFieldAtFault) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"not json", "not JSON"},
+        {"[1]", "not a JSON object"},
+        {std::string(20, '[') + std::string(20, ']'), "nested too deeply"},
+        {R"({"seq": 4})", "type: missing"},
+        {R"({"type": "fly", "seq": 7})", "unknown message type"},
+        {R"({"type": "hello", "views": []})", "views:"},
+        {R"({"type": "hello", "views": [{"width": 0, "height": 1}]})", "views[0].width"},
+        {R"({"type": "pointer", "view": 0, "phase": "drag", "x": 0, "y": 0})", "phase:"},
+        {R"({"type": "pointer", "view": 99, "phase": "up", "x": 0, "y": 0})", "view:"},
+        {R"({"type": "pointer", "view": 0, "phase": "up", "x": 1e300, "y": 0})", "x:"},
+        {R"({"type": "zoom", "view": 0, "factor": 0, "x": 0, "y": 0})", "factor:"},
+        {R"({"type": "key", "key": "F1"})", "key:"},
+        {R"({"type": "frame", "frame": "3"})", "frame:"},
+        {R"({"type": "selectMode", "extra": 1})", "extra: unknown key"},
+        {R"({"type": "save", "seq": 1.5})", "seq:"},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::optional<int64_t> seq;
+        std::string error;
+        EXPECT_FALSE(zg::web::ParsePageMessage(text, seq, error)) << text;
+        EXPECT_NE(error.find(expected), std::string::npos) << text << ": " << error;
+    }
+    std::optional<int64_t> seq;
+    std::string error;
+    zg::web::ParsePageMessage(R"({"type": "fly", "seq": 7})", seq, error);
+    EXPECT_EQ(seq, 7);  // a refusal can still be acknowledged
+}
+
+TEST(FrameEncodingTest, PacksItemsWithNeighbouringMarkersAsOneItem) {
+    zg::viewport::DisplayList list(30, 20);
+    const zg::viewport::PixelPoint line[] = {{0, 0}, {10, 5}};
+    list.Polyline({1, 0, 0}, line, true, false);
+    list.BeginNode("Viewer");
+    for (int i = 0; i < 3; ++i) list.Marker({0, 0, 1}, {1.0 * i, 2.0}, 14);
+    list.Marker({0, 0, 1}, {9, 9}, 10);
+    const std::string bytes = zg::web::EncodeFrame(list, 1, 7);
+    ASSERT_EQ(bytes.size() % 4, 0u);
+    std::vector<uint32_t> w(bytes.size() / 4);
+    std::memcpy(w.data(), bytes.data(), bytes.size());
+    EXPECT_EQ(w[0], zg::web::kFrameMagic);
+    EXPECT_EQ(w[1], 1u);
+    EXPECT_EQ(w[2], 30u);
+    EXPECT_EQ(w[4], 7u);
+    EXPECT_EQ(bytes.substr(24, w[5]), R"(["Viewer"])");
+    std::size_t at = 6 + (w[5] + 3) / 4;
+    ASSERT_EQ(w[at], 3u);  // the polyline, the run of three dots, the ring
+    EXPECT_EQ(w[at + 1], 0x100u);  // a closed polyline
+    EXPECT_EQ(w[at + 2], 0xFFFFFFFFu);  // drawn by the host
+    EXPECT_EQ(w[at + 3], 0xFFu);  // red
+    EXPECT_EQ(w[at + 5], 2u | (14u << 16));
+    EXPECT_EQ(w[at + 8], 3u);
+    EXPECT_EQ(w[at + 9], 2u | (10u << 16));
+    EXPECT_EQ(w[at + 13], 6u);  // points in all
+    float last[2];
+    std::memcpy(last, bytes.data() + bytes.size() - 8, 8);
+    EXPECT_EQ(last[0], 9.0f);
+}
+
+class PageHostTest : public rendertest::RenderSceneFixture {};
+
+TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithStateAndFrames) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    std::vector<std::pair<std::string, bool>> sent;
+    zg::web::PageHost host(
+        session, [&](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); }, ".");
+    host.Opened(1);
+    host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}], "seq": 1})");
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_NE(sent[0].first.find(R"("type":"state")"), std::string::npos);
+    EXPECT_NE(sent[0].first.find(R"("Tarnwick")"), std::string::npos);
+    EXPECT_TRUE(sent[1].second);
+    EXPECT_EQ(sent[2].first, R"({"type":"ack","seq":1})");
+
+    sent.clear();
+    host.Received(1, R"({"type": "pointer", "view": 3, "phase": "up", "x": 0, "y": 0, "seq": 2})");
+    host.Received(1, "{{{");
+    ASSERT_EQ(sent.size(), 2u);  // nothing changed: acknowledgements alone
+    EXPECT_EQ(sent[0].first, R"({"type":"ack","seq":2,"error":"view: there is no view 3"})");
+    EXPECT_EQ(sent[1].first, R"({"type":"ack","seq":null,"error":"message is not JSON"})");
+    sent.clear();
+    host.Received(1, R"({"type": "save", "seq": 3})");
+    EXPECT_NE(sent.back().first.find(R"("needFile":true)"), std::string::npos);
+}
+
+// A handler whose every answer throws.
+class ThrowingHandler : public zg::web::ServerHandler {
+public:
+    zg::web::HttpAnswer Answer(const zg::web::HttpQuestion&) override { throw std::runtime_error("secret detail"); }
+    void Opened(zg::web::ClientId) override {}
+    void Received(zg::web::ClientId, std::string, bool) override {}
+    void Closed(zg::web::ClientId) override {}
+};
+
+// Sends `request` to the port and answers what came back, up to the connection's end.
+std::string Exchange(uint16_t port, const std::string& request) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
+        char buffer[4096];
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) reply.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return reply;
+}
+
+TEST(HttpServerTest, AHandlerThatThrowsAnswers500WithoutItsDetail) {
+    ThrowingHandler handler;
+    zg::web::HttpServer server({.token = "t"}, handler);
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+    const std::string reply =
+        Exchange(server.Port(), "GET / HTTP/1.1\r\nHost: " + host + "\r\nAuthorization: Bearer t\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(reply.rfind("HTTP/1.1 500", 0), 0u) << reply;
+    EXPECT_EQ(reply.find("secret"), std::string::npos);
+    server.Stop();
+}
+
+}  // namespace
+}  // namespace webtest
