@@ -39,7 +39,10 @@ inline constexpr PartID PART_PARAMETER = 0x4;   // a parameter block value
 inline constexpr PartID PART_DISPLAY = 0x8;     // colour, selection, frozen state
 inline constexpr PartID PART_ALL = 0xFFFFFFFF;
 
-enum RefResult { REF_FAIL = 0, REF_SUCCEED = 1 };
+// What a maker answers when it hears from a target. REF_SUCCEED lets a change message
+// travel on to the maker's own dependents (when the maker is itself a target); REF_STOP
+// keeps it there.
+enum RefResult { REF_FAIL = 0, REF_SUCCEED = 1, REF_STOP = 2 };
 
 // Base of every interface-bearing host class. Plug-ins may answer interface queries.
 class InterfaceServer {
@@ -128,7 +131,11 @@ private:
 // An object that can be referred to.
 class ReferenceTarget : public ReferenceMaker {
 public:
-    // Tells every dependent, in the order they came, that this target changed.
+    // Tells every dependent, in the order they came, that this target changed. A
+    // REFMSG_CHANGE travels on from every dependent that answers REF_SUCCEED and is
+    // itself a target, with the part as that dependent left it, so a change reaches
+    // everything that depends on it however far away. A target that is passing a
+    // message on passes on no other meanwhile: a loop of references ends.
     RefResult NotifyDependents(const Interval& changeInterval, PartID part, RefMessage message);
     bool HasDependents() const { return !dependents_.empty(); }
     const std::vector<ReferenceMaker*>& Dependents() const { return dependents_; }
@@ -146,6 +153,7 @@ public:
 private:
     friend class ReferenceMaker;
     std::vector<ReferenceMaker*> dependents_;
+    bool notifying_ = false;
 };
 
 }  // namespace host

@@ -76,13 +76,12 @@ void Node::SetReference(int i, host::ReferenceTarget* target) {
     object_ = IsObjectSuperClass(target) ? static_cast<host::Object*>(target) : nullptr;
 }
 
-host::RefResult Node::NotifyRefChanged(const host::Interval& changeInterval, host::ReferenceTarget* target,
-                                       host::PartID&, host::RefMessage message) {
-    if (message == host::REFMSG_CHANGE && target == object_ && object_ != nullptr && !passingOn_) {
-        passingOn_ = true;
-        NotifyDependents(changeInterval, host::PART_OBJECT, host::REFMSG_CHANGE);
-        passingOn_ = false;
-    }
+host::RefResult Node::NotifyRefChanged(const host::Interval&, host::ReferenceTarget* target, host::PartID& part,
+                                       host::RefMessage message) {
+    // A change of the object travels on to the node's dependents as a change of what
+    // the node shows.
+    if (message != host::REFMSG_CHANGE || target != object_ || object_ == nullptr) return host::REF_STOP;
+    part = host::PART_OBJECT;
     return host::REF_SUCCEED;
 }
 

@@ -76,9 +76,6 @@ private:
     uint32_t wireColor_ = 0x00FFFFFF;
     bool selected_ = false;
     bool frozen_ = false;
-    // Set while the node passes a change on, so that a loop of references between
-    // nodes and objects cannot recurse without end.
-    bool passingOn_ = false;
 };
 
 }  // namespace zg::scene

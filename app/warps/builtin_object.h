@@ -2,8 +2,8 @@
 // reference 0 and built from the class description, identity from the class
 // descriptor, cloning, and display, picking and bounds through the class's icon.
 //
-// A change of a parameter reaches the object from its block and is passed on to the
-// object's dependents (the nodes showing it), which pass it on to theirs.
+// A change of a parameter reaches the object from its block and travels on, through the
+// reference system, to the object's dependents (the nodes showing it) and theirs.
 #pragma once
 
 #include <new>
@@ -44,12 +44,6 @@ public:
         if (i != 0) return;
         const bool isBlock = target != nullptr && target->SuperClassID() == host::kParamBlockSuperClassId;
         pblock_ = isBlock ? static_cast<host::ParamBlock*>(target) : nullptr;
-    }
-    host::RefResult NotifyRefChanged(const host::Interval& changeInterval, host::ReferenceTarget* target,
-                                     host::PartID& part, host::RefMessage message) override {
-        if (message == host::REFMSG_CHANGE && target == pblock_ && pblock_ != nullptr)
-            this->NotifyDependents(changeInterval, part, host::REFMSG_CHANGE);
-        return host::REF_SUCCEED;
     }
 
     // A new object of the same class with a copy of this one's parameters.

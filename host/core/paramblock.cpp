@@ -370,7 +370,7 @@ void ParamBlock::SetReference(int i, ReferenceTarget* target) {
     if (entry != nullptr) entry->node = dynamic_cast<SceneNode*>(target);
 }
 
-RefResult ParamBlock::NotifyRefChanged(const Interval& changeInterval, ReferenceTarget* target, PartID& part,
+RefResult ParamBlock::NotifyRefChanged(const Interval&, ReferenceTarget* target, PartID&,
                                        RefMessage message) {
     if (target == nullptr) return REF_SUCCEED;
     if (message == REFMSG_TARGET_DELETED) {
@@ -382,9 +382,10 @@ RefResult ParamBlock::NotifyRefChanged(const Interval& changeInterval, Reference
         }
         if (emptied) Changed();
     } else if (message == REFMSG_CHANGE) {
+        // A listed node's change travels on to the block's owner.
         bool listed = false;
         for (int i = 0; i < NumRefs() && !listed; ++i) listed = GetReference(i) == target;
-        if (listed) NotifyDependents(changeInterval, part, REFMSG_CHANGE);
+        return listed ? REF_SUCCEED : REF_STOP;
     }
     return REF_SUCCEED;
 }

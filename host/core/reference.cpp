@@ -127,12 +127,17 @@ RefResult ReferenceMaker::DeleteReference(int i) { return ReplaceReference(i, nu
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInterval, PartID part, RefMessage message) {
     // Handlers may add or drop references while they hear: walk a copy, and skip a maker
     // that stopped depending on this target (or was destroyed) in the meantime.
+    if (notifying_) return REF_SUCCEED;
+    notifying_ = true;
     const std::vector<ReferenceMaker*> listeners = dependents_;
     for (ReferenceMaker* maker : listeners) {
         if (!Holds(dependents_, maker)) continue;
         PartID heard = part;
-        maker->NotifyRefChanged(changeInterval, this, heard, message);
+        const RefResult answer = maker->NotifyRefChanged(changeInterval, this, heard, message);
+        if (answer != REF_SUCCEED || message != REFMSG_CHANGE) continue;
+        if (auto* passer = dynamic_cast<ReferenceTarget*>(maker)) passer->NotifyDependents(changeInterval, heard, message);
     }
+    notifying_ = false;
     return REF_SUCCEED;
 }
 

@@ -156,6 +156,50 @@ TEST_F(ReferenceTest, NotifyDependentsReachesEveryDependentInOrder) {
     EXPECT_EQ(CountedTarget::live, 0);
 }
 
+// A maker that keeps every message it hears to itself.
+class Stopper : public FakeHelperObject {
+public:
+    host::RefResult NotifyRefChanged(const host::Interval& iv, ReferenceTarget* target, host::PartID& part,
+                                     host::RefMessage message) override {
+        FakeHelperObject::NotifyRefChanged(iv, target, part, message);
+        return host::REF_STOP;
+    }
+};
+
+TEST_F(ReferenceTest, AChangeTravelsOnUntilAMakerStopsItAndAroundALoopOnce) {
+    CountedTarget target;
+    FakeHelperObject near, far, loop;
+    Stopper stopper;
+    FakeHelperObject behindStopper;
+    near.ReplaceReference(0, &target, false);
+    far.ReplaceReference(0, &near, false);
+    stopper.ReplaceReference(0, &target, false);
+    behindStopper.ReplaceReference(0, &stopper, false);
+    loop.ReplaceReference(0, &far, false);
+    far.ClearHeard();
+
+    target.NotifyDependents(host::FOREVER, host::PART_TM, host::REFMSG_CHANGE);
+    EXPECT_EQ(far.ChangesHeard(host::PART_TM), 1);
+    EXPECT_EQ(loop.ChangesHeard(host::PART_TM), 1);
+    EXPECT_EQ(stopper.ChangesHeard(host::PART_TM), 1);
+    EXPECT_TRUE(behindStopper.Heard().empty());
+
+    // far and loop depend on each other: the message goes round once.
+    FakeHelperObject both(2);
+    both.ReplaceReference(0, &loop, false);
+    loop.ReplaceReference(0, &both, false);
+    loop.ClearHeard();
+    both.ClearHeard();
+    loop.NotifyDependents(host::FOREVER, host::PART_DISPLAY, host::REFMSG_CHANGE);
+    EXPECT_EQ(both.ChangesHeard(host::PART_DISPLAY), 1);
+    EXPECT_EQ(loop.ChangesHeard(host::PART_DISPLAY), 1);
+    // Every object here lives on the stack: let go without deleting anything.
+    for (host::ReferenceMaker* m : {static_cast<host::ReferenceMaker*>(&near), static_cast<host::ReferenceMaker*>(&far),
+                                    static_cast<host::ReferenceMaker*>(&loop), static_cast<host::ReferenceMaker*>(&stopper),
+                                    static_cast<host::ReferenceMaker*>(&behindStopper), static_cast<host::ReferenceMaker*>(&both)})
+        for (int i = 0; i < m->NumRefs(); ++i) m->ReplaceReference(i, nullptr, false);
+}
+
 TEST_F(ReferenceTest, RemapDirAndBaseClone) {
     CountedTarget original, copy, unrelated;
     host::RemapDir remap;
