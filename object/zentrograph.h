@@ -63,6 +63,11 @@ public:
     void GetLocalBoundBox(host::TimeValue t, host::SceneNode* node, host::ViewportContext* vpt,
                           host::Box3& box) override;
 
+    // Editing in the command panel (ui/edit_params.cpp): the generated Parameters
+    // rollout and the About rollout. EndEditParams also ends the object's creation.
+    void BeginEditParams(host::IObjParam* ip, unsigned long flags, host::Animatable* prev) override;
+    void EndEditParams(host::IObjParam* ip, unsigned long flags, host::Animatable* next) override;
+
     // Binds the module's creation callback to this object and hands it out
     // (create/create_callback.cpp).
     host::CreateMouseCallBack* GetCreateMouseCallBack() override;

@@ -22,8 +22,16 @@ inline constexpr int IDS_BUILD_DATE = 15;
 inline constexpr int IDS_TOOL_LINE_NAME = 16;
 inline constexpr int IDS_CATEGORY = 17;
 
-// Dialog template of the generated Parameters rollout.
+// Dialog templates: the generated Parameters rollout and the About rollout.
 inline constexpr int IDD_PARAMETERS = 101;
+inline constexpr int IDD_ABOUT = 103;
+
+// Bitmaps: the maker's logo on the About rollout.
+inline constexpr int IDB_LOGO = 101;
+
+// Controls of the About rollout.
+inline constexpr int IDC_ABOUT_WEB_PAGE = 1022;
+inline constexpr int IDC_ABOUT_DATE = 1026;
 
 // Controls of the Parameters rollout.
 inline constexpr int IDC_DISPLAY_VECTOR_BASES = 1001;

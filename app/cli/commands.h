@@ -61,7 +61,7 @@ void AddPickCommand(CLI::App& app, CommandContext& ctx);
 // a field viewer's samples as its drawing shows them (app/samples/).
 void AddSamplesCommand(CLI::App& app, CommandContext& ctx);
 
-// `zentrograph serve [SCENE] [--port N] [--demo] [--listen ADDR]`: the interactive host
+// `zentrograph serve [SCENE] [--port N] [--demo] [--offline] [--listen ADDR]`: the interactive host
 // in a browser, until Ctrl+C (app/web/).
 void AddServeCommand(CLI::App& app, CommandContext& ctx);
 

@@ -29,6 +29,7 @@ struct ServeOptions {
     int port = kDefaultPort;
     bool demo = false;
     std::string listen = kLoopback;
+    bool offline = false;
 };
 
 // The scene to start with and the file it belongs to; none, with the reason written,
@@ -82,7 +83,7 @@ int Serve(CommandContext& ctx, const ServeOptions& options) {
     serverOptions.port = static_cast<uint16_t>(options.port);
     serverOptions.token = *token;
     {
-        web::PageServer server(ui, session, serverOptions, saveFolder);
+        web::PageServer server(ui, session, serverOptions, saveFolder, options.offline);
         server.StopOnSignals([&ui] { ui.Stop(); });
         std::string error;
         if (!server.Start(error)) {
@@ -120,6 +121,8 @@ void AddServeCommand(CLI::App& app, CommandContext& ctx) {
                         "whose file is chosen on first save");
     command->add_option("--port", options->port, "Port to listen on; 0 picks a free one")->capture_default_str();
     command->add_flag("--demo", options->demo, "Open the built-in demo scene");
+    command->add_flag("--offline", options->offline,
+                      "Open no web page from a plug-in, as on a machine without internet access");
     command->add_option("--listen", options->listen,
                         "Address to listen on instead of the loopback one; other machines can then reach the "
                         "server (a warning is printed)")

@@ -38,7 +38,7 @@ std::string NodeList(const std::vector<std::string>& names) {
 
 EditSession::EditSession(plugins::ClassDirectory& classes, std::unique_ptr<scene::Scene> scene,
                          std::filesystem::path file)
-    : classes_(classes), scene_(std::move(scene)), file_(std::move(file)) {
+    : classes_(classes), panel_([this] { return time_; }), scene_(std::move(scene)), file_(std::move(file)) {
     if (!scene_) scene_ = std::make_unique<scene::Scene>();
     frame_ = scene_->StartFrame();
     time_ = scene_->Rate().FrameToTicks(frame_).value_or(0);
@@ -53,10 +53,12 @@ EditSession::EditSession(plugins::ClassDirectory& classes, std::unique_ptr<scene
     }
     scene_->SetChangeListener([this](host::PartID part) { SceneChanged(part); });
     status_ = file_.empty() ? "New scene" : fmt::format("Opened {}", file_.filename().string());
+    UpdateEditing();
 }
 
 EditSession::~EditSession() {
     LeaveCreateMode();
+    EndEditing(nullptr);
     scene_->SetChangeListener(nullptr);
     scene_.reset();
 }
@@ -66,8 +68,37 @@ void EditSession::SetStatus(std::string status) {
     Changed();
 }
 
-void EditSession::SceneChanged(host::PartID) {
+void EditSession::SceneChanged(host::PartID part) {
     unsaved_ = true;
+    // A node came or went: an edit that named one may not be undone any more.
+    if (part == host::PART_ALL) panel_.ClearHistory();
+    Changed();
+}
+
+// ---- Command panel ----
+
+scene::Node* EditSession::EditedNode() const { return edited_ != nullptr ? scene_->FindNode(editedName_) : nullptr; }
+
+void EditSession::EndEditing(host::Object* next) {
+    if (edited_ == nullptr) return;
+    host::Object* ending = edited_;
+    edited_ = nullptr;
+    editedName_.clear();
+    ending->EndEditParams(&panel_, 0, next);
+    Changed();
+}
+
+void EditSession::UpdateEditing() {
+    const std::vector<scene::Node*> selected = Selection();
+    scene::Node* node = selected.size() == 1 && !(creation_ && creation_->Dragging()) ? selected.front() : nullptr;
+    host::Object* object = node != nullptr ? node->GetObjectRef() : nullptr;
+    if (object == edited_ && (node == nullptr || node->Name() == editedName_)) return;
+    host::Object* previous = edited_;
+    EndEditing(object);
+    if (object == nullptr) return;
+    edited_ = object;
+    editedName_ = node->Name();
+    object->BeginEditParams(&panel_, 0, previous);
     Changed();
 }
 
@@ -259,6 +290,13 @@ void EditSession::SelectPointer(const PointerEvent& event) {
             const auto hits =
                 viewport::PickNodes(*scene_, views_[static_cast<std::size_t>(event.view)], time_, event.width,
                                     event.height, event.at);
+            if (panel_.Picking()) {
+                if (hits.empty())
+                    SetStatus(fmt::format("Click a node to add it to {}, or press Esc", panel_.PickingFor()));
+                else
+                    PickNode(hits.back());
+                return;
+            }
             if (hits.empty()) {
                 rect_ = RectDrag{event.view, event.at};
                 return;
@@ -338,7 +376,24 @@ void EditSession::MoveSelection(const MoveDrag& drag, const host::Point3& offset
     }
 }
 
+bool EditSession::PickNode(const std::string& name) {
+    scene::Node* node = scene_->FindNode(name);
+    const std::string list = panel_.PickingFor();
+    const std::string refusal = panel_.Pick(node);
+    if (!refusal.empty()) {
+        SetStatus(refusal);
+        return false;
+    }
+    SetStatus(fmt::format("Added {} to {}", name, list));
+    return true;
+}
+
 void EditSession::Escape() {
+    if (panel_.Picking()) {
+        panel_.CancelPick();
+        SetStatus("Picking cancelled");
+        return;
+    }
     if (creation_) {
         if (creation_->Dragging()) {
             viewport::Viewport vp = MakeViewport(creationView_, 1, 1);
@@ -361,6 +416,8 @@ void EditSession::DeleteSelection() {
     if (Dragging()) return;
     const std::vector<scene::Node*> selected = Selection();
     if (selected.empty()) return;
+    // The panel lets go of an object before it goes.
+    EndEditing(nullptr);
     std::vector<std::string> names;
     for (scene::Node* node : selected) {
         names.push_back(node->Name());
@@ -390,6 +447,7 @@ void EditSession::SelectOnly(const std::vector<scene::Node*>& nodes, bool additi
         else if (!additive)
             node->SetSelected(false);
     }
+    UpdateEditing();
     const std::vector<scene::Node*> selected = Selection();
     if (selected.empty()) {
         SetStatus("Nothing selected");

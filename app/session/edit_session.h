@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/panel/command_panel.h"
 #include "app/plugins/class_directory.h"
 #include "app/scene/scene.h"
 #include "app/session/creation.h"
@@ -56,6 +57,7 @@ public:
     uint64_t Revision() const { return revision_; }
     // One line for the status bar about the last thing done.
     const std::string& Status() const { return status_; }
+    void SetStatusLine(std::string status) { SetStatus(std::move(status)); }
 
     // ---- Views ----
     const std::vector<scene::ViewDefinition>& Views() const { return views_; }
@@ -99,6 +101,18 @@ public:
     // Selects exactly the nodes named (unknown names are skipped).
     void Select(const std::vector<std::string>& names);
 
+    // ---- Command panel ----
+    // The panel that shows the rollouts of the object being edited: the selected
+    // node's, when exactly one is selected.
+    panel::CommandPanel& Panel() { return panel_; }
+    // The node whose object the panel edits, or none.
+    scene::Node* EditedNode() const;
+    // Brings the panel's controls up to the current values.
+    void RefreshPanel() { panel_.Refresh(); }
+    // While the panel is picking a node for a list: offers the node named. The status
+    // line says whether the list took it.
+    bool PickNode(const std::string& name);
+
     // ---- Saving ----
     const std::filesystem::path& File() const { return file_; }
     // True when the scene changed since it was loaded or last saved.
@@ -132,9 +146,16 @@ private:
     void AfterCreation(Creation::Outcome outcome);
     void SelectOnly(const std::vector<scene::Node*>& nodes, bool additive);
     void MoveSelection(const MoveDrag& drag, const host::Point3& offset);
+    // Ends and begins editing so that the panel edits the selected node, if exactly one
+    // is selected and nothing is being dragged out.
+    void UpdateEditing();
+    void EndEditing(host::Object* next);
 
     plugins::ClassDirectory& classes_;
+    panel::CommandPanel panel_;
     std::unique_ptr<scene::Scene> scene_;
+    std::string editedName_;             // the node being edited
+    host::Object* edited_ = nullptr;     // its object
     std::filesystem::path file_;
     std::vector<scene::ViewDefinition> views_;
     double frame_ = 0.0;

@@ -38,6 +38,14 @@ public:
         return pblock_ != nullptr && pblock_->ID() == id ? pblock_ : nullptr;
     }
 
+    // Editing: the host's own layout of the block in the command panel.
+    void BeginEditParams(host::IObjParam* ip, unsigned long flags, host::Animatable* prev) override {
+        desc_->BeginEditParams(ip, this, flags, prev);
+    }
+    void EndEditParams(host::IObjParam* ip, unsigned long flags, host::Animatable* next) override {
+        desc_->EndEditParams(ip, this, flags, next);
+    }
+
     int NumRefs() override { return 1; }
     host::ReferenceTarget* GetReference(int i) override { return i == 0 ? pblock_ : nullptr; }
     void SetReference(int i, host::ReferenceTarget* target) override {

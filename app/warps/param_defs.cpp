@@ -8,8 +8,10 @@ host::BlockDef BuiltinBlockDef() {
     host::BlockDef block;
     block.id = 0;
     block.internalName = "Parameters";
-    block.flags = host::P_AUTO_CONSTRUCT;
+    // The host lays the rollout out itself: there is no dialog template.
+    block.flags = host::P_AUTO_CONSTRUCT | host::P_AUTO_UI;
     block.refNumber = 0;
+    block.rollout = host::RolloutDef{};
     return block;
 }
 

@@ -20,6 +20,71 @@ std::string WireColor(uint32_t bgr) {
     return fmt::format("#{:02x}{:02x}{:02x}", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
+uint64_t HandleNumber(host::HWND handle) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle)); }
+
+std::string Base64(const std::string& bytes) {
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t n = static_cast<uint8_t>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) n |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) n |= static_cast<uint8_t>(bytes[i + 2]);
+        out += kDigits[(n >> 18) & 63];
+        out += kDigits[(n >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(n >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kDigits[n & 63] : '=';
+    }
+    return out;
+}
+
+const char* KindName(panel::ControlKind kind) {
+    switch (kind) {
+        case panel::ControlKind::kEdit: return "edit";
+        case panel::ControlKind::kSpinner: return "spinner";
+        case panel::ControlKind::kPushButton: return "button";
+        case panel::ControlKind::kCheckBox: return "check";
+        case panel::ControlKind::kGroupBox: return "group";
+        case panel::ControlKind::kStatic: return "static";
+        case panel::ControlKind::kPicture: return "picture";
+        case panel::ControlKind::kListBox: return "list";
+    }
+    return "static";
+}
+
+const char* RoleName(panel::BindingRole role) {
+    switch (role) {
+        case panel::BindingRole::kNone: return "none";
+        case panel::BindingRole::kValue: return "value";
+        case panel::BindingRole::kSpinner: return "spinner";
+        case panel::BindingRole::kNodeList: return "list";
+        case panel::BindingRole::kAdd: return "add";
+        case panel::BindingRole::kRemove: return "remove";
+    }
+    return "none";
+}
+
+Json RolloutJson(const panel::Rollout& r) {
+    Json controls = Json::array();
+    for (const panel::Control& c : r.controls) {
+        Json j{{"handle", HandleNumber(c.handle)}, {"id", c.id},          {"kind", KindName(c.kind)},
+               {"x", c.x},                         {"y", c.y},            {"w", c.width},
+               {"h", c.height},                    {"text", c.text},      {"role", RoleName(c.binding.role)}};
+        if (c.align != panel::TextAlign::kLeft) j["align"] = c.align == panel::TextAlign::kRight ? "right" : "center";
+        if (c.textOnLeft) j["textOnLeft"] = true;
+        if (c.sunken) j["sunken"] = true;
+        if (c.kind == panel::ControlKind::kCheckBox) j["checked"] = c.checked;
+        if (c.kind == panel::ControlKind::kListBox) {
+            j["items"] = c.items;
+            j["selected"] = c.selected;
+        }
+        if (!c.png.empty()) j["image"] = "data:image/png;base64," + Base64(c.png);
+        controls.push_back(std::move(j));
+    }
+    return Json{{"handle", HandleNumber(r.handle)}, {"title", r.title}, {"open", r.open},
+                {"width", r.width},                  {"height", r.height}, {"controls", std::move(controls)}};
+}
+
 // Overloads for std::visit.
 template <class... F>
 struct Overloaded : F... {
@@ -42,8 +107,11 @@ void PageHost::Received(ClientId client, std::string_view text) {
     std::optional<int64_t> seq;
     std::string error;
     bool needFile = false;
+    current_ = client;
     if (const std::optional<PageMessage> message = ParsePageMessage(text, seq, error))
         error = Apply(client, page, message->command, needFile);
+    current_.reset();
+    session_.RefreshPanel();
     for (auto& [id, other] : pages_) Update(id, other);
     Json ack{{"type", "ack"}, {"seq", seq ? Json(*seq) : Json(nullptr)}};
     if (!error.empty()) ack["error"] = error;
@@ -107,6 +175,28 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
             [&](const command::Frame& c) { session_.SetFrame(c.frame, error); },
             [&](const command::GridSnap& c) { session_.SetGridSnap(c.on); },
             [&](const command::Save& c) { error = SaveTo(c.file, needFile); },
+            [&](const command::Control& c) {
+                panel::CommandPanel& panel = session_.Panel();
+                const auto handle = reinterpret_cast<host::HWND>(static_cast<uintptr_t>(c.control));
+                switch (c.action) {
+                    case command::Control::Action::kText: error = panel.EnterText(handle, c.text); break;
+                    case command::Control::Action::kSpin: error = panel.Spin(handle, c.steps); break;
+                    case command::Control::Action::kClick: error = panel.Click(handle); break;
+                    case command::Control::Action::kSelect: error = panel.SelectItem(handle, c.index); break;
+                }
+                if (panel.Picking())
+                    session_.SetStatusLine(fmt::format("Pick a node for {}: click it in a viewport or choose it from the list",
+                                                       panel.PickingFor()));
+            },
+            [&](const command::Rollout& c) {
+                session_.Panel().SetOpen(reinterpret_cast<host::HWND>(static_cast<uintptr_t>(c.rollout)), c.open);
+            },
+            [&](const command::Pick& c) { session_.PickNode(c.node); },
+            [&](const command::Undo& c) {
+                if (!(c.redo ? session_.Panel().Redo() : session_.Panel().Undo()))
+                    error = c.redo ? "nothing to redo" : "nothing to undo";
+            },
+            [&](const command::DialogReply&) {},
         },
         command);
     return error;
@@ -135,10 +225,15 @@ std::string PageHost::SaveTo(const std::optional<std::string>& file, bool& needF
 }
 
 void PageHost::Update(ClientId client, Page& page) {
-    if (page.views.empty() || page.sentRevision == session_.Revision()) return;
-    page.sentRevision = session_.Revision();
-    deliver_(client, StateJson(!page.sentClasses), false);
+    const uint64_t panelRevision = session_.Panel().Revision();
+    if (page.views.empty()) return;
+    const bool panelChanged = page.sentPanelRevision != panelRevision;
+    if (page.sentRevision == session_.Revision() && !panelChanged) return;
+    deliver_(client, StateJson(!page.sentClasses, panelChanged), false);
     page.sentClasses = true;
+    page.sentPanelRevision = panelRevision;
+    if (page.sentRevision == session_.Revision()) return;  // the panel alone changed
+    page.sentRevision = session_.Revision();
     lastFrameBytes_ = 0;
     for (std::size_t i = 0; i < page.views.size() && i < session_.Views().size(); ++i) {
         const int view = static_cast<int>(i);
@@ -149,7 +244,7 @@ void PageHost::Update(ClientId client, Page& page) {
     }
 }
 
-std::string PageHost::StateJson(bool withClasses) {
+std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
     Json state = Json::object();
     state["type"] = "state";
     state["revision"] = session_.Revision();
@@ -197,6 +292,16 @@ std::string PageHost::StateJson(bool withClasses) {
                              {"color", WireColor(node->GetWireColor())}});
     }
     state["nodes"] = std::move(nodes);
+    Json panel = Json::object();
+    scene::Node* edited = session_.EditedNode();
+    panel["edited"] = edited != nullptr ? Json(edited->Name()) : Json(nullptr);
+    panel["picking"] = session_.Panel().Picking() ? Json(session_.Panel().PickingFor()) : Json(nullptr);
+    if (withRollouts) {
+        Json rollouts = Json::array();
+        for (const panel::Rollout& r : session_.Panel().Rollouts()) rollouts.push_back(RolloutJson(r));
+        panel["rollouts"] = std::move(rollouts);
+    }
+    state["panel"] = std::move(panel);
     if (withClasses) {
         Json categories = Json::array();
         for (const auto& [category, entries] : session_.Classes().ByCategory()) {

@@ -8,9 +8,13 @@
 //    "fps", "create": class name or null, "drag": null, "create", "move" or "rectangle",
 //    "gridSnap", "views": [{"name", "projection", "axes": world X, Y, Z as image
 //    directions [x, y]}], "nodes": [{"name", "class", "selected", "color"}],
-//    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only)}
+//    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only),
+//    "panel": {"edited": node name or null, "picking": list name or null,
+//              "rollouts": [...] (when they changed: app/panel/rollout.h as JSON)}}
 //   binary frames, one per view, after every state
 //   {"type": "ack", "seq", "error"?: one line, "needFile"?: true}
+//   {"type": "openUrl", "url"}, {"type": "messageBox", "id", "text", "caption",
+//    "buttons", "icon"} (app/web/page_dialogs.h)
 // A page learns the scene's state after its hello; every page hears of every change.
 //
 // Runs on the UI thread only; sending goes through a function that may be called there.
@@ -20,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,13 +47,16 @@ public:
     // Handles one message of a page: acts on it, then brings every page up to date.
     void Received(ClientId client, std::string_view text);
 
-    // Bytes of the frames sent for the last change, all views of all pages.
+    // The page whose message is being handled, if any: where dialogs show.
+    std::optional<ClientId> CurrentPage() const { return current_; }
+    // Bytes of the frames sent for the last change of one page, all its views.
     std::size_t LastFrameBytes() const { return lastFrameBytes_; }
 
 private:
     struct Page {
         std::vector<ViewSize> views;  // empty until the page's hello
         uint64_t sentRevision = 0;
+        uint64_t sentPanelRevision = 0;
         bool sentClasses = false;
     };
 
@@ -56,13 +64,14 @@ private:
     std::string Apply(ClientId client, Page& page, const PageCommand& command, bool& needFile);
     std::string SaveTo(const std::optional<std::string>& file, bool& needFile);
     void Update(ClientId client, Page& page);
-    std::string StateJson(bool withClasses);
+    std::string StateJson(bool withClasses, bool withRollouts);
 
     session::EditSession& session_;
     Deliver deliver_;
     std::filesystem::path saveFolder_;
     std::map<ClientId, Page> pages_;
     std::size_t lastFrameBytes_ = 0;
+    std::optional<ClientId> current_;
 };
 
 }  // namespace zg::web

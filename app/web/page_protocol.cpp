@@ -91,6 +91,13 @@ ViewSize Size(const Json& v, const std::string& what) {
 
 int View(const Json& message) { return Whole(message, "view", 0, kMaxViews - 1); }
 
+// A window handle of the command panel: a whole number that JavaScript holds exactly.
+uint64_t Handle(const Json& message, const char* key) {
+    const double d = Number(message, key, 0, 9007199254740991.0);
+    if (d != std::floor(d)) Refuse(fmt::format("{}: expected a whole number", key));
+    return static_cast<uint64_t>(d);
+}
+
 int Pixel(const Json& message, const char* key) {
     return static_cast<int>(std::lround(Number(message, key, -kMaxPixel, kMaxPixel)));
 }
@@ -189,6 +196,48 @@ PageCommand Command(const Json& m, const std::string& type) {
                 Refuse("file: expected a file name");
         }
         return save;
+    }
+    if (type == "control") {
+        OnlyKeys(m, {"control", "action", "text", "steps", "index"});
+        command::Control c;
+        c.control = Handle(m, "control");
+        const std::string action = Text(Field(m, "action"), "action");
+        if (action == "text") {
+            OnlyKeys(m, {"control", "action", "text"});
+            c.action = command::Control::Action::kText;
+            c.text = Text(Field(m, "text"), "text");
+            if (c.text.size() > kMaxText) Refuse("text: too long");
+        } else if (action == "spin") {
+            OnlyKeys(m, {"control", "action", "steps"});
+            c.action = command::Control::Action::kSpin;
+            c.steps = Number(m, "steps", -kMaxPixel, kMaxPixel);
+        } else if (action == "click") {
+            OnlyKeys(m, {"control", "action"});
+            c.action = command::Control::Action::kClick;
+        } else if (action == "select") {
+            OnlyKeys(m, {"control", "action", "index"});
+            c.action = command::Control::Action::kSelect;
+            c.index = Whole(m, "index", -1, 1 << 20);
+        } else {
+            Refuse("action: expected \"text\", \"spin\", \"click\" or \"select\"");
+        }
+        return c;
+    }
+    if (type == "rollout") {
+        OnlyKeys(m, {"rollout", "open"});
+        return command::Rollout{Handle(m, "rollout"), Switch(m, "open")};
+    }
+    if (type == "pick") {
+        OnlyKeys(m, {"node"});
+        return command::Pick{Text(Field(m, "node"), "node")};
+    }
+    if (type == "undo" || type == "redo") {
+        OnlyKeys(m, {});
+        return command::Undo{type == "redo"};
+    }
+    if (type == "dialogReply") {
+        OnlyKeys(m, {"id", "button"});
+        return command::DialogReply{Whole(m, "id", 0, std::numeric_limits<int>::max()), Whole(m, "button", 0, 100)};
     }
     Refuse(fmt::format("type: unknown message type \"{}\"", type));
 }

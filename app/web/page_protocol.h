@@ -15,6 +15,14 @@
 //   {"type": "frame", "frame": f}
 //   {"type": "gridSnap", "on": bool}
 //   {"type": "save", "file": path}          "file" only for the first save
+//   {"type": "control", "control": handle, "action": "text", "text": t}   a rollout's
+//   {"type": "control", "control": handle, "action": "spin", "steps": n}  controls
+//   {"type": "control", "control": handle, "action": "click"}
+//   {"type": "control", "control": handle, "action": "select", "index": i}
+//   {"type": "rollout", "rollout": handle, "open": bool}
+//   {"type": "pick", "node": name}          offer a node to the list picking one
+//   {"type": "undo"}, {"type": "redo"}      edits made through the rollouts
+//   {"type": "dialogReply", "id": n, "button": b}   a message box was dismissed
 // Anything else, and any message over the nesting, length or number limits below, is
 // refused with a one-line reason naming the field.
 #pragma once
@@ -36,6 +44,7 @@ inline constexpr int kMaxViewSide = 16384;
 inline constexpr std::size_t kMaxNesting = 8;
 inline constexpr std::size_t kMaxNames = 4096;
 inline constexpr double kMaxPixel = 1e6;
+inline constexpr std::size_t kMaxText = 1024;
 
 struct ViewSize {
     int width = 1;
@@ -88,12 +97,35 @@ struct GridSnap {
 struct Save {
     std::optional<std::string> file;
 };
+struct Control {
+    enum class Action { kText, kSpin, kClick, kSelect };
+    uint64_t control = 0;
+    Action action = Action::kClick;
+    std::string text;
+    double steps = 0;
+    int index = -1;
+};
+struct Rollout {
+    uint64_t rollout = 0;
+    bool open = true;
+};
+struct Pick {
+    std::string node;
+};
+struct Undo {
+    bool redo = false;
+};
+struct DialogReply {
+    int64_t id = 0;
+    int button = 0;
+};
 }  // namespace command
 
 using PageCommand =
     std::variant<command::Hello, command::Resize, command::Pointer, command::Orbit, command::Pan, command::Zoom,
                  command::Key, command::Create, command::SelectMode, command::Select, command::Frame,
-                 command::GridSnap, command::Save>;
+                 command::GridSnap, command::Save, command::Control, command::Rollout, command::Pick, command::Undo,
+                 command::DialogReply>;
 
 struct PageMessage {
     std::optional<int64_t> seq;

@@ -5,15 +5,37 @@
 namespace zg::web {
 
 PageServer::PageServer(UiThread& ui, session::EditSession& session, ServerOptions options,
-                       std::filesystem::path saveFolder)
+                       std::filesystem::path saveFolder, bool offline)
     : ui_(ui),
       host_(
           session,
           [this](ClientId client, std::string message, bool binary) { server_.Send(client, std::move(message), binary); },
           std::move(saveFolder)),
-      server_(std::move(options), *this) {}
+      dialogs_([this](ClientId client, std::string message,
+                      bool binary) { server_.Send(client, std::move(message), binary); },
+               [this] { return host_.CurrentPage(); }, offline),
+      server_(std::move(options), *this) {
+    host::InstallShellService(&dialogs_);
+    host::InstallMessageBoxService(&dialogs_);
+}
 
-PageServer::~PageServer() { server_.Stop(); }
+PageServer::~PageServer() {
+    Stop();
+    host::InstallShellService(nullptr);
+    host::InstallMessageBoxService(nullptr);
+}
+
+void PageServer::StopOnSignals(std::function<void()> onSignal) {
+    server_.StopOnSignals([this, onSignal = std::move(onSignal)] {
+        dialogs_.Stop();
+        onSignal();
+    });
+}
+
+void PageServer::Stop() {
+    dialogs_.Stop();
+    server_.Stop();
+}
 
 HttpAnswer PageServer::Answer(const HttpQuestion& question) {
     if (question.method != "GET" && question.method != "HEAD") return {405, "text/plain; charset=utf-8", "method not allowed\n"};
@@ -28,10 +50,20 @@ void PageServer::Opened(ClientId client) {
 
 void PageServer::Received(ClientId client, std::string message, bool binary) {
     if (binary) message = "binary message";  // the page speaks JSON text only; this fails to parse
+    // An answer to a message box cannot wait for the UI thread: the UI thread waits for it.
+    std::optional<int64_t> seq;
+    std::string error;
+    if (const auto parsed = ParsePageMessage(message, seq, error)) {
+        if (const auto* reply = std::get_if<command::DialogReply>(&parsed->command)) {
+            dialogs_.Reply(reply->id, reply->button);
+            return;
+        }
+    }
     ui_.Post([this, client, message = std::move(message)] { host_.Received(client, message); });
 }
 
 void PageServer::Closed(ClientId client) {
+    dialogs_.PageClosed(client);
     ui_.Post([this, client] { host_.Closed(client); });
 }
 

@@ -93,6 +93,10 @@
   function receiveText(message) {
     if (message.type === 'state') {
       applyState(message);
+    } else if (message.type === 'openUrl') {
+      window.open(message.url, '_blank', 'noopener,noreferrer');
+    } else if (message.type === 'messageBox') {
+      showMessageBox(message);
     } else if (message.type === 'ack') {
       outbox.acknowledged();
       const savingAs = page.savingAs;
@@ -399,7 +403,7 @@
     updateTime(state, first);
     renderToolState();
     renderNodes();
-    renderModify();
+    renderModify(state.panel);
     page.views.forEach(scheduleDraw);
   }
 
@@ -470,10 +474,233 @@
     }
   }
 
-  function renderModify() {
+  function renderModify(panel) {
     const names = selectedNames();
     $('modify-header').textContent = names.length === 0 ? 'Nothing selected'
-      : names.length === 1 ? names[0] : `${names.length} objects selected`;
+      : names.length === 1 ? names[0] : `${names.length} objects selected \u2014 select one to edit it`;
+    if (panel.rollouts) renderRollouts(panel.rollouts);
+    renderPicking(panel.picking);
+    // Selecting an object brings its rollouts to the front, except while creating.
+    if (panel.edited && panel.edited !== page.edited && !page.state.create) showTab('modify');
+    page.edited = panel.edited;
+  }
+
+  // ---- Rollouts -------------------------------------------------------------------
+
+  function sendControl(handle, action, extra = {}, mergeKey = undefined) {
+    outbox.send({ type: 'control', control: handle, action, ...extra }, mergeKey);
+  }
+
+  function place(element, c) {
+    element.style.left = `${c.x}px`;
+    element.style.top = `${c.y}px`;
+    element.style.width = `${c.w}px`;
+    element.style.height = `${c.h}px`;
+    element.dataset.id = String(c.id);
+    element.dataset.handle = String(c.handle);
+    return element;
+  }
+
+  function makeControl(c) {
+    switch (c.kind) {
+      case 'static': {
+        const label = place(document.createElement('div'), c);
+        label.className = 'rc-static';
+        label.textContent = c.text;
+        label.style.textAlign = c.align || 'left';
+        return label;
+      }
+      case 'group': {
+        const group = place(document.createElement('div'), c);
+        group.className = 'rc-group';
+        if (c.text) {
+          const title = document.createElement('span');
+          title.textContent = c.text;
+          group.append(title);
+        }
+        return group;
+      }
+      case 'edit': {
+        const input = place(document.createElement('input'), c);
+        input.className = 'rc-edit';
+        input.type = 'text';
+        input.value = c.text;
+        input.spellcheck = false;
+        input.addEventListener('keydown', (e) => {
+          if (e.key === 'Enter') { e.preventDefault(); input.blur(); }
+          if (e.key === 'Escape') { input.value = input.dataset.shown; input.blur(); }
+          e.stopPropagation();
+        });
+        input.dataset.shown = c.text;
+        input.addEventListener('change', () => sendControl(c.handle, 'text', { text: input.value }));
+        return input;
+      }
+      case 'spinner': return makeSpinner(c);
+      case 'button': {
+        const button = place(document.createElement('button'), c);
+        button.type = 'button';
+        button.className = `rc-button${c.sunken ? ' sunken' : ''}`;
+        button.textContent = c.text;
+        button.dataset.role = c.role;
+        button.addEventListener('click', () => sendControl(c.handle, 'click'));
+        return button;
+      }
+      case 'check': {
+        const label = place(document.createElement('label'), c);
+        label.className = `rc-check${c.textOnLeft ? ' left' : ''}`;
+        const box = document.createElement('input');
+        box.type = 'checkbox';
+        box.checked = c.checked;
+        box.addEventListener('change', () => sendControl(c.handle, 'click'));
+        const text = document.createElement('span');
+        text.textContent = c.text;
+        label.append(box, text);
+        return label;
+      }
+      case 'list': {
+        const list = place(document.createElement('div'), c);
+        list.className = 'rc-list';
+        list.setAttribute('role', 'listbox');
+        c.items.forEach((item, i) => {
+          const row = document.createElement('div');
+          row.textContent = item;
+          row.setAttribute('role', 'option');
+          row.classList.toggle('selected', i === c.selected);
+          row.addEventListener('click', () => sendControl(c.handle, 'select', { index: i === c.selected ? -1 : i }));
+          list.append(row);
+        });
+        return list;
+      }
+      case 'picture': {
+        const image = place(document.createElement('img'), c);
+        image.className = `rc-picture${c.sunken ? ' sunken' : ''}`;
+        image.alt = '';
+        if (c.image) image.src = c.image;
+        // A picture shows its bitmap at the bitmap's own size, centred in its box.
+        image.style.width = image.style.height = '';
+        image.addEventListener('load', () => {
+          image.style.left = `${c.x + (c.w - image.naturalWidth) / 2}px`;
+          image.style.top = `${c.y + (c.h - image.naturalHeight) / 2}px`;
+        });
+        return image;
+      }
+      default: return null;
+    }
+  }
+
+  // Arrows that step the value by one per click, and by one per pixel when dragged.
+  function makeSpinner(c) {
+    const spinner = place(document.createElement('div'), c);
+    spinner.className = 'rc-spinner';
+    spinner.title = 'Click the arrows or drag up and down';
+    const up = document.createElement('span');
+    up.textContent = '\u25b2';
+    const down = document.createElement('span');
+    down.textContent = '\u25bc';
+    spinner.append(up, down);
+    spinner.addEventListener('pointerdown', (e) => {
+      e.preventDefault();
+      spinner.setPointerCapture(e.pointerId);
+      const drag = { y: e.clientY, moved: false, step: e.target === down ? -1 : 1 };
+      const move = (ev) => {
+        const dy = drag.y - ev.clientY;
+        if (!dy) return;
+        drag.moved = true;
+        drag.y = ev.clientY;
+        sendControl(c.handle, 'spin', { steps: dy }, `spin${c.handle}`);
+      };
+      const up2 = () => {
+        spinner.removeEventListener('pointermove', move);
+        spinner.removeEventListener('pointerup', up2);
+        if (!drag.moved) sendControl(c.handle, 'spin', { steps: drag.step });
+      };
+      spinner.addEventListener('pointermove', move);
+      spinner.addEventListener('pointerup', up2);
+    });
+    return spinner;
+  }
+
+  function renderRollouts(rollouts) {
+    const host = $('rollouts');
+    const focused = document.activeElement && host.contains(document.activeElement)
+      ? document.activeElement.dataset.handle : null;
+    host.replaceChildren();
+    for (const r of rollouts) {
+      const rollout = document.createElement('section');
+      rollout.className = `rollout${r.open ? '' : ' closed'}`;
+      rollout.dataset.title = r.title;
+      const title = document.createElement('button');
+      title.type = 'button';
+      title.className = 'rollout-title';
+      title.textContent = r.title;
+      title.addEventListener('click', () => outbox.send({ type: 'rollout', rollout: r.handle, open: !r.open }));
+      const body = document.createElement('div');
+      body.className = 'rollout-body';
+      body.style.width = `${r.width}px`;
+      body.style.height = `${r.height}px`;
+      for (const c of r.controls) {
+        const element = makeControl(c);
+        if (element) body.append(element);
+      }
+      rollout.append(title, body);
+      host.append(rollout);
+    }
+    if (focused) {
+      const again = host.querySelector(`[data-handle="${focused}"]`);
+      if (again && again.tagName === 'INPUT' && again.type === 'text') again.focus();
+    }
+    page.rollouts = rollouts;
+  }
+
+  function renderPicking(listName) {
+    $('picking').hidden = !listName;
+    for (const button of $('rollouts').querySelectorAll('button[data-role="add"]')) {
+      button.classList.toggle('picking', !!listName);
+    }
+    if (!listName) return;
+    $('picking-text').textContent = `Pick a node for ${listName}: click it in a viewport, or choose it here.`;
+    const list = $('picking-list');
+    list.replaceChildren();
+    for (const node of page.state.nodes) {
+      const item = document.createElement('li');
+      item.textContent = node.name;
+      item.addEventListener('click', () => outbox.send({ type: 'pick', node: node.name }));
+      list.append(item);
+    }
+  }
+
+  // ---- Message boxes --------------------------------------------------------------
+
+  const BUTTONS = {
+    ok: [['OK', 1]], okcancel: [['OK', 1], ['Cancel', 2]], yesno: [['Yes', 6], ['No', 7]],
+    yesnocancel: [['Yes', 6], ['No', 7], ['Cancel', 2]], retrycancel: [['Retry', 4], ['Cancel', 2]],
+    abortretryignore: [['Abort', 3], ['Retry', 4], ['Ignore', 5]],
+  };
+  const ICONS = { error: '\u26d4', warning: '\u26a0', information: '\u2139', question: '?' };
+
+  // Shows the host's message box; the host's UI waits until the user answers.
+  function showMessageBox(box) {
+    const dialog = $('message-box');
+    $('message-caption').textContent = box.caption;
+    $('message-text').textContent = box.text;
+    const icon = $('message-icon');
+    icon.className = `message-icon ${box.icon}`;
+    icon.textContent = ICONS[box.icon] || '';
+    const buttons = $('message-buttons');
+    buttons.replaceChildren();
+    const choices = BUTTONS[box.buttons] || BUTTONS.ok;
+    let answer = choices.length === 1 ? choices[0][1] : 2;
+    for (const [label, code] of choices) {
+      const button = document.createElement('button');
+      button.type = 'submit';
+      button.textContent = label;
+      button.addEventListener('click', () => { answer = code; });
+      buttons.append(button);
+    }
+    dialog.addEventListener('close', () => {
+      outbox.ws.send(JSON.stringify({ type: 'dialogReply', id: box.id, button: answer }));
+    }, { once: true });
+    dialog.showModal();
   }
 
   // ---- Time -----------------------------------------------------------------------
@@ -559,6 +786,7 @@
     $('grid-snap').addEventListener('change', (e) => outbox.send({ type: 'gridSnap', on: e.target.checked }));
     $('select-tool').addEventListener('click', () => outbox.send({ type: 'selectMode' }));
     $('banner-close').addEventListener('click', () => { $('banner').hidden = true; });
+    $('picking-cancel').addEventListener('click', () => outbox.send({ type: 'key', key: 'Escape' }));
     $('play').addEventListener('click', togglePlay);
     const slider = $('time-slider');
     slider.addEventListener('pointerdown', () => { page.scrubbing = true; });
@@ -587,6 +815,11 @@
       if ((e.ctrlKey || e.metaKey) && e.key.toLowerCase() === 's') {
         e.preventDefault();
         save();
+        return;
+      }
+      if ((e.ctrlKey || e.metaKey) && !isTyping(e.target) && ['z', 'y'].includes(e.key.toLowerCase())) {
+        e.preventDefault();
+        outbox.send({ type: e.key.toLowerCase() === 'y' || e.shiftKey ? 'redo' : 'undo' });
         return;
       }
       if (isTyping(e.target)) return;

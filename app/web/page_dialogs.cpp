@@ -1,0 +1,118 @@
+#include "app/web/page_dialogs.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+#include <string_view>
+
+namespace zg::web {
+
+namespace {
+
+constexpr host::INT_PTR kOpened = 42;
+constexpr host::INT_PTR kFileNotFound = 2;
+constexpr host::INT_PTR kAccessDenied = 5;
+constexpr host::INT_PTR kNoAssociation = 31;
+constexpr int kIdCancel = 2;
+
+// Button sets and icons of a message box type.
+const char* Buttons(host::UINT type) {
+    switch (type & 0xF) {
+        case 1: return "okcancel";
+        case 2: return "abortretryignore";
+        case 3: return "yesnocancel";
+        case 4: return "yesno";
+        case 5: return "retrycancel";
+        default: return "ok";
+    }
+}
+
+const char* Icon(host::UINT type) {
+    switch (type & 0xF0) {
+        case 0x10: return "error";
+        case 0x20: return "question";
+        case 0x30: return "warning";
+        case 0x40: return "information";
+        default: return "none";
+    }
+}
+
+// An absolute web address without spaces or control characters.
+bool IsWebAddress(std::string_view url) {
+    const bool scheme = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
+    if (!scheme || url.size() > 2048) return false;
+    for (unsigned char c : url)
+        if (c <= 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+std::string Dump(const nlohmann::json& j) { return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
+
+}  // namespace
+
+PageDialogs::PageDialogs(Deliver deliver, CurrentPage currentPage, bool offline)
+    : deliver_(std::move(deliver)), currentPage_(std::move(currentPage)), offline_(offline) {}
+
+host::INT_PTR PageDialogs::Open(host::HWND, const char*, const char* file, const char*, const char*, int) {
+    if (offline_) return kFileNotFound;
+    if (file == nullptr || !IsWebAddress(file)) return kAccessDenied;
+    const std::optional<ClientId> page = currentPage_();
+    if (!page) return kNoAssociation;
+    deliver_(*page, Dump({{"type", "openUrl"}, {"url", file}}), false);
+    return kOpened;
+}
+
+int PageDialogs::Show(host::HWND, const char* text, const char* caption, host::UINT type) {
+    const std::string body = text != nullptr ? text : "";
+    const std::string title = caption != nullptr ? caption : "";
+    const int dismissed = (type & 0xF) == 0 ? host::IDOK : kIdCancel;
+    const std::optional<ClientId> page = currentPage_();
+    if (!page) {
+        std::cerr << "zentrograph serve: " << title << ": " << body << "\n";
+        return host::IDOK;
+    }
+    int64_t id = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopped_) return dismissed;
+        id = nextId_++;
+    }
+    deliver_(*page, Dump({{"type", "messageBox"}, {"id", id}, {"text", body}, {"caption", title},
+                          {"buttons", Buttons(type)}, {"icon", Icon(type)}}),
+             false);
+    std::unique_lock lock(mutex_);
+    answered_.wait(lock, [&] { return stopped_ || replies_.contains(id) || closed_.contains(*page); });
+    const auto it = replies_.find(id);
+    if (it == replies_.end()) return dismissed;
+    const int button = it->second;
+    replies_.erase(it);
+    return button;
+}
+
+void PageDialogs::Reply(int64_t id, int button) {
+    {
+        std::lock_guard lock(mutex_);
+        if (id <= 0 || id >= nextId_) return;  // no box of that number was shown
+        replies_[id] = button;
+    }
+    answered_.notify_all();
+}
+
+void PageDialogs::PageClosed(ClientId client) {
+    {
+        std::lock_guard lock(mutex_);
+        closed_.insert(client);
+    }
+    answered_.notify_all();
+}
+
+void PageDialogs::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    answered_.notify_all();
+}
+
+}  // namespace zg::web
