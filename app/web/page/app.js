@@ -480,6 +480,9 @@
       : names.length === 1 ? names[0] : `${names.length} objects selected \u2014 select one to edit it`;
     if (panel.rollouts) renderRollouts(panel.rollouts);
     renderPicking(panel.picking);
+    // While creating, the new object's rollouts stand under the classes to create.
+    const editHost = page.state.create && panel.edited ? $('create-edit-host') : $('modify-edit-host');
+    if ($('edit-area').parentElement !== editHost) editHost.append($('edit-area'));
     // Selecting an object brings its rollouts to the front, except while creating.
     if (panel.edited && panel.edited !== page.edited && !page.state.create) showTab('modify');
     page.edited = panel.edited;
