@@ -445,31 +445,24 @@ void CommandPanel::CancelPick() {
 
 // ---- Undo ----
 
-bool CommandPanel::Undo() {
-    if (undo_.empty()) return false;
-    Edit edit = std::move(undo_.back());
-    undo_.pop_back();
-    Restore(*edit.block, edit.param, edit.before);
-    redo_.push_back(std::move(edit));
+bool CommandPanel::Replay(std::vector<Edit>& from, std::vector<Edit>& to, bool backwards) {
+    if (from.empty()) return false;
+    Edit edit = std::move(from.back());
+    from.pop_back();
+    Restore(*edit.block, edit.param, backwards ? edit.before : edit.after);
+    to.push_back(std::move(edit));
     Refresh();
     Changed();
     return true;
 }
+
+bool CommandPanel::Undo() { return Replay(undo_, redo_, true); }
+
+bool CommandPanel::Redo() { return Replay(redo_, undo_, false); }
 
 void CommandPanel::ClearHistory() {
     undo_.clear();
     redo_.clear();
-}
-
-bool CommandPanel::Redo() {
-    if (redo_.empty()) return false;
-    Edit edit = std::move(redo_.back());
-    redo_.pop_back();
-    Restore(*edit.block, edit.param, edit.after);
-    undo_.push_back(std::move(edit));
-    Refresh();
-    Changed();
-    return true;
 }
 
 }  // namespace zg::panel

@@ -104,6 +104,9 @@ private:
     std::vector<host::PB2Value> Values(host::ParamBlock& block, host::ParamID param);
     void Restore(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& values);
     void Record(host::ParamBlock& block, host::ParamID param, std::vector<host::PB2Value> before);
+    // Takes the last edit of `from`, puts its values of before (or after) it back, and
+    // keeps it in `to`.
+    bool Replay(std::vector<Edit>& from, std::vector<Edit>& to, bool backwards);
 
     std::function<host::TimeValue()> time_;
     std::vector<Rollout> rollouts_;

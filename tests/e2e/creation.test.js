@@ -2,13 +2,10 @@
 // size, short drags and Escape create nothing, the lattice shows only while dragging),
 // selecting, moving a field and changing the frame.
 import assert from 'node:assert/strict';
-import { readFileSync, writeFileSync, mkdtempSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync } from 'node:fs';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import {
-  frameOf, keepFailure, launchBrowser, openPage, settled, startServer, stateOf, viewBox,
-} from './support.js';
+import { frameOf, launchBrowser, settled, stateOf, viewBox, withScenePage } from './support.js';
 
 // A scene with a top view 20 units across, so pixels convert to scene units exactly,
 // and a field viewer listing a spherical gravity that moves from x = 6 to x = -6 over
@@ -32,24 +29,7 @@ let browser;
 before(async () => { browser = await launchBrowser(); });
 after(async () => { await browser.close(); });
 
-// Runs `body` against a fresh server and page; keeps a screenshot when it fails.
-async function withPage(name, body) {
-  const folder = mkdtempSync(path.join(tmpdir(), 'zentrograph-e2e-'));
-  writeFileSync(path.join(folder, 'scene.json'), JSON.stringify(SCENE));
-  const server = await startServer(['scene.json'], { cwd: folder });
-  let page;
-  try {
-    page = await openPage(browser, server);
-    await body(page, server);
-    assert.deepEqual(page.problems, []);
-  } catch (e) {
-    await keepFailure(page, name);
-    throw e;
-  } finally {
-    await page?.context().close();
-    assert.equal(await server.stop(), 0);
-  }
-}
+const withPage = (name, body) => withScenePage(browser, name, SCENE, [], body);
 
 async function startCreating(page, className) {
   await page.getByRole('button', { name: className, exact: true }).click();

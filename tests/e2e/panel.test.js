@@ -1,13 +1,8 @@
 // The command panel in the browser host: a field viewer's Parameters and About rollouts,
 // edits through them, picking force fields, and the About button online and offline.
 import assert from 'node:assert/strict';
-import { mkdtempSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import path from 'node:path';
 import { after, before, test } from 'node:test';
-import {
-  frameOf, keepFailure, launchBrowser, openPage, settled, startServer, stateOf, viewBox,
-} from './support.js';
+import { frameOf, launchBrowser, settled, stateOf, viewBox, withScenePage } from './support.js';
 
 const TOP_WIDTH = 20;
 const SCENE = {
@@ -27,23 +22,7 @@ let browser;
 before(async () => { browser = await launchBrowser(); });
 after(async () => { await browser.close(); });
 
-async function withPage(name, args, body) {
-  const folder = mkdtempSync(path.join(tmpdir(), 'zentrograph-e2e-'));
-  writeFileSync(path.join(folder, 'scene.json'), JSON.stringify(SCENE));
-  const server = await startServer(['scene.json', ...args], { cwd: folder });
-  let page;
-  try {
-    page = await openPage(browser, server);
-    await body(page);
-    assert.deepEqual(page.problems, []);
-  } catch (e) {
-    await keepFailure(page, name);
-    throw e;
-  } finally {
-    await page?.context().close();
-    assert.equal(await server.stop(), 0);
-  }
-}
+const withPage = (name, args, body) => withScenePage(browser, name, SCENE, args, body);
 
 const rollout = (page, title) => page.locator(`.rollout[data-title="${title}"]`);
 const control = (page, id) => page.locator(`#rollouts [data-id="${id}"]`);

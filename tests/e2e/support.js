@@ -1,7 +1,8 @@
 // Shared pieces of the browser tests: a `zentrograph serve` of its own for each test,
 // Debian's chromium driven by playwright-core, and what the page shows.
+import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
-import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
+import { mkdtempSync, mkdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -94,4 +95,26 @@ export async function keepFailure(page, name) {
   const file = path.join(failureDir, `${name.replace(/[^A-Za-z0-9]+/g, '-')}.png`);
   await page.screenshot({ path: file }).catch(() => {});
   return file;
+}
+
+// Runs `body(page, server)` against a server of its own started on `scene` (written
+// to scene.json in a fresh folder) with `args`; fails on any error in the page, keeps
+// a screenshot when the test fails, and expects the server to stop cleanly.
+export async function withScenePage(browser, name, scene, args, body) {
+  const folder = mkdtempSync(path.join(tmpdir(), 'zentrograph-e2e-'));
+  writeFileSync(path.join(folder, 'scene.json'), JSON.stringify(scene));
+  const server = await startServer(['scene.json', ...args], { cwd: folder });
+  let page;
+  try {
+    page = await openPage(browser, server);
+    await body(page, server);
+    assert.deepEqual(page.problems, []);
+  } catch (e) {
+    await keepFailure(page, name);
+    throw e;
+  } finally {
+    await page?.context().close();
+    assert.equal(await server.stop(), 0);
+    rmSync(folder, { recursive: true, force: true });
+  }
 }
