@@ -82,8 +82,9 @@ test('a new scene is saved under the name chosen at first save, and comes back o
   }
 });
 
-test('the server lets in only its own pages with its token', async () => {
+test('the server lets in only its own pages with its token, within its limits', async () => {
   const server = await startServer(['--demo']);
+  let page;
   try {
     const { port } = new URL(server.origin);
     const cookie = `zentrograph_${port}=${server.token}`;
@@ -109,7 +110,29 @@ test('the server lets in only its own pages with its token', async () => {
     }
     const first = await request(server, { target: `/?token=${server.token}` });
     assert.match(first.headers['set-cookie'][0], /HttpOnly; SameSite=Strict/);
+
+    // A message over the limit closes the socket that sent it, unread: with "message too
+    // big" when the browser still hears the close frame over the unread rest, abruptly
+    // otherwise. Malformed messages are answered, and the page goes on.
+    page = await openPage(browser, server);
+    const closeCode = await page.evaluate(() => new Promise((resolve) => {
+      const ws = new WebSocket(`ws://${location.host}/ws`);
+      ws.onopen = () => ws.send('x'.repeat(200000));
+      ws.onclose = (e) => resolve(e.code);
+    }));
+    assert.ok([1006, 1009].includes(closeCode), `closed with ${closeCode}`);
+    const answers = await page.evaluate(() => new Promise((resolve) => {
+      const ws = new WebSocket(`ws://${location.host}/ws`);
+      const got = [];
+      ws.onopen = () => ['{"type": "fly", "seq": 5}', '[[[', '{"type": "frame", "frame": "x", "seq": 6}']
+        .forEach((m) => ws.send(m));
+      ws.onmessage = (e) => { got.push(JSON.parse(e.data)); if (got.length === 3) resolve(got); };
+    }));
+    assert.deepEqual(answers.map((a) => [a.type, a.seq]), [['ack', 5], ['ack', null], ['ack', 6]]);
+    assert.ok(answers.every((a) => a.error));
+    assert.equal(await page.locator('#connection').textContent(), 'connected');
   } finally {
+    await page?.context().close();
     assert.equal(await server.stop(), 0);
   }
 });
