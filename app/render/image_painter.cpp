@@ -11,6 +11,7 @@
 #include <mutex>
 #include <numbers>
 
+#include "app/render/png_writer.h"
 #include "app/viewport/marker_shape.h"
 #include "app/viewport/pixel_clip.h"
 #include "host/graphics.h"
@@ -405,8 +406,9 @@ bool EncodeImage(ImageFormat format, int width, int height, const std::vector<Vi
     PaintImage(cr, width, height, panels, caption);
     cairo_status_t status = cairo_status(cr);
     cairo_destroy(cr);
-    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng) {
-        status = cairo_surface_write_to_png_stream(surface, AppendBytes, &bytes);
+    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng && !WritePng(surface, bytes, error)) {
+        cairo_surface_destroy(surface);
+        return false;
     }
     cairo_surface_finish(surface);
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
