@@ -10,7 +10,10 @@
 #include <cstdlib>
 #include <mutex>
 #include <numbers>
+#include <system_error>
+#include <thread>
 
+#include "app/render/pixel_memory.h"
 #include "app/render/png_writer.h"
 #include "app/viewport/marker_shape.h"
 #include "app/viewport/pixel_clip.h"
@@ -40,6 +43,8 @@ constexpr Colour kCaptionBackground{0.035, 0.04, 0.05, 0.80};
 constexpr Colour kCaptionText{0.80, 0.82, 0.85};
 constexpr const char* kFontFamily = "DejaVu Sans";
 
+// The largest image side Cairo accepts.
+constexpr int kMaxSide = 32767;
 // Coordinates Cairo handles without loss; beyond them lines are cut to the panel first.
 constexpr double kSafeCoordinate = 1e6;
 // Line widths in pixels: the host's own drawing, objects' lines, force segments.
@@ -234,7 +239,32 @@ void PaintTripod(cairo_t* cr, const ViewPanel& panel, double scale) {
     cairo_restore(cr);
 }
 
-void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
+// Cairo's first text in a process has fontconfig read its configuration and font
+// caches: milliseconds that the painting of the display lists, which writes no text,
+// can hide. FontWarmer has that done on a thread of its own; Ready() waits for it. Only
+// the configuration is loaded early: which face each text gets is decided, as before,
+// by the first text itself. Without a thread, that text loads the configuration.
+class FontWarmer {
+public:
+    FontWarmer() {
+        try {
+            thread_ = std::thread([] { FcInit(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    ~FontWarmer() { Ready(); }
+    FontWarmer(const FontWarmer&) = delete;
+    FontWarmer& operator=(const FontWarmer&) = delete;
+
+    void Ready() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
+
+void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontWarmer& fonts) {
     const viewport::DisplayList& list = *panel.list;
     const double w = list.Width();
     const double h = list.Height();
@@ -251,6 +281,7 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
     cairo_pattern_destroy(sky);
 
     ListPainter(cr, list).Paint();
+    fonts.Ready();
     PaintTripod(cr, panel, scale);
 
     // The view's label, top left.
@@ -379,13 +410,15 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
 void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
                 const ImageCaption& caption) {
     ReleaseFontCachesAtExit();
+    FontWarmer fonts;
     const double scale = TextScale(width, height);
     cairo_save(cr);
     SetColour(cr, kImageBackground);
     cairo_paint(cr);
     for (const ViewPanel& panel : panels) {
-        if (panel.list != nullptr) PaintPanel(cr, panel, scale);
+        if (panel.list != nullptr) PaintPanel(cr, panel, scale, fonts);
     }
+    fonts.Ready();
     PaintCaption(cr, width, height, caption, scale);
     cairo_restore(cr);
 }
@@ -393,9 +426,16 @@ void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>
 bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
                  const ImageCaption& caption, std::string& bytes, std::string& error) {
     bytes.clear();
-    cairo_surface_t* surface = format == ImageFormat::kPng
-                                   ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)
-                                   : cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height);
+    // A picture's pixels live in memory of the renderer's own while it fits Cairo's
+    // limits; anything larger goes to Cairo, which gives the error.
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+    const bool ownPixels = format == ImageFormat::kPng && stride > 0 && height > 0 && height <= kMaxSide;
+    const PixelMemory pixels(ownPixels ? static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) : 0);
+    cairo_surface_t* surface =
+        format == ImageFormat::kSvg ? cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height)
+        : pixels.Data() != nullptr
+            ? cairo_image_surface_create_for_data(pixels.Data(), CAIRO_FORMAT_ARGB32, width, height, stride)
+            : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         error = fmt::format("cannot make a {}x{} image: {}", width, height,
                             cairo_status_to_string(cairo_surface_status(surface)));

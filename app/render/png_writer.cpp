@@ -8,6 +8,8 @@
 #include <memory>
 #include <new>
 
+#include "app/render/pixel_memory.h"
+
 namespace zg::render {
 
 namespace {
@@ -130,11 +132,13 @@ bool WritePng(cairo_surface_t* image, std::string& bytes, std::string& error) {
         PackScanlines(data, width, height, stride, alpha, lines);
         cairo_surface_mark_dirty(image);
         const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), lineBytes);
-        const std::unique_ptr<unsigned char, FreeDeleter> packed(static_cast<unsigned char*>(std::malloc(bound)));
-        if (!packed) throw std::bad_alloc();
-        const std::size_t packedBytes = libdeflate_zlib_compress(compressor.get(), lines, lineBytes, packed.get(), bound);
+        const PixelMemory packed(bound);
+        if (packed.Data() == nullptr) throw std::bad_alloc();
+        const std::size_t packedBytes = libdeflate_zlib_compress(compressor.get(), lines, lineBytes, packed.Data(), bound);
         if (packedBytes == 0) throw std::bad_alloc();
 
+        // The signature and three chunks around the deflated scanlines.
+        bytes.reserve(kept + sizeof kSignature + 3 * 12 + 13 + packedBytes);
         bytes.append(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
         std::size_t chunk = BeginChunk(bytes, "IHDR");
         AppendBigEndian(bytes, static_cast<uint32_t>(width));
@@ -144,7 +148,7 @@ bool WritePng(cairo_surface_t* image, std::string& bytes, std::string& error) {
         bytes.append(header, sizeof header);
         EndChunk(bytes, chunk);
         chunk = BeginChunk(bytes, "IDAT");
-        bytes.append(reinterpret_cast<const char*>(packed.get()), packedBytes);
+        bytes.append(reinterpret_cast<const char*>(packed.Data()), packedBytes);
         EndChunk(bytes, chunk);
         EndChunk(bytes, BeginChunk(bytes, "IEND"));
     } catch (const std::bad_alloc&) {
