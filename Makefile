@@ -19,8 +19,10 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Renders the built-in demo scene (perspective and top view side by side) and prints
-# the picture's path.
-demo: build
+# the picture's path. Builds only what the picture needs: the program, the host library
+# and the plug-in.
+demo: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zentrograph
 	@$(BUILD)/bin/zentrograph render --size 1600x900 -o $(abspath $(BUILD)/demo.png)
 
 test: build
