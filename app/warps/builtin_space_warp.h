@@ -36,14 +36,18 @@ class BuiltinForceField final : public host::ForceField {
 public:
     BuiltinForceField(host::SceneNode& node, host::ParamBlock& block) : node_(node), block_(block) {}
     host::Point3 Force(host::TimeValue t, const host::Point3& pos, const host::Point3& vel, int) override {
-        if (!law_ || time_ != t) {
-            law_.emplace(Law::Read(block_, t, node_));
-            time_ = t;
-        }
+        if (!law_ || time_ != t) [[unlikely]]
+            Read(t);
         return law_->At(pos, vel);
     }
 
 private:
+    // Out of line, so that the per-sample path keeps its values in registers.
+    [[gnu::noinline]] void Read(host::TimeValue t) {
+        law_.emplace(Law::Read(block_, t, node_));
+        time_ = t;
+    }
+
     host::SceneNode& node_;
     host::ParamBlock& block_;
     std::optional<Law> law_;  // the law at time_, once asked
