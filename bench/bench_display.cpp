@@ -136,8 +136,8 @@ class DisplayScene {
 public:
     DisplayScene() : scene_(51, 51, 1) {
         scene_.AddForceNode(new CountingWarp());
-        scene_.Block()->SetInt(zbench::kDisplayVectorBases, 0, 1);
-        scene_.Block()->SetInt(zbench::kDisplayLattice, 0, 1);
+        scene_.Block()->SetInt(scene_.Param("displayVectorBases"), 0, 1);
+        scene_.Block()->SetInt(scene_.Param("displayLattice"), 0, 1);
     }
 
     // Draws into a fresh display list, as a viewport redraw does.

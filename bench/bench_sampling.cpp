@@ -37,9 +37,6 @@ constexpr int kFieldCounts[] = {1, 3};
 // The resample's target against baseline A.
 constexpr double kResampleLimit = 1.25;
 
-constexpr host::ParamID kSizeX = 0;
-constexpr host::ParamID kSizeY = 1;
-constexpr host::ParamID kSizeZ = 2;
 // The velocity and force factor of the viewer's sampling.
 constexpr host::Point3 kSampleVelocity{0.0f, 0.0f, 1.0f};
 constexpr float kForceFactor = 160000.0f;
@@ -91,8 +88,9 @@ public:
           vectors_(n_),
           bases_(n_),
           tm_(scene.ViewerNode()->GetObjectTM(0)),
-          extent_(scene.Block()->GetFloat(kSizeX), scene.Block()->GetFloat(kSizeY), scene.Block()->GetFloat(kSizeZ)),
-          vectorScale_(scene.Block()->GetFloat(zbench::kVectorScale)) {}
+          extent_(scene.Block()->GetFloat(scene.Param("sizeX")), scene.Block()->GetFloat(scene.Param("sizeY")),
+                  scene.Block()->GetFloat(scene.Param("sizeZ"))),
+          vectorScale_(scene.Block()->GetFloat(scene.Param("vectorScale"))) {}
 
     void Run(const std::vector<std::unique_ptr<host::ForceField>>& fields) {
         std::fill(vectors_.begin(), vectors_.end(), host::Point3());
@@ -175,7 +173,7 @@ void PlainLoop(benchmark::State& state, const char* kind, LatticeSize size, int 
     const auto scene = MakeScene(kind == nullptr ? "UniformForce" : kind, size, fields);
     std::vector<std::unique_ptr<host::ForceField>> held;
     for (int i = 0; i < fields; ++i) {
-        host::SceneNode* node = scene->Block()->GetNode(zbench::kForceNodes, 0, i);
+        host::SceneNode* node = scene->Block()->GetNode(scene->Param("forceNodes"), 0, i);
         held.emplace_back(kind == nullptr ? new ZeroField() : HoldField(kind, *node));
     }
     PlainResample loop(*scene, size);

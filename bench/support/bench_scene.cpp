@@ -18,9 +18,9 @@ ViewerScene::ViewerScene(int resolutionX, int resolutionY, int resolutionZ) {
     viewerNode_ = scene_->AddNode("Viewer", viewer_, error);
     viewerNode_->SetRotation(zg::scene::AnimatedPoint(kViewerRotation));
     viewerNode_->SetScale(zg::scene::AnimatedPoint(kViewerScale));
-    Block()->SetInt(kResolutionX, 0, resolutionX);
-    Block()->SetInt(kResolutionY, 0, resolutionY);
-    Block()->SetInt(kResolutionZ, 0, resolutionZ);
+    Block()->SetInt(Param("resolutionX"), 0, resolutionX);
+    Block()->SetInt(Param("resolutionY"), 0, resolutionY);
+    Block()->SetInt(Param("resolutionZ"), 0, resolutionZ);
     samples_ = static_cast<double>(resolutionX) * resolutionY * resolutionZ;
 }
 
@@ -37,8 +37,17 @@ host::SceneNode* ViewerScene::AddForceNode(host::Object* object) {
     }
     node->SetPosition(zg::scene::AnimatedPoint(host::Point3(3.0f, -2.0f, 1.0f)));
     node->SetRotation(zg::scene::AnimatedPoint(host::Point3(15.0f, -25.0f, 40.0f)));
-    Block()->Append(kForceNodes, node);
+    Block()->Append(Param("forceNodes"), node);
     return node;
+}
+
+host::ParamID ViewerScene::Param(const char* name) {
+    const host::ParamDef* def = Block()->GetDesc()->FindParamByName(name);
+    if (def == nullptr) {
+        std::fprintf(stderr, "the viewer has no parameter %s\n", name);
+        std::abort();
+    }
+    return def->id;
 }
 
 void ViewerScene::Resample(host::TimeValue t) {

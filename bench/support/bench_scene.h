@@ -12,15 +12,6 @@
 
 namespace zbench {
 
-// Parameter ids of the viewer's block 0.
-inline constexpr host::ParamID kResolutionX = 3;
-inline constexpr host::ParamID kResolutionY = 4;
-inline constexpr host::ParamID kResolutionZ = 5;
-inline constexpr host::ParamID kForceNodes = 6;
-inline constexpr host::ParamID kVectorScale = 7;
-inline constexpr host::ParamID kDisplayVectorBases = 8;
-inline constexpr host::ParamID kDisplayLattice = 9;
-
 // The viewer's node turn and scale: the transforms do real work.
 inline constexpr host::Point3 kViewerRotation{10.0f, 20.0f, 30.0f};
 inline constexpr host::Point3 kViewerScale{2.0f, 2.0f, 2.0f};
@@ -38,6 +29,9 @@ public:
     host::Object* Viewer() { return viewer_; }
     zg::scene::Node* ViewerNode() { return viewerNode_; }
     host::ParamBlock* Block() { return viewer_->GetParamBlock(0); }
+    // The id of the viewer's parameter with this internal name, as a scene file names
+    // it ("resolutionX", "forceNodes"); aborts for a name the block does not have.
+    host::ParamID Param(const char* name);
     zg::scene::Scene& Scene() { return *scene_; }
     double Samples() const { return samples_; }
 
