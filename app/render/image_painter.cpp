@@ -263,9 +263,10 @@ void PaintTripod(cairo_t* cr, const ViewPanel& panel, double scale) {
 
 // Cairo's first text in a process has fontconfig read its configuration and font
 // caches: milliseconds that the painting of the display lists, which writes no text,
-// can hide. FontWarmer has that done on a thread of its own; Ready() waits for it. Only
-// the configuration is loaded early: which face each text gets is decided, as before,
-// by the first text itself. Without a thread, that text loads the configuration.
+// can hide. FontWarmer has that done on a thread of its own; Text() waits for it and
+// then lets one painting thread at a time write text, so that the face each text gets
+// is decided, as before, by the first text alone. Without a thread, that text loads the
+// configuration.
 class FontWarmer {
 public:
     FontWarmer() {
@@ -278,16 +279,21 @@ public:
     FontWarmer(const FontWarmer&) = delete;
     FontWarmer& operator=(const FontWarmer&) = delete;
 
-    // Safe to call from several painting threads at once.
-    void Ready() {
-        std::call_once(joined_, [this] {
-            if (thread_.joinable()) thread_.join();
-        });
+    // Held while text is written.
+    std::unique_lock<std::mutex> Text() {
+        std::unique_lock<std::mutex> lock(text_);
+        if (thread_.joinable()) thread_.join();
+        return lock;
     }
 
 private:
+    void Ready() {
+        const std::lock_guard<std::mutex> lock(text_);
+        if (thread_.joinable()) thread_.join();
+    }
+
     std::thread thread_;
-    std::once_flag joined_;
+    std::mutex text_;
 };
 
 void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontWarmer& fonts, Rows rows) {
@@ -307,7 +313,7 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontWarmer& f
     cairo_pattern_destroy(sky);
 
     ListPainter(cr, list, {rows.top - panel.y, rows.bottom - panel.y}).Paint();
-    fonts.Ready();
+    std::unique_lock<std::mutex> text = fonts.Text();
     PaintTripod(cr, panel, scale);
 
     // The view's label, top left.
@@ -339,6 +345,7 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontWarmer& f
     cairo_move_to(cr, pad * 2.0 + nameWidth + pad * 1.2, baseline);
     cairo_show_text(cr, kind.c_str());
     cairo_restore(cr);
+    text.unlock();
 
     cairo_save(cr);
     cairo_set_line_width(cr, 1.0);
@@ -444,7 +451,7 @@ void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>&
     for (const ViewPanel& panel : panels) {
         if (panel.list != nullptr) PaintPanel(cr, panel, scale, fonts, rows);
     }
-    fonts.Ready();
+    const std::unique_lock<std::mutex> text = fonts.Text();
     PaintCaption(cr, width, height, caption, scale);
     cairo_restore(cr);
 }
