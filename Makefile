@@ -19,8 +19,10 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Renders the built-in demo scene (perspective and top view side by side) and prints
-# the picture's path.
-demo: build
+# the picture's path. Builds only what the picture needs: the program, the host library
+# and the plug-in.
+demo: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zentrograph
 	@$(BUILD)/bin/zentrograph render --size 1600x900 -o $(abspath $(BUILD)/demo.png)
 
 test: build
@@ -33,8 +35,17 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
 		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# Every benchmark program, then one table of the targets they check: benchmark,
+# baseline, ratio, target, holds or not. Rows that no program can measure in its own
+# run (a whole-process A/B) come from bench/recorded_targets.tsv.
+BENCHES = bench_sampling bench_display bench_render bench_memory
+TAB := $(shell printf '\t')
 bench: build
-	@for b in $(BUILD)/bin/bench_*; do $$b; done
+	@rm -f $(BUILD)/bench-targets.tsv
+	@for b in $(BENCHES); do $(BUILD)/bin/$$b --targets=$(abspath $(BUILD))/bench-targets.tsv || exit 1; done
+	@grep -hv '^#' $(BUILD)/bench-targets.tsv bench/recorded_targets.tsv | sort -s -t '$(TAB)' -k1,1n | \
+		awk -F '$(TAB)' 'BEGIN { f = "%-50s %-42s %8s  %-16s %s\n"; printf "\n" f, "benchmark", "baseline", "ratio", "target", "holds" } \
+		{ printf f, $$2, $$3, $$4, $$5, $$6 }'
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

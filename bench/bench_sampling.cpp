@@ -1,185 +1,248 @@
-// What a full resample of the helper costs, and a call at the cached time, reported as
-// seconds per sample per field ("per_sample_field", e.g. 72n). A plain loop doing the same
-// arithmetic without the host interface (lattice walk, transform, force, accumulation,
-// scaling, inverse transform) is the baseline; the ratios are printed at the end.
-//
-// The fields are UniformForce warps, whose force is a constant vector: what is
-// measured is the sampling machinery, not a field's formula.
+// What a full resample of the field viewer costs for each built-in force field, in
+// seconds per sample per field ("per_sample_field", e.g. 4.1n), against two plain
+// loops measured in the same run:
+//   baseline A: the resample's own arithmetic (lattice walk, transform, accumulation,
+//               scaling, inverse transform, box) as one loop over plain arrays, making
+//               one virtual Force call per sample to a field that holds its values:
+//               the warp's force law, read once. What the host and plug-in aim at.
+//   baseline B: the same loop over fields that answer zero: the floor of the interface.
+// Sizes: the default viewer (51 x 51 x 1) and 201 x 201 x 201; one and three fields.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/plugins/plugin_module.h"
-#include "app/scene/scene.h"
+#include "app/warps/drag.h"
+#include "app/warps/gravity.h"
 #include "app/warps/uniform_force.h"
+#include "app/warps/vortex.h"
+#include "app/warps/wind.h"
+#include "bench/support/bench_scene.h"
+#include "bench/support/target_table.h"
 #include "host/forcefield.h"
-#include "host/paramblock.h"
 
 namespace {
 
-constexpr host::ParamID kResolutionX = 3;
-constexpr host::ParamID kResolutionY = 4;
-constexpr host::ParamID kResolutionZ = 5;
-constexpr host::ParamID kForceNodes = 6;
+constexpr const char* kKinds[] = {"Gravity", "Wind", "Vortex", "Drag", "UniformForce"};
 
-// A scene with one helper and `fields` uniform-force nodes in its list; the helper's
-// node is rotated and scaled so that the transforms do real work.
-class SamplingScene {
+struct LatticeSize {
+    const char* name;
+    int x, y, z;
+};
+constexpr LatticeSize kSizes[] = {{"51x51x1", 51, 51, 1}, {"201x201x201", 201, 201, 201}};
+constexpr int kFieldCounts[] = {1, 3};
+// The resample's target against baseline A.
+constexpr double kResampleLimit = 1.25;
+
+// The velocity and force factor of the viewer's sampling.
+constexpr host::Point3 kSampleVelocity{0.0f, 0.0f, 1.0f};
+constexpr float kForceFactor = 160000.0f;
+
+// A viewer over `fields` nodes of one built-in class.
+std::unique_ptr<zbench::ViewerScene> MakeScene(const char* kind, const LatticeSize& size, int fields) {
+    auto scene = std::make_unique<zbench::ViewerScene>(size.x, size.y, size.z);
+    for (int i = 0; i < fields; ++i) scene->AddForceNode(zbench::MakeBuiltin(kind));
+    return scene;
+}
+
+// A field holding the force law of a built-in warp, read once from its block and node.
+template <typename Law>
+class HeldField final : public host::ForceField {
 public:
-    SamplingScene(int resolutionX, int resolutionY, int resolutionZ, int fields) {
-        std::string error;
-        module_ = zg::plugins::PluginModule::Load(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo", error);
-        if (!module_) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            std::abort();
-        }
-        helper_ = static_cast<host::Object*>(module_->ClassAt(0)->Create(0));
-        helperNode_ = scene_->AddNode("Helper", helper_, error);
-        helperNode_->SetRotation(zg::scene::AnimatedPoint(host::Point3(10.0f, 20.0f, 30.0f)));
-        helperNode_->SetScale(zg::scene::AnimatedPoint(host::Point3(2.0f, 2.0f, 2.0f)));
-        host::ParamBlock* block = helper_->GetParamBlock(0);
-        block->SetInt(kResolutionX, 0, resolutionX);
-        block->SetInt(kResolutionY, 0, resolutionY);
-        block->SetInt(kResolutionZ, 0, resolutionZ);
-        for (int i = 0; i < fields; ++i) {
-            auto* warp = static_cast<host::Object*>(zg::warps::UniformForceClassDesc()->Create(0));
-            host::SceneNode* node = scene_->AddNode("Force" + std::to_string(i), warp, error);
-            block->Append(kForceNodes, node);
-        }
-        samples_ = static_cast<double>(resolutionX) * resolutionY * resolutionZ;
+    explicit HeldField(Law law) : law_(law) {}
+    host::Point3 Force(host::TimeValue, const host::Point3& pos, const host::Point3& vel, int) override {
+        return law_.At(pos, vel);
     }
-    ~SamplingScene() {
-        scene_.reset();  // objects of the module go before the module
-    }
-
-    // A full resample: the cache is cleared, then the host asks for the local box.
-    void Resample(host::TimeValue t) {
-        helper_->WSStateInvalidate();
-        Box(t);
-    }
-    host::Box3 Box(host::TimeValue t) {
-        host::Box3 box;
-        helper_->GetLocalBoundBox(t, helperNode_, nullptr, box);
-        return box;
-    }
-    double Samples() const { return samples_; }
-    host::Matrix3 HelperTM() { return helperNode_->GetObjectTM(0); }
 
 private:
-    std::unique_ptr<zg::plugins::PluginModule> module_;
-    std::unique_ptr<zg::scene::Scene> scene_ = std::make_unique<zg::scene::Scene>();
-    host::Object* helper_ = nullptr;
-    zg::scene::Node* helperNode_ = nullptr;
-    double samples_ = 0.0;
+    Law law_;
+};
+
+class ZeroField final : public host::ForceField {
+public:
+    host::Point3 Force(host::TimeValue, const host::Point3&, const host::Point3&, int) override { return {}; }
+};
+
+template <typename Law>
+host::ForceField* Hold(host::SceneNode& node) {
+    return new HeldField<Law>(Law::Read(*node.GetObjectRef()->GetParamBlock(0), 0, node));
+}
+
+host::ForceField* HoldField(const std::string& kind, host::SceneNode& node) {
+    if (kind == "Gravity") return Hold<zg::warps::GravityField>(node);
+    if (kind == "Wind") return Hold<zg::warps::WindField>(node);
+    if (kind == "Vortex") return Hold<zg::warps::VortexField>(node);
+    if (kind == "Drag") return Hold<zg::warps::DragField>(node);
+    return Hold<zg::warps::UniformForceField>(node);
+}
+
+// What a resample computes, written as one plain loop over the viewer's lattice.
+class PlainResample {
+public:
+    PlainResample(zbench::ViewerScene& scene, const LatticeSize& size)
+        : size_(size),
+          n_(static_cast<std::size_t>(size.x) * size.y * size.z),
+          vectors_(n_),
+          bases_(n_),
+          tm_(scene.ViewerNode()->GetObjectTM(0)),
+          extent_(scene.Block()->GetFloat(scene.Param("sizeX")), scene.Block()->GetFloat(scene.Param("sizeY")),
+                  scene.Block()->GetFloat(scene.Param("sizeZ"))),
+          vectorScale_(scene.Block()->GetFloat(scene.Param("vectorScale"))) {}
+
+    void Run(const std::vector<std::unique_ptr<host::ForceField>>& fields) {
+        std::fill(vectors_.begin(), vectors_.end(), host::Point3());
+        std::fill(bases_.begin(), bases_.end(), host::Point3());
+        const Axis ax = Layout(extent_.x, size_.x);
+        const Axis ay = Layout(extent_.y, size_.y);
+        const Axis az = Layout(extent_.z, size_.z);
+        for (const auto& field : fields) {
+            host::Point3 p{ax.start, ay.start, az.start};
+            int k = 0;
+            for (int iz = 0; iz < size_.z; ++iz) {
+                for (int iy = 0; iy < size_.y; ++iy) {
+                    for (int ix = 0; ix < size_.x; ++ix) {
+                        bases_[k] = p;
+                        const host::Point3 world = tm_.PointTransform(p);
+                        vectors_[k] += field->Force(0, world, kSampleVelocity, k) * kForceFactor;
+                        ++k;
+                        p.x += ax.step;
+                    }
+                    p.x = ax.start;
+                    p.y += ay.step;
+                }
+                p.y = ay.start;
+                p.z += az.step;
+            }
+        }
+        const host::Matrix3 inverse = host::Inverse(tm_);
+        for (host::Point3& v : vectors_) v = inverse.VectorTransform(v * vectorScale_);
+        host::Point3 lo;
+        host::Point3 hi;
+        for (const host::Point3& v : vectors_) {
+            for (int c = 0; c < 3; ++c) {
+                if (lo[c] > v[c])
+                    lo[c] = v[c];
+                else if (hi[c] < v[c])
+                    hi[c] = v[c];
+            }
+        }
+        benchmark::DoNotOptimize(lo);
+        benchmark::DoNotOptimize(hi);
+        benchmark::ClobberMemory();
+    }
+
+private:
+    struct Axis {
+        float start = 0.0f;
+        float step = 0.0f;
+    };
+    static Axis Layout(float size, int resolution) {
+        if (resolution <= 1) return {};
+        return {-size * 0.5f, size / static_cast<float>(resolution - 1)};
+    }
+
+    LatticeSize size_;
+    std::size_t n_;
+    std::vector<host::Point3> vectors_;
+    std::vector<host::Point3> bases_;
+    host::Matrix3 tm_;
+    host::Point3 extent_;
+    float vectorScale_;
 };
 
 void ReportPerSampleField(benchmark::State& state, double samples, int fields) {
-    // Inverted rate: seconds per sample and field, printed with its SI prefix ("72n").
-    state.counters["per_sample_field"] =
-        benchmark::Counter(samples * fields, benchmark::Counter::kIsIterationInvariantRate |
-                                                 benchmark::Counter::kInvert);
+    // Inverted rate: seconds per sample and field, printed with its SI prefix ("4.1n").
+    state.counters["per_sample_field"] = benchmark::Counter(
+        samples * fields, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void BM_Resample(benchmark::State& state) {
-    const int res = static_cast<int>(state.range(0));
-    const int resZ = static_cast<int>(state.range(1));
-    const int fields = static_cast<int>(state.range(2));
-    SamplingScene scene(res, res, resZ, fields);
+void Resample(benchmark::State& state, const char* kind, LatticeSize size, int fields) {
+    const auto scene = MakeScene(kind, size, fields);
+    scene->Resample(0);  // the tables' pages are touched once before timing
     for (auto _ : state) {
-        scene.Resample(0);
+        scene->Resample(0);
         benchmark::ClobberMemory();
     }
-    ReportPerSampleField(state, scene.Samples(), fields);
+    ReportPerSampleField(state, scene->Samples(), fields);
 }
 
-void BM_CachedCall(benchmark::State& state) {
-    SamplingScene scene(51, 51, 1, 1);
-    scene.Resample(0);
-    for (auto _ : state) benchmark::DoNotOptimize(scene.Box(0));
-    ReportPerSampleField(state, scene.Samples(), 1);
-}
-
-// The same arithmetic as a resample, written as one loop over plain arrays.
-void BM_Baseline(benchmark::State& state) {
-    const int res = static_cast<int>(state.range(0));
-    const int resZ = static_cast<int>(state.range(1));
-    const int fields = static_cast<int>(state.range(2));
-    const size_t n = static_cast<size_t>(res) * res * resZ;
-    std::vector<host::Point3> vectors(n), bases(n);
-    const host::Matrix3 tm = host::Matrix3::Scale(host::Point3(2.0f, 2.0f, 2.0f)) *
-                             host::Matrix3::RotateX(0.17f) * host::Matrix3::RotateY(0.35f) *
-                             host::Matrix3::RotateZ(0.52f);
-    const float strength = 1.0f;
-    const host::Point3 direction(0.0f, 0.0f, -1.0f);
-    const float step = 1.0f / static_cast<float>(res - 1);
-    const float stepZ = resZ > 1 ? 1.0f / static_cast<float>(resZ - 1) : 0.0f;
-    const float startZ = resZ > 1 ? -0.5f : 0.0f;
-    for (auto _ : state) {
-        for (auto& v : vectors) v = host::Point3();
-        for (int f = 0; f < fields; ++f) {
-            host::Point3 p(-0.5f, -0.5f, startZ);
-            size_t k = 0;
-            for (int iz = 0; iz < resZ; ++iz) {
-                for (int iy = 0; iy < res; ++iy) {
-                    for (int ix = 0; ix < res; ++ix) {
-                        bases[k] = p;
-                        const host::Point3 w = tm.PointTransform(p);
-                        benchmark::DoNotOptimize(w);
-                        // The field's own formula, as its Force evaluates it.
-                        vectors[k] += zg::warps::UniformForce(strength, direction) * 160000.0f;
-                        ++k;
-                        p.x += step;
-                    }
-                    p.x = -0.5f;
-                    p.y += step;
-                }
-                p.y = -0.5f;
-                p.z += stepZ;
-            }
-        }
-        const host::Matrix3 inverse = host::Inverse(tm);
-        for (auto& v : vectors) v = inverse.VectorTransform(v * 10.0f);
-        benchmark::ClobberMemory();
+void PlainLoop(benchmark::State& state, const char* kind, LatticeSize size, int fields) {
+    const auto scene = MakeScene(kind == nullptr ? "UniformForce" : kind, size, fields);
+    std::vector<std::unique_ptr<host::ForceField>> held;
+    for (int i = 0; i < fields; ++i) {
+        host::SceneNode* node = scene->Block()->GetNode(scene->Param("forceNodes"), 0, i);
+        held.emplace_back(kind == nullptr ? new ZeroField() : HoldField(kind, *node));
     }
-    ReportPerSampleField(state, static_cast<double>(n), fields);
+    PlainResample loop(*scene, size);
+    loop.Run(held);
+    for (auto _ : state) loop.Run(held);
+    ReportPerSampleField(state, scene->Samples(), fields);
 }
 
-// Keeps each run's time per iteration so that main can print the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
+// A call at the cached time: the cache is reused, no field is asked.
+void CachedCall(benchmark::State& state) {
+    const auto scene = MakeScene("UniformForce", kSizes[0], 1);
+    scene->Resample(0);
+    for (auto _ : state) benchmark::DoNotOptimize(scene->LocalBox(0));
+    ReportPerSampleField(state, scene->Samples(), 1);
+}
+
+std::string Name(const char* what, const char* kind, const LatticeSize& size, int fields) {
+    return std::string(what) + "/" + (kind != nullptr ? std::string(kind) + "/" : "") + size.name +
+           "/fields:" + std::to_string(fields);
+}
+
+void Register(benchmark::internal::Benchmark* b, const LatticeSize& size) {
+    // The large lattice takes a good fraction of a second per pass.
+    if (size.z > 1)
+        b->Unit(benchmark::kMillisecond)->Iterations(1);
+    else
+        b->Unit(benchmark::kMicrosecond);
+}
 
 }  // namespace
 
-BENCHMARK(BM_Resample)->Args({51, 1, 1})->Args({51, 1, 3})->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Resample)->Args({201, 201, 1})->Args({201, 201, 3})->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_Baseline)->Args({51, 1, 1})->Args({51, 1, 3})->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Baseline)->Args({201, 201, 1})->Args({201, 201, 3})->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_CachedCall)->Unit(benchmark::kMicrosecond);
-
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nhelper / plain loop, same lattice and fields:\n");
-    for (const auto& [name, time] : reporter.times) {
-        if (name.rfind("BM_Resample/", 0) != 0) continue;
-        const std::string baseline = "BM_Baseline/" + name.substr(std::string("BM_Resample/").size());
-        if (auto it = reporter.times.find(baseline); it != reporter.times.end() && it->second > 0.0)
-            std::printf("  %-32s %6.2fx\n", name.c_str(), time / it->second);
+    const std::string targets = zbench::Initialize(argc, argv);
+    for (const LatticeSize& size : kSizes) {
+        for (int fields : kFieldCounts) {
+            for (const char* kind : kKinds) {
+                Register(benchmark::RegisterBenchmark(Name("Resample", kind, size, fields).c_str(), Resample, kind,
+                                                      size, fields),
+                         size);
+                Register(benchmark::RegisterBenchmark(Name("PlainLoopA", kind, size, fields).c_str(), PlainLoop, kind,
+                                                      size, fields),
+                         size);
+            }
+            Register(benchmark::RegisterBenchmark(Name("ZeroLoopB", nullptr, size, fields).c_str(), PlainLoop,
+                                                  static_cast<const char*>(nullptr), size, fields),
+                     size);
+        }
     }
+    benchmark::RegisterBenchmark("CachedCall/51x51x1", CachedCall)->Unit(benchmark::kMicrosecond);
+
+    zbench::RunKeeper keeper;
+    benchmark::RunSpecifiedBenchmarks(&keeper);
+
+    std::vector<zbench::TargetRow> rows;
+    std::printf("\nplain loop A / zero loop B (how far the fields' own work lies above the floor):\n");
+    for (const LatticeSize& size : kSizes) {
+        for (int fields : kFieldCounts) {
+            const double floor = keeper.Time(Name("ZeroLoopB", nullptr, size, fields));
+            for (const char* kind : kKinds) {
+                const std::string resample = Name("Resample", kind, size, fields);
+                const std::string plain = Name("PlainLoopA", kind, size, fields);
+                rows.push_back({zbench::Section::kSampling, "UpdateForces " + resample.substr(9), plain,
+                                keeper.Time(resample) / keeper.Time(plain), kResampleLimit,
+                                zbench::AtMost(kResampleLimit)});
+                std::printf("  %-44s %6.2fx\n", plain.c_str(), keeper.Time(plain) / floor);
+            }
+        }
+    }
+    zbench::ReportTargets(targets, rows);
     benchmark::Shutdown();
     return 0;
 }

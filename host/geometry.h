@@ -39,14 +39,17 @@ struct Point3 {
 
 inline constexpr Point3 operator*(float s, const Point3& p) { return p * s; }
 
+// The small vector functions are inline: plug-ins call them once per sample.
+inline float LengthSquared(const Point3& p) { return p.x * p.x + p.y * p.y + p.z * p.z; }
 // Euclidean length, computed in single precision.
-float Length(const Point3& p);
-float LengthSquared(const Point3& p);
-float DotProd(const Point3& a, const Point3& b);
-Point3 CrossProd(const Point3& a, const Point3& b);
+inline float Length(const Point3& p) { return std::sqrt(LengthSquared(p)); }
+inline float DotProd(const Point3& a, const Point3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Point3 CrossProd(const Point3& a, const Point3& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 // The unit vector along p; the zero vector stays zero.
 Point3 Normalize(const Point3& p);
-bool IsFinite(const Point3& p);
+inline bool IsFinite(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
 // A point on the screen in whole pixels: x to the right, y down.
 struct IPoint2 {
@@ -91,10 +94,15 @@ public:
     uint32_t GetFlags() const { return flags_; }
     void SetFlags(uint32_t f) { flags_ = f; }
 
-    // p * M, the translation included.
-    Point3 PointTransform(const Point3& p) const;
+    // p * M, the translation included. Inline, like VectorTransform: samplers call
+    // both once per point.
+    Point3 PointTransform(const Point3& p) const { return VectorTransform(p) + rows_[3]; }
     // v * M using the three axis rows only.
-    Point3 VectorTransform(const Point3& v) const;
+    Point3 VectorTransform(const Point3& v) const {
+        return {v.x * rows_[0].x + v.y * rows_[1].x + v.z * rows_[2].x,
+                v.x * rows_[0].y + v.y * rows_[1].y + v.z * rows_[2].y,
+                v.x * rows_[0].z + v.y * rows_[1].z + v.z * rows_[2].z};
+    }
 
     // Composition: (A * B) applies A first, then B.
     Matrix3 operator*(const Matrix3& b) const;

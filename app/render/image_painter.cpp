@@ -10,7 +10,12 @@
 #include <cstdlib>
 #include <mutex>
 #include <numbers>
+#include <span>
+#include <system_error>
+#include <thread>
 
+#include "app/render/pixel_memory.h"
+#include "app/render/png_writer.h"
 #include "app/viewport/marker_shape.h"
 #include "app/viewport/pixel_clip.h"
 #include "host/graphics.h"
@@ -39,6 +44,8 @@ constexpr Colour kCaptionBackground{0.035, 0.04, 0.05, 0.80};
 constexpr Colour kCaptionText{0.80, 0.82, 0.85};
 constexpr const char* kFontFamily = "DejaVu Sans";
 
+// The largest image side Cairo accepts.
+constexpr int kMaxSide = 32767;
 // Coordinates Cairo handles without loss; beyond them lines are cut to the panel first.
 constexpr double kSafeCoordinate = 1e6;
 // Line widths in pixels: the host's own drawing, objects' lines, force segments.
@@ -54,11 +61,20 @@ void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0) { cairo_set_source
 
 bool Safe(const PixelPoint& p) { return std::fabs(p.x) < kSafeCoordinate && std::fabs(p.y) < kSafeCoordinate; }
 
+// The rows of the image being painted, from `top` to below `bottom`: the whole image,
+// or one band of it when bands are painted side by side.
+struct Rows {
+    double top;
+    double bottom;
+};
+
 class ListPainter {
 public:
-    ListPainter(cairo_t* cr, const viewport::DisplayList& list) : cr_(cr), list_(list) {
+    // `rows` in the list's own pixels.
+    ListPainter(cairo_t* cr, const viewport::DisplayList& list, Rows rows) : cr_(cr), list_(list) {
         const double margin = 16.0;
         reach_ = {-margin, -margin, list.Width() + margin, list.Height() + margin};
+        rows_ = {rows.top - margin, rows.bottom + margin};
     }
 
     void Paint() {
@@ -74,8 +90,16 @@ public:
     }
 
 private:
+    // Whether every point lies above the rows being painted, or every point below them:
+    // then nothing drawn between them reaches a painted pixel.
+    bool Beside(std::span<const PixelPoint> points) const {
+        const auto above = [this](const PixelPoint& p) { return p.y < rows_.top; };
+        const auto below = [this](const PixelPoint& p) { return p.y > rows_.bottom; };
+        return std::all_of(points.begin(), points.end(), above) || std::all_of(points.begin(), points.end(), below);
+    }
+
     void Polyline(const DisplayItem& item) {
-        if (item.points.size() < 2) return;
+        if (item.points.size() < 2 || Beside(item.points)) return;
         cairo_set_line_width(cr_, item.node < 0 ? kHostLineWidth : kObjectLineWidth);
         SetColour(cr_, item.color);
         if (std::all_of(item.points.begin(), item.points.end(), Safe)) {
@@ -102,7 +126,7 @@ private:
         for (std::size_t i = 0; i + 1 < item.points.size(); i += 2) {
             PixelPoint a = item.points[i];
             PixelPoint b = item.points[i + 1];
-            if (!viewport::ClipSegment(a, b, reach_)) continue;
+            if (Beside(std::span(item.points).subspan(i, 2)) || !viewport::ClipSegment(a, b, reach_)) continue;
             const PixelPoint base = item.points[i];
             const PixelPoint tip = item.points[i + 1];
             if (std::hypot(tip.x - base.x, tip.y - base.y) < 1.0 || !Safe(base) || !Safe(tip)) {
@@ -124,7 +148,9 @@ private:
     void Marker(const DisplayItem& item) {
         if (item.points.empty()) return;
         const PixelPoint at = item.points.front();
-        if (at.x < reach_.left || at.x > reach_.right || at.y < reach_.top || at.y > reach_.bottom) return;
+        if (at.x < reach_.left || at.x > reach_.right || at.y < reach_.top || at.y > reach_.bottom ||
+            Beside(std::span(item.points).first(1)))
+            return;
         const double r = viewport::MarkerRadius(item.markerCode);
         SetColour(cr_, item.color);
         cairo_set_line_width(cr_, 1.0);
@@ -167,6 +193,8 @@ private:
     const viewport::DisplayList& list_;
     // What is drawn is first cut to the image and a margin around it.
     viewport::PixelRect reach_;
+    // The rows being painted and the margin around them.
+    Rows rows_{};
 };
 
 // Text sizes follow the image so that labels stay legible from thumbnails to posters.
@@ -233,7 +261,42 @@ void PaintTripod(cairo_t* cr, const ViewPanel& panel, double scale) {
     cairo_restore(cr);
 }
 
-void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
+// Cairo's first text in a process has fontconfig read its configuration and font
+// caches: milliseconds that the painting of the display lists, which writes no text,
+// can hide. FontWarmer has that done on a thread of its own; Text() waits for it and
+// then lets one painting thread at a time write text, so that the face each text gets
+// is decided, as before, by the first text alone. Without a thread, that text loads the
+// configuration.
+class FontWarmer {
+public:
+    FontWarmer() {
+        try {
+            thread_ = std::thread([] { FcInit(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    ~FontWarmer() { Ready(); }
+    FontWarmer(const FontWarmer&) = delete;
+    FontWarmer& operator=(const FontWarmer&) = delete;
+
+    // Held while text is written.
+    std::unique_lock<std::mutex> Text() {
+        std::unique_lock<std::mutex> lock(text_);
+        if (thread_.joinable()) thread_.join();
+        return lock;
+    }
+
+private:
+    void Ready() {
+        const std::lock_guard<std::mutex> lock(text_);
+        if (thread_.joinable()) thread_.join();
+    }
+
+    std::thread thread_;
+    std::mutex text_;
+};
+
+void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontWarmer& fonts, Rows rows) {
     const viewport::DisplayList& list = *panel.list;
     const double w = list.Width();
     const double h = list.Height();
@@ -249,7 +312,8 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
     cairo_paint(cr);
     cairo_pattern_destroy(sky);
 
-    ListPainter(cr, list).Paint();
+    ListPainter(cr, list, {rows.top - panel.y, rows.bottom - panel.y}).Paint();
+    std::unique_lock<std::mutex> text = fonts.Text();
     PaintTripod(cr, panel, scale);
 
     // The view's label, top left.
@@ -281,6 +345,7 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale) {
     cairo_move_to(cr, pad * 2.0 + nameWidth + pad * 1.2, baseline);
     cairo_show_text(cr, kind.c_str());
     cairo_restore(cr);
+    text.unlock();
 
     cairo_save(cr);
     cairo_set_line_width(cr, 1.0);
@@ -375,38 +440,98 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
 
 }  // namespace
 
-void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
-                const ImageCaption& caption) {
-    ReleaseFontCachesAtExit();
+namespace {
+
+void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels, const ImageCaption& caption,
+               FontWarmer& fonts, Rows rows) {
     const double scale = TextScale(width, height);
     cairo_save(cr);
     SetColour(cr, kImageBackground);
     cairo_paint(cr);
     for (const ViewPanel& panel : panels) {
-        if (panel.list != nullptr) PaintPanel(cr, panel, scale);
+        if (panel.list != nullptr) PaintPanel(cr, panel, scale, fonts, rows);
     }
+    const std::unique_lock<std::mutex> text = fonts.Text();
     PaintCaption(cr, width, height, caption, scale);
     cairo_restore(cr);
+}
+
+// Paints rows [top, top + count) of the image into its pixel memory.
+cairo_status_t PaintBand(unsigned char* pixels, int stride, int width, int height, int top, int count,
+                         const std::vector<ViewPanel>& panels, const ImageCaption& caption, FontWarmer& fonts) {
+    cairo_surface_t* band = cairo_image_surface_create_for_data(pixels + static_cast<std::ptrdiff_t>(top) * stride,
+                                                                CAIRO_FORMAT_ARGB32, width, count, stride);
+    cairo_t* cr = cairo_create(band);
+    cairo_translate(cr, 0, -top);
+    PaintRows(cr, width, height, panels, caption, fonts, {static_cast<double>(top), static_cast<double>(top + count)});
+    const cairo_status_t status = cairo_status(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(band);
+    return status;
+}
+
+// Paints the image into its pixel memory in two bands, the lower one on a thread of its
+// own: the painting is most of a render, and the bands are the same pixels as the
+// whole (they differ by whole-pixel translations only). One band when no thread can
+// be had.
+cairo_status_t PaintInBands(unsigned char* pixels, int stride, int width, int height,
+                            const std::vector<ViewPanel>& panels, const ImageCaption& caption) {
+    ReleaseFontCachesAtExit();
+    FontWarmer fonts;
+    const int top = height / 2;
+    cairo_status_t lower = CAIRO_STATUS_SUCCESS;
+    std::thread other;
+    try {
+        other = std::thread([&] { lower = PaintBand(pixels, stride, width, height, top, height - top, panels, caption, fonts); });
+    } catch (const std::system_error&) {
+        return PaintBand(pixels, stride, width, height, 0, height, panels, caption, fonts);
+    }
+    const cairo_status_t upper = PaintBand(pixels, stride, width, height, 0, top, panels, caption, fonts);
+    other.join();
+    return upper != CAIRO_STATUS_SUCCESS ? upper : lower;
+}
+
+}  // namespace
+
+void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
+                const ImageCaption& caption) {
+    ReleaseFontCachesAtExit();
+    FontWarmer fonts;
+    PaintRows(cr, width, height, panels, caption, fonts, {0.0, static_cast<double>(height)});
 }
 
 bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
                  const ImageCaption& caption, std::string& bytes, std::string& error) {
     bytes.clear();
-    cairo_surface_t* surface = format == ImageFormat::kPng
-                                   ? cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)
-                                   : cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height);
+    // A picture's pixels live in memory of the renderer's own while it fits Cairo's
+    // limits; anything larger goes to Cairo, which gives the error.
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+    const bool ownPixels = format == ImageFormat::kPng && stride > 0 && height > 0 && height <= kMaxSide;
+    const PixelMemory pixels(ownPixels ? static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) : 0);
+    cairo_surface_t* surface =
+        format == ImageFormat::kSvg ? cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height)
+        : pixels.Data() != nullptr
+            ? cairo_image_surface_create_for_data(pixels.Data(), CAIRO_FORMAT_ARGB32, width, height, stride)
+            : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         error = fmt::format("cannot make a {}x{} image: {}", width, height,
                             cairo_status_to_string(cairo_surface_status(surface)));
         cairo_surface_destroy(surface);
         return false;
     }
-    cairo_t* cr = cairo_create(surface);
-    PaintImage(cr, width, height, panels, caption);
-    cairo_status_t status = cairo_status(cr);
-    cairo_destroy(cr);
-    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng) {
-        status = cairo_surface_write_to_png_stream(surface, AppendBytes, &bytes);
+    cairo_status_t status = CAIRO_STATUS_SUCCESS;
+    if (pixels.Data() != nullptr && height >= 2) {
+        status = PaintInBands(pixels.Data(), stride, width, height, panels, caption);
+        cairo_surface_mark_dirty(surface);
+    } else {
+        cairo_t* cr = cairo_create(surface);
+        PaintImage(cr, width, height, panels, caption);
+        status = cairo_status(cr);
+        cairo_destroy(cr);
+    }
+    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng && !WritePng(surface, bytes, error)) {
+        cairo_surface_destroy(surface);
+        return false;
     }
     cairo_surface_finish(surface);
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);

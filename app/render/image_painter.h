@@ -1,5 +1,6 @@
 // ImagePainter: paints the views of one rendered image with Cairo (antialiased), with
-// the view labels, a title line and a legend, and encodes the image as PNG or SVG.
+// the view labels, a title line and a legend, and encodes the image as PNG (through
+// WritePng) or SVG.
 //
 // Each view's display list is drawn at its panel's position, in its own pixels, so a
 // single view filling the image keeps the coordinates of its display list. Labels,

@@ -1,10 +1,15 @@
 // BuiltinSpaceWarp: a built-in space warp that exerts a force. Each force field it
-// hands out is bound to the node it was asked for and to the warp's parameter block,
-// and evaluates the warp's force formula with the parameters as they are at each call
-// and the node's transform at the call's time.
+// hands out is bound to the node it was asked for and to the warp's parameter block.
+// A field serves one sampling pass, which asks for thousands of positions at one time:
+// it reads the parameters and the node's transform once for each time it is asked at,
+// keeps what follows from them in the warp's force law, and per position evaluates
+// only what depends on the position (nothing can change the node or the block while
+// the field is in use).
 #pragma once
 
+#include <concepts>
 #include <new>
+#include <optional>
 
 #include "app/warps/builtin_object.h"
 #include "host/forcefield.h"
@@ -14,50 +19,51 @@
 
 namespace zg::warps {
 
-// The force of a warp at time t on a particle at world position `pos` moving with
-// `vel`, for a field whose node has the object-to-world transform `nodeTM` at t and
-// whose warp has the parameter block `block`.
-using ForceFormula = host::Point3 (*)(const host::Matrix3& nodeTM, host::ParamBlock& block, host::TimeValue t,
-                                      const host::Point3& pos, const host::Point3& vel);
+// A warp's force formula with everything that does not depend on the particle held:
+// `Read` takes the block's values and the node's transform at t, `At` gives the force
+// on a particle at a world position moving with a velocity.
+template <typename Law>
+concept ForceLaw = requires(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node, const Law& law,
+                            const host::Point3& p) {
+    { Law::Read(block, t, node) } -> std::same_as<Law>;
+    { law.At(p, p) } -> std::same_as<host::Point3>;
+};
 
 // A field of a BuiltinSpaceWarp. It owns neither the node nor the block: the caller
-// releases it before either goes. A field serves one pass of a sampler, which asks
-// for thousands of positions at one time; the node's transform is therefore taken once
-// per time, not once per position (nothing can move the node while the field is used).
+// releases it before either goes.
+template <ForceLaw Law>
 class BuiltinForceField final : public host::ForceField {
 public:
-    BuiltinForceField(ForceFormula formula, host::SceneNode& node, host::ParamBlock& block)
-        : formula_(formula), node_(node), block_(block) {}
+    BuiltinForceField(host::SceneNode& node, host::ParamBlock& block) : node_(node), block_(block) {}
     host::Point3 Force(host::TimeValue t, const host::Point3& pos, const host::Point3& vel, int) override {
-        if (!haveTM_ || tmTime_ != t) {
-            nodeTM_ = node_.GetObjectTM(t);
-            tmTime_ = t;
-            haveTM_ = true;
-        }
-        return formula_(nodeTM_, block_, t, pos, vel);
+        if (!law_ || time_ != t) [[unlikely]]
+            Read(t);
+        return law_->At(pos, vel);
     }
 
 private:
-    ForceFormula formula_;
+    // Out of line, so that the per-sample path keeps its values in registers.
+    [[gnu::noinline]] void Read(host::TimeValue t) {
+        law_.emplace(Law::Read(block_, t, node_));
+        time_ = t;
+    }
+
     host::SceneNode& node_;
     host::ParamBlock& block_;
-    host::Matrix3 nodeTM_;
-    host::TimeValue tmTime_ = 0;
-    bool haveTM_ = false;
+    std::optional<Law> law_;  // the law at time_, once asked
+    host::TimeValue time_ = 0;
 };
 
+template <ForceLaw Law>
 class BuiltinSpaceWarp : public BuiltinObject<host::WSMObject> {
 public:
-    BuiltinSpaceWarp(host::ClassDesc2* desc, ForceFormula formula) : BuiltinObject(desc), formula_(formula) {}
+    explicit BuiltinSpaceWarp(host::ClassDesc2* desc) : BuiltinObject(desc) {}
 
     // None without a node or a parameter block.
     host::ForceField* GetForceField(host::SceneNode* node) override {
         if (node == nullptr || Block() == nullptr) return nullptr;
-        return new (std::nothrow) BuiltinForceField(formula_, *node, *Block());
+        return new (std::nothrow) BuiltinForceField<Law>(*node, *Block());
     }
-
-private:
-    ForceFormula formula_;
 };
 
 }  // namespace zg::warps

@@ -5,25 +5,19 @@
 #include "app/warps/builtin_class_desc.h"
 #include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
-#include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
 
 namespace zg::warps {
 
-host::Point3 DragForce(float damping, const host::Point3& velocity) {
-    return ToForce(Vec3d(velocity) * (-static_cast<double>(damping) * host::kForceUnit));
+DragField DragField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode&) {
+    return DragField(block.GetFloat(drag::kDamping, t));
 }
 
 namespace {
 
-host::Point3 FieldForce(const host::Matrix3&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
-                        const host::Point3& vel) {
-    return DragForce(block.GetFloat(drag::kDamping, t), vel);
-}
-
-class Drag final : public BuiltinSpaceWarp {
+class Drag final : public BuiltinSpaceWarp<DragField> {
 public:
-    Drag() : BuiltinSpaceWarp(DragClassDesc(), FieldForce) {}
+    Drag() : BuiltinSpaceWarp(DragClassDesc()) {}
 
 protected:
     // A cube of side 0.8 with a smaller one inside it.

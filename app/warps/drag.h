@@ -6,8 +6,11 @@
 // the node's transform do not enter. Damping is never negative.
 #pragma once
 
+#include "app/warps/force_math.h"
 #include "host/classdesc.h"
+#include "host/forcefield.h"
 #include "host/geometry.h"
+#include "host/node.h"
 #include "host/paramblock.h"
 
 namespace zg::warps {
@@ -16,7 +19,20 @@ namespace drag {
 inline constexpr host::ParamID kDamping = 0;  // float, default 1, from 0
 }  // namespace drag
 
-host::Point3 DragForce(float damping, const host::Point3& velocity);
+// The drag force above for one time: the damping held, evaluated per velocity.
+class DragField {
+public:
+    explicit DragField(float damping) : factor_(-static_cast<double>(damping) * host::kForceUnit) {}
+    // The warp's block at time t; the node does not enter.
+    static DragField Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node);
+
+    host::Point3 At(const host::Point3&, const host::Point3& velocity) const {
+        return ToForce(Vec3d(velocity) * factor_);
+    }
+
+private:
+    double factor_;  // -damping x k
+};
 
 host::ClassDesc2* DragClassDesc();
 

@@ -5,24 +5,9 @@
 #include "app/warps/builtin_class_desc.h"
 #include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
-#include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
 
 namespace zg::warps {
-
-host::Point3 GravityForce(const PullSettings& settings, const host::Matrix3& nodeTM, const host::Point3& pos) {
-    const NodeFrame frame = FrameOf(nodeTM);
-    const double magnitude = static_cast<double>(settings.strength) * host::kForceUnit;
-    const Vec3d p(pos);
-    if (settings.spherical) {
-        const Vec3d toOrigin = frame.origin - p;
-        const double distance = Length(toOrigin);
-        const Vec3d dir = Normalized(toOrigin);
-        return ToForce(dir * (magnitude * DecayFactor(settings.decay, distance)));
-    }
-    const double distance = std::fabs(Dot(p - frame.origin, frame.zAxis));
-    return ToForce(-frame.zAxis * (magnitude * DecayFactor(settings.decay, distance)));
-}
 
 namespace {
 
@@ -34,14 +19,9 @@ PullSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     return s;
 }
 
-host::Point3 FieldForce(const host::Matrix3& nodeTM, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
-                        const host::Point3&) {
-    return GravityForce(ReadSettings(block, t), nodeTM, pos);
-}
-
-class Gravity final : public BuiltinSpaceWarp {
+class Gravity final : public BuiltinSpaceWarp<GravityField> {
 public:
-    Gravity() : BuiltinSpaceWarp(GravityClassDesc(), FieldForce) {}
+    Gravity() : BuiltinSpaceWarp(GravityClassDesc()) {}
 
 protected:
     // Planar: a unit square in the node's XY plane with an arrow down -Z.
@@ -60,6 +40,10 @@ protected:
 };
 
 }  // namespace
+
+GravityField GravityField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node) {
+    return GravityField(ReadSettings(block, t), node.GetObjectTM(t));
+}
 
 host::ClassDesc2* GravityClassDesc() {
     static BuiltinClassDesc desc("Gravity", host::kWSMObjectSuperClassId, kGravityClassId, kForcesCategory,

@@ -13,8 +13,13 @@
 // not finite in single precision is zero.
 #pragma once
 
+#include <cmath>
+
+#include "app/warps/force_math.h"
 #include "host/classdesc.h"
+#include "host/forcefield.h"
 #include "host/geometry.h"
+#include "host/node.h"
 #include "host/paramblock.h"
 
 namespace zg::warps {
@@ -32,8 +37,40 @@ struct PullSettings {
     bool spherical = false;
 };
 
-// The gravity force above at world position `pos` for a node with transform `nodeTM`.
-host::Point3 GravityForce(const PullSettings& settings, const host::Matrix3& nodeTM, const host::Point3& pos);
+// The gravity force above for one time: settings and node transform held, evaluated
+// per position. A planar pull without decay is the same everywhere and is computed
+// once.
+class GravityField {
+public:
+    GravityField(const PullSettings& settings, const host::Matrix3& nodeTM)
+        : frame_(FrameOf(nodeTM)),
+          magnitude_(static_cast<double>(settings.strength) * host::kForceUnit),
+          decay_(settings.decay),
+          spherical_(settings.spherical),
+          uniform_(!settings.spherical && !(decay_ > 0.0)),
+          constant_(uniform_ ? ToForce(-frame_.zAxis * magnitude_) : host::Point3()) {}
+    // The warp's block and node at time t.
+    static GravityField Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node);
+
+    host::Point3 At(const host::Point3& pos, const host::Point3& = {}) const {
+        if (uniform_) return constant_;
+        const Vec3d p(pos);
+        if (spherical_) {
+            const Vec3d toOrigin = frame_.origin - p;
+            return ToForce(Normalized(toOrigin) * (magnitude_ * DecayFactor(decay_, Length(toOrigin))));
+        }
+        const double distance = std::fabs(Dot(p - frame_.origin, frame_.zAxis));
+        return ToForce(-frame_.zAxis * (magnitude_ * DecayFactor(decay_, distance)));
+    }
+
+private:
+    NodeFrame frame_;
+    double magnitude_;  // strength x k
+    double decay_;
+    bool spherical_;
+    bool uniform_;
+    host::Point3 constant_;  // the force everywhere, when uniform_
+};
 
 host::ClassDesc2* GravityClassDesc();
 

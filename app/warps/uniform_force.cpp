@@ -21,14 +21,9 @@ host::Point3 ReadDirection(host::ParamBlock& block, host::TimeValue t) {
             block.GetFloat(uniform_force::kDirectionZ, t)};
 }
 
-host::Point3 FieldForce(const host::Matrix3&, host::ParamBlock& block, host::TimeValue t, const host::Point3&,
-                        const host::Point3&) {
-    return UniformForce(block.GetFloat(uniform_force::kStrength, t), ReadDirection(block, t));
-}
-
-class UniformForceObject final : public BuiltinSpaceWarp {
+class UniformForceObject final : public BuiltinSpaceWarp<UniformForceField> {
 public:
-    UniformForceObject() : BuiltinSpaceWarp(UniformForceClassDesc(), FieldForce) {}
+    UniformForceObject() : BuiltinSpaceWarp(UniformForceClassDesc()) {}
 
 protected:
     // An arrow of length 1 along the direction in world space, from a small ring
@@ -55,6 +50,10 @@ protected:
 };
 
 }  // namespace
+
+UniformForceField UniformForceField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode&) {
+    return UniformForceField(UniformForce(block.GetFloat(uniform_force::kStrength, t), ReadDirection(block, t)));
+}
 
 host::ClassDesc2* UniformForceClassDesc() {
     static BuiltinClassDesc desc("UniformForce", host::kWSMObjectSuperClassId, kUniformForceClassId, kForcesCategory,

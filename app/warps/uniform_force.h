@@ -8,6 +8,7 @@
 
 #include "host/classdesc.h"
 #include "host/geometry.h"
+#include "host/node.h"
 #include "host/paramblock.h"
 
 namespace zg::warps {
@@ -20,6 +21,19 @@ inline constexpr host::ParamID kDirectionZ = 3;  // float, default -1
 }  // namespace uniform_force
 
 host::Point3 UniformForce(float strength, const host::Point3& direction);
+
+// The uniform force for one time: computed once, the same at every position.
+class UniformForceField {
+public:
+    explicit UniformForceField(const host::Point3& force) : force_(force) {}
+    // The warp's block at time t; the node does not enter.
+    static UniformForceField Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node);
+
+    host::Point3 At(const host::Point3&, const host::Point3& = {}) const { return force_; }
+
+private:
+    host::Point3 force_;
+};
 
 host::ClassDesc2* UniformForceClassDesc();
 

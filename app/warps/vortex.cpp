@@ -7,23 +7,9 @@
 #include "app/warps/builtin_class_desc.h"
 #include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
-#include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
 
 namespace zg::warps {
-
-host::Point3 VortexForce(const VortexSettings& settings, const host::Matrix3& nodeTM, const host::Point3& pos) {
-    const NodeFrame frame = FrameOf(nodeTM);
-    if (Dot(frame.zAxis, frame.zAxis) == 0.0) return {};
-    const Vec3d offset = Vec3d(pos) - frame.origin;
-    const double height = Dot(offset, frame.zAxis);
-    const Vec3d radial = Normalized(offset - frame.zAxis * height);
-    const Vec3d tangent = Cross(frame.zAxis, radial);
-    const Vec3d force = tangent * static_cast<double>(settings.orbital) -
-                        radial * static_cast<double>(settings.radialPull) -
-                        frame.zAxis * static_cast<double>(settings.axialDrop);
-    return ToForce(force * static_cast<double>(host::kForceUnit));
-}
 
 namespace {
 
@@ -35,14 +21,9 @@ VortexSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     return s;
 }
 
-host::Point3 FieldForce(const host::Matrix3& nodeTM, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
-                        const host::Point3&) {
-    return VortexForce(ReadSettings(block, t), nodeTM, pos);
-}
-
-class Vortex final : public BuiltinSpaceWarp {
+class Vortex final : public BuiltinSpaceWarp<VortexField> {
 public:
-    Vortex() : BuiltinSpaceWarp(VortexClassDesc(), FieldForce) {}
+    Vortex() : BuiltinSpaceWarp(VortexClassDesc()) {}
 
 protected:
     // A funnel: a spiral of two turns opening from the axis to radius 0.5 as it rises
@@ -63,6 +44,10 @@ protected:
 };
 
 }  // namespace
+
+VortexField VortexField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node) {
+    return VortexField(ReadSettings(block, t), node.GetObjectTM(t));
+}
 
 host::ClassDesc2* VortexClassDesc() {
     static BuiltinClassDesc desc("Vortex", host::kWSMObjectSuperClassId, kVortexClassId, kForcesCategory,

@@ -9,8 +9,11 @@
 // fade with distance. A transform that flattens Z gives no force.
 #pragma once
 
+#include "app/warps/force_math.h"
 #include "host/classdesc.h"
+#include "host/forcefield.h"
 #include "host/geometry.h"
+#include "host/node.h"
 #include "host/paramblock.h"
 
 namespace zg::warps {
@@ -27,7 +30,36 @@ struct VortexSettings {
     float axialDrop = 0.0f;
 };
 
-host::Point3 VortexForce(const VortexSettings& settings, const host::Matrix3& nodeTM, const host::Point3& pos);
+// The vortex force above for one time: settings and node transform held, evaluated
+// per position.
+class VortexField {
+public:
+    VortexField(const VortexSettings& settings, const host::Matrix3& nodeTM)
+        : frame_(FrameOf(nodeTM)),
+          flat_(Dot(frame_.zAxis, frame_.zAxis) == 0.0),
+          orbital_(settings.orbital),
+          radialPull_(settings.radialPull),
+          drop_(frame_.zAxis * static_cast<double>(settings.axialDrop)) {}
+    // The warp's block and node at time t.
+    static VortexField Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node);
+
+    host::Point3 At(const host::Point3& pos, const host::Point3& = {}) const {
+        if (flat_) return {};
+        const Vec3d offset = Vec3d(pos) - frame_.origin;
+        const double height = Dot(offset, frame_.zAxis);
+        const Vec3d radial = Normalized(offset - frame_.zAxis * height);
+        const Vec3d tangent = Cross(frame_.zAxis, radial);
+        const Vec3d force = tangent * orbital_ - radial * radialPull_ - drop_;
+        return ToForce(force * static_cast<double>(host::kForceUnit));
+    }
+
+private:
+    NodeFrame frame_;
+    bool flat_;  // the transform flattens Z: no force
+    double orbital_;
+    double radialPull_;
+    Vec3d drop_;  // z x axialDrop
+};
 
 host::ClassDesc2* VortexClassDesc();
 

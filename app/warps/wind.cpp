@@ -7,42 +7,13 @@
 #include "app/warps/builtin_class_desc.h"
 #include "app/warps/builtin_space_warp.h"
 #include "app/warps/class_ids.h"
-#include "app/warps/force_math.h"
 #include "app/warps/param_defs.h"
 
 namespace zg::warps {
 
 namespace {
+
 constexpr double kMinScale = 0.001;
-}  // namespace
-
-host::Point3 TurbulenceNoise(double qx, double qy, double qz, double phase) {
-    const double x = 0.5 * (std::sin(1.31 * qy + 0.73 * qz + phase) + std::sin(1.07 * qz - 0.59 * qx + 1.7 * phase));
-    const double y = 0.5 * (std::sin(1.19 * qz + 0.67 * qx + 1.3 * phase) + std::sin(1.13 * qx - 0.61 * qy + 0.8 * phase));
-    const double z = 0.5 * (std::sin(1.23 * qx + 0.79 * qy + 0.9 * phase) + std::sin(1.03 * qy - 0.71 * qz + 1.1 * phase));
-    return ToForce({x, y, z});
-}
-
-host::Point3 WindForce(const WindSettings& settings, const host::Matrix3& nodeTM, const host::Point3& pos,
-                       host::TimeValue t) {
-    const NodeFrame frame = FrameOf(nodeTM);
-    const Vec3d offset = Vec3d(pos) - frame.origin;
-    const double distance = settings.push.spherical ? Length(offset) : std::fabs(Dot(offset, frame.zAxis));
-    const double fade = DecayFactor(settings.push.decay, distance);
-    const Vec3d dir = settings.push.spherical ? Normalized(offset) : frame.zAxis;
-    Vec3d force = dir * (static_cast<double>(settings.push.strength) * host::kForceUnit * fade);
-
-    if (settings.turbulence != 0.0f && fade > 0.0) {
-        const double scale = std::isfinite(settings.scale) && settings.scale >= kMinScale ? settings.scale : kMinScale;
-        const double phase = 2.0 * std::numbers::pi * static_cast<double>(settings.frequency) * Seconds(t);
-        const Vec3d q = offset * (1.0 / scale);
-        const Vec3d n(TurbulenceNoise(q.x, q.y, q.z, std::isfinite(phase) ? phase : 0.0));
-        force = force + n * (static_cast<double>(settings.turbulence) * host::kForceUnit * fade);
-    }
-    return ToForce(force);
-}
-
-namespace {
 
 WindSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     WindSettings s;
@@ -55,14 +26,38 @@ WindSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
     return s;
 }
 
-host::Point3 FieldForce(const host::Matrix3& nodeTM, host::ParamBlock& block, host::TimeValue t, const host::Point3& pos,
-                        const host::Point3&) {
-    return WindForce(ReadSettings(block, t), nodeTM, pos, t);
+// A scale below the smallest feature size, or not a number, counts as the smallest.
+double FeatureScale(float scale) { return std::isfinite(scale) && scale >= kMinScale ? scale : kMinScale; }
+
+// 2 pi x frequency x seconds; 0 where that is not finite.
+double Phase(float frequency, host::TimeValue t) {
+    const double phase = 2.0 * std::numbers::pi * static_cast<double>(frequency) * Seconds(t);
+    return std::isfinite(phase) ? phase : 0.0;
 }
 
-class Wind final : public BuiltinSpaceWarp {
+}  // namespace
+
+WindField::WindField(const WindSettings& settings, const host::Matrix3& nodeTM, host::TimeValue t)
+    : frame_(FrameOf(nodeTM)),
+      push_(static_cast<double>(settings.push.strength) * host::kForceUnit),
+      decay_(settings.push.decay),
+      spherical_(settings.push.spherical),
+      turbulent_(settings.turbulence != 0.0f),
+      turbulence_(static_cast<double>(settings.turbulence) * host::kForceUnit),
+      inverseScale_(1.0 / FeatureScale(settings.scale)),
+      phase_(Phase(settings.frequency, t)),
+      uniform_(!spherical_ && !turbulent_ && !(decay_ > 0.0)),
+      constant_(uniform_ ? ToForce(frame_.zAxis * push_) : host::Point3()) {}
+
+WindField WindField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node) {
+    return WindField(ReadSettings(block, t), node.GetObjectTM(t), t);
+}
+
+namespace {
+
+class Wind final : public BuiltinSpaceWarp<WindField> {
 public:
-    Wind() : BuiltinSpaceWarp(WindClassDesc(), FieldForce) {}
+    Wind() : BuiltinSpaceWarp(WindClassDesc()) {}
 
 protected:
     // Planar: a unit square with an arrow up +Z and a wavy streamer beside it.

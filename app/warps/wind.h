@@ -17,6 +17,9 @@
 // is none. The turbulence moves with the node's origin, not with its rotation.
 #pragma once
 
+#include <cmath>
+
+#include "app/warps/force_math.h"
 #include "app/warps/gravity.h"
 #include "host/time.h"
 
@@ -38,11 +41,60 @@ struct WindSettings {
     float scale = 1.0f;
 };
 
-// The turbulence field N above at q and phase.
-host::Point3 TurbulenceNoise(double qx, double qy, double qz, double phase);
+// The phase terms of N, one per sine, for one phase.
+struct TurbulencePhase {
+    explicit TurbulencePhase(double phase)
+        : x1(phase), x2(1.7 * phase), y1(1.3 * phase), y2(0.8 * phase), z1(0.9 * phase), z2(1.1 * phase) {}
+    double x1, x2, y1, y2, z1, z2;
+};
 
-host::Point3 WindForce(const WindSettings& settings, const host::Matrix3& nodeTM, const host::Point3& pos,
-                       host::TimeValue t);
+// The turbulence field N above at q for the phase terms of one phase.
+inline host::Point3 TurbulenceNoise(double qx, double qy, double qz, const TurbulencePhase& phase) {
+    const double x = 0.5 * (std::sin(1.31 * qy + 0.73 * qz + phase.x1) + std::sin(1.07 * qz - 0.59 * qx + phase.x2));
+    const double y = 0.5 * (std::sin(1.19 * qz + 0.67 * qx + phase.y1) + std::sin(1.13 * qx - 0.61 * qy + phase.y2));
+    const double z = 0.5 * (std::sin(1.23 * qx + 0.79 * qy + phase.z1) + std::sin(1.03 * qy - 0.71 * qz + phase.z2));
+    return ToForce({x, y, z});
+}
+inline host::Point3 TurbulenceNoise(double qx, double qy, double qz, double phase) {
+    return TurbulenceNoise(qx, qy, qz, TurbulencePhase(phase));
+}
+
+// The wind force above for one time: settings, node transform and phase held,
+// evaluated per position. A planar push without decay or turbulence is the same
+// everywhere and is computed once.
+class WindField {
+public:
+    WindField(const WindSettings& settings, const host::Matrix3& nodeTM, host::TimeValue t);
+    // The warp's block and node at time t.
+    static WindField Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node);
+
+    host::Point3 At(const host::Point3& pos, const host::Point3& = {}) const {
+        if (uniform_) return constant_;
+        const Vec3d offset = Vec3d(pos) - frame_.origin;
+        const double distance = spherical_ ? Length(offset) : std::fabs(Dot(offset, frame_.zAxis));
+        const double fade = DecayFactor(decay_, distance);
+        const Vec3d dir = spherical_ ? Normalized(offset) : frame_.zAxis;
+        Vec3d force = dir * (push_ * fade);
+        if (turbulent_ && fade > 0.0) {
+            const Vec3d q = offset * inverseScale_;
+            const Vec3d n(TurbulenceNoise(q.x, q.y, q.z, phase_));
+            force = force + n * (turbulence_ * fade);
+        }
+        return ToForce(force);
+    }
+
+private:
+    NodeFrame frame_;
+    double push_;        // strength x k
+    double decay_;
+    bool spherical_;
+    bool turbulent_;     // turbulence is not 0
+    double turbulence_;  // turbulence x k
+    double inverseScale_;
+    TurbulencePhase phase_;
+    bool uniform_;
+    host::Point3 constant_;  // the force everywhere, when uniform_
+};
 
 host::ClassDesc2* WindClassDesc();
 

@@ -10,16 +10,6 @@ const Point3 Point3::XAxis{1.0f, 0.0f, 0.0f};
 const Point3 Point3::YAxis{0.0f, 1.0f, 0.0f};
 const Point3 Point3::ZAxis{0.0f, 0.0f, 1.0f};
 
-float Length(const Point3& p) { return std::sqrt(LengthSquared(p)); }
-
-float LengthSquared(const Point3& p) { return p.x * p.x + p.y * p.y + p.z * p.z; }
-
-float DotProd(const Point3& a, const Point3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-Point3 CrossProd(const Point3& a, const Point3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 Point3 Normalize(const Point3& p) {
     // Measured in double so that components near the float limit do not overflow the
     // squared length; a vector that has no direction (zero, infinite, NaN) is returned
@@ -29,8 +19,6 @@ Point3 Normalize(const Point3& p) {
     if (!(len > 0.0) || !std::isfinite(len)) return p;
     return {static_cast<float>(x / len), static_cast<float>(y / len), static_cast<float>(z / len)};
 }
-
-bool IsFinite(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
 // ---- Matrix3 -------------------------------------------------------------------------
 
@@ -81,14 +69,6 @@ void Matrix3::SetRow(int i, const Point3& p) {
 void Matrix3::SetTrans(const Point3& p) {
     rows_[3] = p;
     flags_ &= ~uint32_t{kMatrixIdentityPos};
-}
-
-Point3 Matrix3::PointTransform(const Point3& p) const { return VectorTransform(p) + rows_[3]; }
-
-Point3 Matrix3::VectorTransform(const Point3& v) const {
-    return {v.x * rows_[0].x + v.y * rows_[1].x + v.z * rows_[2].x,
-            v.x * rows_[0].y + v.y * rows_[1].y + v.z * rows_[2].y,
-            v.x * rows_[0].z + v.y * rows_[1].z + v.z * rows_[2].z};
 }
 
 Matrix3 Matrix3::operator*(const Matrix3& b) const {

@@ -19,7 +19,7 @@ namespace rendertest {
 class RenderSceneFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(directory.LoadModule(std::string(ZENTROGRAPH_PLUGIN_DIR) + "/Zentrograph.dlo"))
+        ASSERT_TRUE(directory.LoadModule(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo"))
             << (directory.Problems().empty() ? "" : directory.Problems().back());
         for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) directory.AddBuiltin(desc);
     }

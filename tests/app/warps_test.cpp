@@ -282,6 +282,20 @@ TEST_F(WarpTest, UniformForceIgnoresTheNodeAndNormalisesItsDirection) {
     EXPECT_EQ(Force(node, {}), Point3());
 }
 
+TEST_F(WarpTest, OneFieldAnswersEachTimeWithTheNodeWhereItIsThen) {
+    // A spherical pull whose node moves from +X at time 0 to +Y at time 100: the same
+    // field, asked at one time and then another, follows the node back and forth.
+    Node* node = Add("Gravity");
+    node->SetPosition(AnimatedPoint({{0, {10.0f, 0.0f, 0.0f}}, {100, {0.0f, 10.0f, 0.0f}}}));
+    Params(node)->SetInt(zg::warps::gravity::kSpherical, 0, 1);
+    host::ForceField* field = node->GetObjectRef()->GetForceField(node);
+    ASSERT_NE(field, nullptr);
+    for (const auto& [t, expected] : {std::pair{0, Point3(k, 0.0f, 0.0f)}, std::pair{100, Point3(0.0f, k, 0.0f)},
+                                      std::pair{0, Point3(k, 0.0f, 0.0f)}})
+        ExpectNear(field->Force(t, {}, kUpVelocity, 0), expected, 1e-12f);
+    field->DeleteThis();
+}
+
 // ---- Degenerate input -------------------------------------------------------------------------
 
 TEST_F(WarpTest, EveryFieldAnswersFiniteForcesForDegenerateInput) {
