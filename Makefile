@@ -38,7 +38,7 @@ test-asan: deps
 # Every benchmark program, then one table of the targets they check: benchmark,
 # baseline, ratio, target, holds or not. Rows that no program can measure in its own
 # run (a whole-process A/B) come from bench/recorded_targets.tsv.
-BENCHES = bench_sampling bench_display bench_render bench_memory
+BENCHES = bench_sampling bench_display bench_render bench_interaction bench_memory
 TAB := $(shell printf '\t')
 bench: build
 	@rm -f $(BUILD)/bench-targets.tsv
