@@ -32,9 +32,23 @@ void LoadClasses(CommandContext& ctx, plugins::ClassDirectory& directory) {
 std::unique_ptr<scene::Scene> LoadSceneForCommand(CommandContext& ctx, const plugins::ClassDirectory& directory,
                                                   const std::filesystem::path& file) {
     std::string error;
-    std::unique_ptr<scene::Scene> loaded = scene::LoadSceneFile(file, ResolverFor(directory), error);
+    scene::SceneWarnings warnings;
+    std::unique_ptr<scene::Scene> loaded = scene::LoadSceneFile(file, ResolverFor(directory), error, &warnings, ctx.in);
     if (!loaded) fmt::print(*ctx.err, "{}\n", error);
+    for (const std::string& line : warnings) fmt::print(*ctx.err, "warning: {}\n", line);
     return loaded;
+}
+
+std::vector<std::filesystem::path> CommandInputs(const plugins::ClassDirectory& directory,
+                                                 const std::filesystem::path& sceneFile) {
+    std::vector<std::filesystem::path> inputs;
+    if (!sceneFile.empty()) inputs.push_back(sceneFile);
+    for (const auto& module : directory.Modules()) inputs.push_back(module->File());
+    return inputs;
+}
+
+void PrintWarnings(CommandContext& ctx, const char* name, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) fmt::print(*ctx.err, "{}: warning: {}\n", name, line);
 }
 
 }  // namespace zg::cli
