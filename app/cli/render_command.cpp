@@ -17,6 +17,7 @@
 #include "app/files/output_file.h"
 #include "app/render/demo_scene.h"
 #include "app/render/scene_render.h"
+#include "app/text/one_line.h"
 #include "app/scene/scene_file.h"
 
 namespace zg::cli {
@@ -72,7 +73,7 @@ std::vector<std::filesystem::path> Outputs(const std::filesystem::path& output, 
 int Render(CommandContext& ctx, const RenderOptions& options) {
     std::string error;
     const auto fail = [&](const std::string& message) {
-        fmt::print(*ctx.err, "render: {}\n", message);
+        fmt::print(*ctx.err, "render: {}\n", text::OneLine(message));
         return 1;
     };
     const auto size = render::ParseImageSize(options.size, error);

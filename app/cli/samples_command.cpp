@@ -14,6 +14,7 @@
 #include "app/files/output_file.h"
 #include "app/samples/sample_capture.h"
 #include "app/samples/sample_formats.h"
+#include "app/text/one_line.h"
 
 namespace zg::cli {
 
@@ -29,7 +30,7 @@ struct SamplesOptions {
 
 int Samples(CommandContext& ctx, const SamplesOptions& options) {
     const auto fail = [&](const std::string& message) {
-        fmt::print(*ctx.err, "samples: {}\n", message);
+        fmt::print(*ctx.err, "samples: {}\n", text::OneLine(message));
         return 1;
     };
     std::string formatName = options.format;

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/scene/scene_file.h"
+#include "app/text/one_line.h"
 #include "app/warps/builtin_classes.h"
 
 namespace zg::cli {
@@ -48,7 +49,7 @@ std::vector<std::filesystem::path> CommandInputs(const plugins::ClassDirectory& 
 }
 
 void PrintWarnings(CommandContext& ctx, const char* name, const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) fmt::print(*ctx.err, "{}: warning: {}\n", name, line);
+    for (const std::string& line : lines) fmt::print(*ctx.err, "{}: warning: {}\n", name, text::OneLine(line));
 }
 
 }  // namespace zg::cli

@@ -12,6 +12,7 @@
 #include "app/scene/json_numbers.h"
 #include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
+#include "app/text/one_line.h"
 #include "host/paramblock.h"
 
 namespace zg::scene {
@@ -533,10 +534,9 @@ std::string Located(const std::string& source, const std::string& path, const st
     return path.empty() ? fmt::format("{}: {}", source, message) : fmt::format("{}: {}: {}", source, path, message);
 }
 
-}  // namespace
-
-std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourceName,
-                                 const ClassResolver& classes, std::string& error, SceneWarnings* warnings) {
+// ReadScene, with messages as they are made; names from the file may hold line breaks.
+std::unique_ptr<Scene> ReadSceneLines(std::string_view text, const std::string& sourceName,
+                                      const ClassResolver& classes, std::string& error, SceneWarnings& warnings) {
     Json doc;
     DocumentBuilder builder(doc);
     bool parsed = false;
@@ -562,9 +562,7 @@ std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourc
     try {
         Notes notes;
         std::unique_ptr<Scene> scene = ReadDocument(doc, classes, notes);
-        for (const ReadError& note : notes) {
-            if (warnings != nullptr) warnings->push_back(Located(sourceName, note.path, note.message));
-        }
+        for (const ReadError& note : notes) warnings.push_back(Located(sourceName, note.path, note.message));
         return scene;
     } catch (const ReadError& e) {
         error = Located(sourceName, e.path, e.message);
@@ -576,12 +574,28 @@ std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourc
     return nullptr;
 }
 
+}  // namespace
+
+std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourceName,
+                                 const ClassResolver& classes, std::string& error, SceneWarnings* warnings) {
+    SceneWarnings notes;
+    std::unique_ptr<Scene> scene = ReadSceneLines(text, sourceName, classes, error, notes);
+    if (!scene) error = zg::text::OneLine(error);
+    for (const std::string& note : notes) {
+        if (warnings != nullptr) warnings->push_back(zg::text::OneLine(note));
+    }
+    return scene;
+}
+
 std::unique_ptr<Scene> LoadSceneFile(const std::filesystem::path& path, const ClassResolver& classes,
                                      std::string& error, SceneWarnings* warnings, std::istream* standardInput) {
     const std::optional<std::string> text =
         files::ReadInputFile(path, files::kMaxSceneFileBytes, standardInput != nullptr ? *standardInput : std::cin, error);
-    if (!text) return nullptr;
-    return ReadScene(*text, files::InputName(path), classes, error, warnings);
+    if (!text) {
+        error = zg::text::OneLine(error);
+        return nullptr;
+    }
+    return ReadScene(*text, zg::text::OneLine(files::InputName(path)), classes, error, warnings);
 }
 
 }  // namespace zg::scene
