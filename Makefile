@@ -1,9 +1,10 @@
 # The two commands of the quick start, and a few more for developers.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build demo test test-asan bench clean
+.PHONY: all deps configure build demo test test-asan fuzz bench clean
 
 all: build
 
@@ -25,6 +26,7 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
@@ -33,8 +35,15 @@ test-asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
 		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# The fuzz targets (fuzz/), built with clang and libFuzzer in their own folder, each run
+# for a few seconds over its seed corpus.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DZENTROGRAPH_FUZZ=ON -DZENTROGRAPH_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do $$b; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

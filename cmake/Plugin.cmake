@@ -14,7 +14,7 @@ endforeach()
 add_library(Zentrograph MODULE ${ZENTROGRAPH_PLUGIN_SOURCES})
 target_include_directories(Zentrograph PRIVATE ${ZENTROGRAPH_PLUGIN_INCLUDE})
 target_link_libraries(Zentrograph PRIVATE zhost)
-target_link_options(Zentrograph PRIVATE -Wl,--no-undefined)
+target_link_options(Zentrograph PRIVATE ${ZENTROGRAPH_MODULE_LINK_OPTIONS})
 set_target_properties(Zentrograph PROPERTIES
   PREFIX ""
   SUFFIX ".dlo"
