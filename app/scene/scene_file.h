@@ -15,7 +15,8 @@
 //
 // A node whose class no loaded module offers is kept as a placeholder
 // (app/scene/placeholder.h), with a warning. Values may nest kMaxSceneNesting levels
-// deep, and a file may hold files::kMaxSceneFileBytes.
+// deep, a scene holds at most kMaxSceneNodes nodes and kMaxSceneViews viewports, and a
+// file may hold files::kMaxSceneFileBytes.
 //
 // Everything but "zentrographScene" (which must be 1) and each node's name and class
 // is optional: fps 25, frames [0, 100], no nodes, no viewports; position and rotation
@@ -39,8 +40,11 @@
 
 namespace zg::scene {
 
-// Arrays and objects nested deeper than this are refused.
+// Arrays and objects nested deeper than this are refused, and so are more nodes, or
+// node-table entries, or viewports than these.
 inline constexpr std::size_t kMaxSceneNesting = 64;
+inline constexpr std::size_t kMaxSceneNodes = 10000;
+inline constexpr std::size_t kMaxSceneViews = 100;
 
 // Lines about values that were kept but could not be used as given, each naming the
 // source and the value's JSON path like an error.

@@ -197,6 +197,8 @@ ViewDefinition ReadView(const Json& v, const std::string& path) {
 
 std::vector<ViewDefinition> ReadViews(const Json& list, const std::string& path) {
     if (!list.is_array()) FailType(path, "a list of viewports", list);
+    if (list.size() > kMaxSceneViews)
+        Fail(path, fmt::format("{} viewports, more than the {} a scene may hold", list.size(), kMaxSceneViews));
     std::vector<ViewDefinition> views;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::string viewPath = Element(path, i);
@@ -269,8 +271,9 @@ void ReadParams(host::Object* object, const std::string& className, const Json& 
 
 void ReadTable(Scene& scene, const PendingTable& table) {
     const Json& names = *table.names;
-    if (names.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
-        !table.block->SetCount(table.id, static_cast<int>(names.size())))
+    if (names.size() > kMaxSceneNodes)
+        Fail(table.path, fmt::format("{} entries, more than the {} a node table may hold", names.size(), kMaxSceneNodes));
+    if (!table.block->SetCount(table.id, static_cast<int>(names.size())))
         Fail(table.path, fmt::format("the table cannot hold {} entries", names.size()));
     for (std::size_t j = 0; j < names.size(); ++j) {
         const std::string entryPath = Element(table.path, j);
@@ -386,6 +389,8 @@ std::unique_ptr<Scene> ReadDocument(const Json& doc, const ClassResolver& classe
     if (doc.contains("nodes")) {
         const Json& nodes = doc["nodes"];
         if (!nodes.is_array()) FailType("nodes", "a list of nodes", nodes);
+        if (nodes.size() > kMaxSceneNodes)
+            Fail("nodes", fmt::format("{} nodes, more than the {} a scene may hold", nodes.size(), kMaxSceneNodes));
         std::map<std::string, std::size_t, std::less<>> seen;
         for (std::size_t i = 0; i < nodes.size(); ++i)
             ReadNode(*scene, nodes[i], Element("nodes", i), classes, seen, i, tables, notes);

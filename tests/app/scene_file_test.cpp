@@ -314,6 +314,13 @@ std::string GravityWith(const std::string& fields) {
     return WithNode(R"({"name": "G", "class": "Gravity", )" + fields + "}");
 }
 
+// `count` copies of `item`, separated by commas.
+std::string Repeated(const std::string& item, std::size_t count) {
+    std::string list = item;
+    for (std::size_t i = 1; i < count; ++i) list += ", " + item;
+    return list;
+}
+
 // A node whose "params" value nests lists 100,000 levels deep.
 std::string GravityJsonNested() {
     const std::size_t depth = 100000;
@@ -379,6 +386,13 @@ INSTANTIATE_TEST_SUITE_P(
                 "nodes[1].name: duplicate node name \"A\" (also nodes[0])"},
         BadFile{"MissingClass", WithNode(R"({"name": "A"})"), "nodes[0].class: missing"},
         BadFile{"NestedTooDeep", WithNode(GravityJsonNested()), "scene.json:1:152: values nested deeper than 64 levels"},
+        BadFile{"TooManyNodes", WithNode(Repeated(R"({"name": "P", "class": "Point"})", 10001)),
+                "scene.json: nodes: 10001 nodes, more than the 10000 a scene may hold"},
+        BadFile{"TooManyTableEntries", WithNode(R"({"name": "A", "class": "Anchor"}, {"name": "L", "class": "Lister",
+                                                   "params": {"targets": [)" + Repeated(R"("A")", 10001) + "]}}"),
+                "nodes[1].params.targets: 10001 entries, more than the 10000 a node table may hold"},
+        BadFile{"TooManyViews", R"({"zentrographScene": 1, "viewports": [)" + Repeated("{}", 101) + "]}",
+                "scene.json: viewports: 101 viewports, more than the 100 a scene may hold"},
         BadFile{"UnknownNodeKey", GravityWith(R"("postion": [0, 0, 0])"), "nodes[0].postion: unknown key"},
         BadFile{"UnknownParameter", GravityWith(R"("params": {"strenght": 2})"),
                 "nodes[0].params.strenght: class Gravity has no parameter \"strenght\""},
