@@ -542,6 +542,11 @@ std::string Located(const std::string& source, const std::string& path, const st
 // ReadScene, with messages as they are made; names from the file may hold line breaks.
 std::unique_ptr<Scene> ReadSceneLines(std::string_view text, const std::string& sourceName,
                                       const ClassResolver& classes, std::string& error, SceneWarnings& warnings) {
+    // The parser takes a NUL byte for the end of the text and would drop what follows.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        error = fmt::format("{}:{}: a NUL byte, which a scene file cannot hold", sourceName, LineColumn(text, nul));
+        return nullptr;
+    }
     Json doc;
     DocumentBuilder builder(doc);
     bool parsed = false;

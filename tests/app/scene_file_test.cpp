@@ -362,6 +362,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFile{"NoVersion", R"({"fps": 25})", "\"zentrographScene\" is missing"},
                       BadFile{"OtherVersion", R"({"zentrographScene": 2})", "zentrographScene: version 2 is not supported"},
                       BadFile{"UnknownKey", R"({"zentrographScene": 1, "colour": 1})", "scene.json: colour: unknown key"},
+        BadFile{"NulByte", std::string(R"({"zentrographScene": 1})") + '\0' + "more", "scene.json:1:24: a NUL byte"},
         BadFile{"KeyWithALineBreak", R"({"zentrographScene": 1, "a\nb": 1})", "scene.json: a\\nb: unknown key"},
                       BadFile{"FpsNotDividing4800", R"({"zentrographScene": 1, "fps": 7})", "fps: 7 frames per second does not divide 4800"},
                       BadFile{"FpsZero", R"({"zentrographScene": 1, "fps": 0})", "fps: 0 frames per second does not divide"},
