@@ -24,6 +24,17 @@ CLI::Option* AddPluginDirOption(CLI::App& app, CommandContext& ctx, const std::s
         ->type_name("DIR");
 }
 
+// Refuses an empty value ("--view ''"): it is never what a user means, and inside a
+// command an empty value stands for the option's default.
+void RefuseEmptyValues(CLI::App& command) {
+    static const CLI::Validator notEmpty(
+        [](std::string& value) { return value.empty() ? std::string("an empty value is not accepted") : std::string(); },
+        "");
+    for (CLI::Option* option : command.get_options()) {
+        if (option->get_type_size() != 0) option->check(notEmpty);
+    }
+}
+
 // The program's own options. Each command gets its own --plugins as well, so that the
 // option may follow the command name and shows in the command's help. Command-line
 // values are applied after the environment's, a command's after the program's.
@@ -41,7 +52,9 @@ void AddProgramOptions(CLI::App& app, CommandContext& ctx) {
                                            "the program",
                                            kPluginsEnv));
         }
+        RefuseEmptyValues(*command);
     }
+    RefuseEmptyValues(app);
     app.require_subcommand(1);
 }
 

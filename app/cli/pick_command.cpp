@@ -60,6 +60,11 @@ int Pick(CommandContext& ctx, const PickOptions& options) {
         fmt::print(*ctx.err, "pick: {}\n", text::OneLine(error));
         return kTrouble;
     }
+    if (at->x < 0 || at->y < 0 || at->x >= size->first || at->y >= size->second) {
+        fmt::print(*ctx.err, "pick: --at {}: outside the {}x{} view\n", text::OneLine(options.at), size->first,
+                   size->second);
+        return kTrouble;
+    }
     plugins::ClassDirectory directory;
     LoadClasses(ctx, directory);
     std::unique_ptr<scene::Scene> scene = LoadSceneForCommand(ctx, directory, options.scene);

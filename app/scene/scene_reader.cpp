@@ -13,6 +13,7 @@
 #include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
 #include "app/text/one_line.h"
+#include "host/heap.h"
 #include "host/paramblock.h"
 
 namespace zg::scene {
@@ -274,7 +275,8 @@ void ReadTable(Scene& scene, const PendingTable& table) {
     if (names.size() > kMaxSceneNodes)
         Fail(table.path, fmt::format("{} entries, more than the {} a node table may hold", names.size(), kMaxSceneNodes));
     if (!table.block->SetCount(table.id, static_cast<int>(names.size())))
-        Fail(table.path, fmt::format("the table cannot hold {} entries", names.size()));
+        Fail(table.path, fmt::format("the memory budget of {} bytes has no room for a table of {} entries",
+                                     host::MemoryBudget(), names.size()));
     for (std::size_t j = 0; j < names.size(); ++j) {
         const std::string entryPath = Element(table.path, j);
         const Json& entry = names[j];

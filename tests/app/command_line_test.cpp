@@ -158,7 +158,9 @@ TEST_F(CommandLine, VersionNamesProgramAndHostInterface) {
 TEST_F(CommandLine, BadCommandLinesFailWithAMessage) {
     for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{"nonsense"},
                              std::vector<std::string>{"plugins", "--bogus"},
-                             std::vector<std::string>{"plugins", "--plugins"}}) {
+                             std::vector<std::string>{"plugins", "--plugins"},
+                             std::vector<std::string>{"render", "--view", ""},
+                             std::vector<std::string>{"scene", "", "--frame", "1"}}) {
         const Outcome outcome = RunZentrograph(args);
         EXPECT_EQ(outcome.exitCode, 2) << testing::PrintToString(args);
         EXPECT_NE(outcome.err, "") << testing::PrintToString(args);

@@ -229,6 +229,7 @@ TEST_F(CommandsTest, PickNamesTheNodesOnAPixel) {
 
     for (const auto& args : {std::vector<std::string>{"pick", "helper.json", "--view", "Side", "--at", "1,1"},
                              std::vector<std::string>{"pick", "helper.json", "--view", "Top", "--at", "1;1"},
+                             std::vector<std::string>{"pick", "helper.json", "--view", "Top", "--at", "1280,0"},
                              std::vector<std::string>{"pick", "helper.json", "--at", "1,1"}}) {
         run = Run(args);
         EXPECT_EQ(run.exitCode, 2) << args.back();
