@@ -17,8 +17,8 @@
 #include "app/files/output_file.h"
 #include "app/render/demo_scene.h"
 #include "app/render/scene_render.h"
-#include "app/text/one_line.h"
 #include "app/scene/scene_file.h"
+#include "app/text/one_line.h"
 
 namespace zg::cli {
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "app/files/input_file.h"
 #include "app/files/temporary_files.h"
 
 namespace zg::files {
@@ -198,7 +199,7 @@ bool WriteFile(const fs::path& path, std::string_view contents, std::string& err
 
 bool WriteOutput(const fs::path& path, std::ostream& standardOutput,
                  const std::function<bool(ByteSink& out, std::string& error)>& write, std::string& error) {
-    if (path == "-") {
+    if (path == kStandardStream) {
         StreamSink sink(standardOutput);
         if (!write(sink, error)) return false;
         if (!standardOutput.flush()) {
@@ -212,9 +213,9 @@ bool WriteOutput(const fs::path& path, std::ostream& standardOutput,
 }
 
 std::optional<std::string> FindOverwrittenInput(const fs::path& output, const std::vector<fs::path>& inputs) {
-    if (output == "-") return std::nullopt;
+    if (output == kStandardStream) return std::nullopt;
     for (const fs::path& input : inputs) {
-        if (input != "-" && SameFile(output, input))
+        if (input != kStandardStream && SameFile(output, input))
             return fmt::format("{} would overwrite the input {}; choose another output", output.string(),
                                input.string());
     }
