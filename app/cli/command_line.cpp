@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/cli/commands.h"
+#include "app/text/one_line.h"
 #include "host/module.h"
 
 namespace zg::cli {
@@ -56,6 +57,10 @@ void AddProgramOptions(CLI::App& app, CommandContext& ctx) {
     }
     RefuseEmptyValues(app);
     app.require_subcommand(1);
+    // A bad command line is one line, like every other error.
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return fmt::format("zentrograph: {} (--help lists what is accepted)\n", text::OneLine(e.what()));
+    });
 }
 
 }  // namespace
