@@ -1,9 +1,10 @@
 # The two commands of the quick start, and a few more for developers.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build demo test test-asan bench clean
+.PHONY: all deps configure build demo test test-asan fuzz bench clean
 
 all: build
 
@@ -27,6 +28,7 @@ demo: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) fuzz
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
@@ -34,6 +36,13 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
 		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The fuzz targets (fuzz/), built with clang and libFuzzer in their own folder, each run
+# for a few seconds over its seed corpus.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DZENTROGRAPH_FUZZ=ON -DZENTROGRAPH_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Every benchmark program, then one table of the targets they check: benchmark,
 # baseline, ratio, target, holds or not. Rows that no program can measure in its own
@@ -48,4 +57,4 @@ bench: build
 		{ printf f, $$2, $$3, $$4, $$5, $$6 }'
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -94,7 +94,7 @@ zg::render::RenderedFrame LatticeFrame() {
         std::fprintf(stderr, "%s\n", error.c_str());
         std::abort();
     }
-    return *frame;
+    return std::move(*frame);
 }
 
 void DrawTopView(benchmark::State& state) {

@@ -27,4 +27,10 @@ private:
     uint32_t b_ = 0;
 };
 
+// The host's own space warps that act on something other than particles and exert no
+// force: a flat barrier and rings of ripples. Plug-ins that gather force fields refuse
+// them by these identities; the host's built-in classes carry them.
+inline constexpr Class_ID kBarrierClassId{0x1C915E12, 0x5C8E760E};
+inline constexpr Class_ID kRippleClassId{0x70AB0669, 0x734F496D};
+
 }  // namespace host

@@ -9,7 +9,7 @@
 namespace host {
 
 // Render-limit bits of a graphics window. A drawing callback saves the limits,
-// sets its own and restores the saved value before it returns.
+// sets its own and restores the saved value before it returns (RenderLimitsScope).
 inline constexpr uint32_t kRndWireframe = 0x1;    // draw lines, no shaded surfaces
 inline constexpr uint32_t kRndIllum = 0x2;        // lit shading
 inline constexpr uint32_t kRndFlat = 0x4;         // flat shading
@@ -86,6 +86,24 @@ public:
     virtual void clearHitCode() = 0;
     // Nonzero when anything drawn since the last clearHitCode touched the region.
     virtual int checkHitCode() = 0;
+};
+
+// Keeps a window's render limits as they were when it was made and gives them back when
+// it goes, so that a drawing callback that sets its own restores them on every path
+// out. For the callback's own use, on the UI thread.
+class RenderLimitsScope {
+public:
+    explicit RenderLimitsScope(GraphicsWindow& gw) : gw_(gw), saved_(gw.getRndLimits()) {}
+    ~RenderLimitsScope() { gw_.setRndLimits(saved_); }
+    RenderLimitsScope(const RenderLimitsScope&) = delete;
+    RenderLimitsScope& operator=(const RenderLimitsScope&) = delete;
+
+    // The limits the window had.
+    uint32_t Saved() const { return saved_; }
+
+private:
+    GraphicsWindow& gw_;
+    uint32_t saved_;
 };
 
 }  // namespace host

@@ -14,6 +14,6 @@ HOST_MODULE_EXPORT host::ClassDesc2* LibClassDesc(int i) {
     return i == 0 ? &zentrograph::TheZentrographClassDesc() : nullptr;
 }
 
-// The host interface version the module was written for, fixed in the module so that
-// a host speaking another version refuses it.
-HOST_MODULE_EXPORT unsigned long LibVersion() { return 0x23281500; }
+// The host interface version the module was built against, taken from the SDK it was
+// compiled with, so that a host speaking another version refuses it.
+HOST_MODULE_EXPORT unsigned long LibVersion() { return host::kHostInterfaceVersion; }

@@ -47,7 +47,8 @@ int Zentrograph::Display(host::TimeValue t, host::SceneNode* node, host::Viewpor
     if (gw == nullptr) return 0;
     const host::Matrix3 objectTM = ObjectTransform(node, t);
     gw->setTransform(objectTM);
-    const uint32_t saved = gw->getRndLimits();
+    const host::RenderLimitsScope limits(*gw);
+    const uint32_t saved = limits.Saved();
 
     gw->setRndLimits((saved & kDisplayKeptLimits) | host::kRndWireframe);
     const host::Point3 color = LineColor(node);
@@ -59,7 +60,6 @@ int Zentrograph::Display(host::TimeValue t, host::SceneNode* node, host::Viewpor
         if (SwitchOn(pblock, kDisplayVectorBases, t)) DrawVectorBases(vpt, gw, objectTM);
         if (SwitchOn(pblock, kDisplayLattice, t)) DrawLattice(gw);
     }
-    gw->setRndLimits(saved);
     return 0;
 }
 
@@ -71,7 +71,8 @@ int Zentrograph::HitTest(host::TimeValue t, host::SceneNode* node, int type, int
     if (gw == nullptr) return 0;
     const host::Matrix3 objectTM = ObjectTransform(node, t);
     gw->setTransform(objectTM);
-    const uint32_t saved = gw->getRndLimits();
+    const host::RenderLimitsScope limits(*gw);
+    const uint32_t saved = limits.Saved();
 
     gw->setRndLimits((saved & ~kShadingLimits) | host::kRndPicking | host::kRndWireframe);
     host::HitRegion region;
@@ -80,18 +81,11 @@ int Zentrograph::HitTest(host::TimeValue t, host::SceneNode* node, int type, int
 
     // Each element is tested on its own; the first that touches the region decides,
     // and a switch is read only when its element is reached.
-    const auto hit = [&]() {
-        if (gw->checkHitCode() == 0) return false;
-        gw->setRndLimits(saved);
-        return true;
-    };
+    const auto hit = [&]() { return gw->checkHitCode() != 0; };
     gw->clearHitCode();
     DrawBox(gw);
     if (hit()) return 1;
-    if ((saved & host::kRndBoxOnly) != 0) {
-        gw->setRndLimits(saved);
-        return 0;
-    }
+    if ((saved & host::kRndBoxOnly) != 0) return 0;
     gw->clearHitCode();
     DrawVectors(gw);
     if (hit()) return 1;
@@ -105,7 +99,6 @@ int Zentrograph::HitTest(host::TimeValue t, host::SceneNode* node, int type, int
         DrawLattice(gw);
         if (hit()) return 1;
     }
-    gw->setRndLimits(saved);
     return 0;
 }
 

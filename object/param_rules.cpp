@@ -13,7 +13,7 @@ int IsForceNode(host::SceneNode* node) {
     const host::Class_ID classId = base->ClassID();
     const host::SClass_ID superClass = base->SuperClassID();
     if (superClass != host::kWSMObjectSuperClassId) return 0;
-    if (classId == kRefusedWarpClassA || classId == kRefusedWarpClassB) return 0;
+    if (classId == host::kBarrierClassId || classId == host::kRippleClassId) return 0;
     return 1;
 }
 

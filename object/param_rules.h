@@ -2,17 +2,14 @@
 // sizes and resolutions, the validator admits only force-field nodes to forceNodes.
 #pragma once
 
+#include "host/classid.h"
 #include "host/node.h"
 #include "host/paramblock.h"
 
 namespace zentrograph {
 
-// Space-warp classes that exert no usable force and are refused as force nodes.
-inline constexpr host::Class_ID kRefusedWarpClassA{0x1C915E12, 0x5C8E760E};
-inline constexpr host::Class_ID kRefusedWarpClassB{0x70AB0669, 0x734F496D};
-
 // Nonzero when `node` may serve as a force node: the base object under its modifiers is
-// a space warp of neither refused class. A null node, or one without an object, is
+// a space warp whose class is neither host::kBarrierClassId nor host::kRippleClassId. A null node, or one without an object, is
 // refused.
 int IsForceNode(host::SceneNode* node);
 

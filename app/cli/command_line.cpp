@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/cli/commands.h"
+#include "app/text/one_line.h"
 #include "host/module.h"
 
 namespace zg::cli {
@@ -22,6 +23,17 @@ CLI::Option* AddPluginDirOption(CLI::App& app, CommandContext& ctx, const std::s
     return app.add_option_function<std::string>(
            "--plugins", [&ctx](const std::string& dir) { ctx.pluginDir = dir; }, description)
         ->type_name("DIR");
+}
+
+// Refuses an empty value ("--view ''"): it is never what a user means, and inside a
+// command an empty value stands for the option's default.
+void RefuseEmptyValues(CLI::App& command) {
+    static const CLI::Validator notEmpty(
+        [](std::string& value) { return value.empty() ? std::string("an empty value is not accepted") : std::string(); },
+        "");
+    for (CLI::Option* option : command.get_options()) {
+        if (option->get_type_size() != 0) option->check(notEmpty);
+    }
 }
 
 // The program's own options. Each command gets its own --plugins as well, so that the
@@ -41,8 +53,14 @@ void AddProgramOptions(CLI::App& app, CommandContext& ctx) {
                                            "the program",
                                            kPluginsEnv));
         }
+        RefuseEmptyValues(*command);
     }
+    RefuseEmptyValues(app);
     app.require_subcommand(1);
+    // A bad command line is one line, like every other error.
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return fmt::format("zentrograph: {} (--help lists what is accepted)\n", text::OneLine(e.what()));
+    });
 }
 
 }  // namespace

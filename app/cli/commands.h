@@ -25,6 +25,7 @@ struct CommandContext {
     std::ostream* out = nullptr;
     std::ostream* err = nullptr;
     int exitCode = 0;
+    std::istream* in = nullptr;  // what "-" reads as an input; none: the program's standard input
 };
 
 // The plug-in folder when neither --plugins nor ZENTROGRAPH_PLUGINS names one.

@@ -10,6 +10,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/scene_loading.h"
 #include "app/render/scene_render.h"
+#include "app/text/one_line.h"
 #include "app/viewport/scene_view.h"
 
 namespace zg::cli {
@@ -51,12 +52,17 @@ int Pick(CommandContext& ctx, const PickOptions& options) {
     std::string error;
     const auto size = render::ParseImageSize(options.size, error);
     if (!size) {
-        fmt::print(*ctx.err, "pick: --size: {}\n", error);
+        fmt::print(*ctx.err, "pick: --size: {}\n", text::OneLine(error));
         return kTrouble;
     }
     const auto at = ParsePixel(options.at, error);
     if (!at) {
-        fmt::print(*ctx.err, "pick: {}\n", error);
+        fmt::print(*ctx.err, "pick: {}\n", text::OneLine(error));
+        return kTrouble;
+    }
+    if (at->x < 0 || at->y < 0 || at->x >= size->first || at->y >= size->second) {
+        fmt::print(*ctx.err, "pick: --at {}: outside the {}x{} view\n", text::OneLine(options.at), size->first,
+                   size->second);
         return kTrouble;
     }
     plugins::ClassDirectory directory;
@@ -78,7 +84,8 @@ int Pick(CommandContext& ctx, const PickOptions& options) {
         names += (names.empty() ? "" : ", ") + v.name;
     }
     if (view == nullptr) {
-        fmt::print(*ctx.err, "pick: no view named \"{}\" (the scene's views: {})\n", options.view, names);
+        fmt::print(*ctx.err, "pick: {}\n",
+                   text::OneLine(fmt::format("no view named \"{}\" (the scene's views: {})", options.view, names)));
         return kTrouble;
     }
     const auto hits = viewport::PickNodes(*scene, *view, *t, size->first, size->second, *at);

@@ -10,9 +10,11 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/scene_loading.h"
+#include "app/files/input_file.h"
+#include "app/files/output_file.h"
 #include "app/samples/sample_capture.h"
 #include "app/samples/sample_formats.h"
-#include "app/scene/atomic_file.h"
+#include "app/text/one_line.h"
 
 namespace zg::cli {
 
@@ -27,6 +29,10 @@ struct SamplesOptions {
 };
 
 int Samples(CommandContext& ctx, const SamplesOptions& options) {
+    const auto fail = [&](const std::string& message) {
+        fmt::print(*ctx.err, "samples: {}\n", text::OneLine(message));
+        return 1;
+    };
     std::string formatName = options.format;
     if (formatName.empty() && !options.output.empty()) {
         std::string ext = std::filesystem::path(options.output).extension().string();
@@ -35,32 +41,32 @@ int Samples(CommandContext& ctx, const SamplesOptions& options) {
     }
     if (formatName.empty()) formatName = "json";
     const auto format = samples::ParseSampleFormat(formatName);
-    if (!format) {
-        fmt::print(*ctx.err, "samples: --format {}: expected json, csv or vtk\n", formatName);
-        return 1;
-    }
+    if (!format) return fail(fmt::format("--format {}: expected json, csv or vtk", formatName));
+    const std::filesystem::path output = options.output.empty() ? files::kStandardStream : options.output;
 
     plugins::ClassDirectory directory;
     LoadClasses(ctx, directory);
     std::unique_ptr<scene::Scene> scene = LoadSceneForCommand(ctx, directory, options.scene);
     if (!scene) return 1;
+    if (const auto overwritten = files::FindOverwrittenInput(output, CommandInputs(directory, options.scene)))
+        return fail(*overwritten);
     std::string error;
     const double frame = options.frame.value_or(scene->StartFrame());
     const auto set = samples::CaptureSamples(*scene, options.object, frame, error);
-    if (!set) {
-        fmt::print(*ctx.err, "samples: {}\n", error);
-        return 1;
-    }
-    const std::string text = samples::FormatSamples(*set, *format);
-    if (options.output.empty()) {
-        *ctx.out << text;
-        return 0;
-    }
-    if (!scene::WriteFileAtomically(options.output, text, error)) {
-        fmt::print(*ctx.err, "samples: {}\n", error);
-        return 1;
-    }
-    return 0;
+    if (!set) return fail(error);
+    const bool written = files::WriteOutput(
+        output, *ctx.out,
+        [&](files::ByteSink& out, std::string&) {
+            samples::WriteSamples(*set, *format, out);
+            return true;
+        },
+        error);
+    if (!written) return fail(error);
+    // Samples that are not finite numbers are written as they are, and make the
+    // command fail: a script must not take them for a result.
+    const std::vector<std::string> warnings = samples::SampleWarnings(*set);
+    PrintWarnings(ctx, "samples", warnings);
+    return warnings.empty() ? 0 : 1;
 }
 
 }  // namespace
@@ -82,7 +88,8 @@ void AddSamplesCommand(CLI::App& app, CommandContext& ctx) {
                         "json and csv in object space, vtk (legacy ASCII) in world space; default: from -o's "
                         "extension, else json")
         ->type_name("json|csv|vtk");
-    command->add_option("-o,--output", options->output, "Output file; default: standard output")->type_name("FILE");
+    command->add_option("-o,--output", options->output, "Output file, or - for standard output (the default)")
+        ->type_name("FILE");
     command->callback([&ctx, options, frame, frameValue] {
         if (frame->count() > 0) options->frame = *frameValue;
         ctx.exitCode = Samples(ctx, *options);

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/scene/scene_file.h"
+#include "app/text/one_line.h"
 #include "app/warps/builtin_classes.h"
 
 namespace zg::cli {
@@ -19,9 +20,23 @@ void LoadClasses(CommandContext& ctx, plugins::ClassDirectory& directory) {
 std::unique_ptr<scene::Scene> LoadSceneForCommand(CommandContext& ctx, const plugins::ClassDirectory& directory,
                                                   const std::filesystem::path& file) {
     std::string error;
-    std::unique_ptr<scene::Scene> loaded = scene::LoadSceneFile(file, ResolverFor(directory), error);
+    scene::SceneWarnings warnings;
+    std::unique_ptr<scene::Scene> loaded = scene::LoadSceneFile(file, ResolverFor(directory), error, &warnings, ctx.in);
     if (!loaded) fmt::print(*ctx.err, "{}\n", error);
+    for (const std::string& line : warnings) fmt::print(*ctx.err, "warning: {}\n", line);
     return loaded;
+}
+
+std::vector<std::filesystem::path> CommandInputs(const plugins::ClassDirectory& directory,
+                                                 const std::filesystem::path& sceneFile) {
+    std::vector<std::filesystem::path> inputs;
+    if (!sceneFile.empty()) inputs.push_back(sceneFile);
+    for (const auto& module : directory.Modules()) inputs.push_back(module->File());
+    return inputs;
+}
+
+void PrintWarnings(CommandContext& ctx, const char* name, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) fmt::print(*ctx.err, "{}: warning: {}\n", name, text::OneLine(line));
 }
 
 }  // namespace zg::cli

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/cli/commands.h"
 #include "app/plugins/class_directory.h"
@@ -18,10 +20,19 @@ using plugins::ResolverFor;
 // classes in `directory`.
 void LoadClasses(CommandContext& ctx, plugins::ClassDirectory& directory);
 
-// The scene of `file`, read through `directory`; none, with the reason written to
-// ctx.err as one line, when it cannot be read. The scene must be destroyed before the
-// directory, which owns the modules its objects come from.
+// The scene of `file` ("-": standard input), read through `directory`; none, with the
+// reason written to ctx.err as one line, when it cannot be read. Its warnings go to
+// ctx.err, one line each. The scene must be destroyed before the directory, which
+// owns the modules its objects come from.
 std::unique_ptr<scene::Scene> LoadSceneForCommand(CommandContext& ctx, const plugins::ClassDirectory& directory,
                                                   const std::filesystem::path& file);
+
+// The files a command reads that its outputs must not overwrite: the scene file (none
+// for the demo or standard input) and every loaded plug-in module.
+std::vector<std::filesystem::path> CommandInputs(const plugins::ClassDirectory& directory,
+                                                 const std::filesystem::path& sceneFile);
+
+// Writes each line to ctx.err as "NAME: warning: LINE".
+void PrintWarnings(CommandContext& ctx, const char* name, const std::vector<std::string>& lines);
 
 }  // namespace zg::cli

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "app/text/one_line.h"
+
 namespace zg::plugins {
 
 namespace fs = std::filesystem;
@@ -44,22 +46,22 @@ ClassDirectory::~ClassDirectory() {
 
 bool ClassDirectory::LoadFolder(const fs::path& folder) {
     if (folder.empty()) {
-        problems_.push_back("no plug-in folder given");
+        AddProblem("no plug-in folder given");
         return false;
     }
     const std::string shown = folder.string();
     std::error_code ec;
     const fs::file_status status = fs::status(folder, ec);
     if (status.type() == fs::file_type::not_found) {
-        problems_.push_back(fmt::format("{}: plug-in folder does not exist", shown));
+        AddProblem(fmt::format("{}: plug-in folder does not exist", shown));
         return false;
     }
     if (ec) {
-        problems_.push_back(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
+        AddProblem(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
         return false;
     }
     if (!fs::is_directory(status)) {
-        problems_.push_back(fmt::format("{}: plug-in folder is not a folder", shown));
+        AddProblem(fmt::format("{}: plug-in folder is not a folder", shown));
         return false;
     }
 
@@ -70,7 +72,7 @@ bool ClassDirectory::LoadFolder(const fs::path& folder) {
         if (it->path().extension() == ".dlo" && !it->is_directory(typeError)) files.push_back(it->path());
     }
     if (ec) {
-        problems_.push_back(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
+        AddProblem(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
         return false;
     }
 
@@ -86,7 +88,7 @@ bool ClassDirectory::LoadModule(const fs::path& file) {
     for (const auto& loaded : modules_) {
         std::error_code ec;
         if (fs::equivalent(file, loaded->File(), ec)) {
-            problems_.push_back(fmt::format("{}: already loaded as {}", file.string(), loaded->File().string()));
+            AddProblem(fmt::format("{}: already loaded as {}", file.string(), loaded->File().string()));
             ++skippedModules_;
             return false;
         }
@@ -95,7 +97,7 @@ bool ClassDirectory::LoadModule(const fs::path& file) {
     std::string error;
     std::unique_ptr<PluginModule> module = PluginModule::Load(file, error);
     if (module == nullptr) {
-        problems_.push_back(error);
+        AddProblem(error);
         ++skippedModules_;
         return false;
     }
@@ -104,20 +106,22 @@ bool ClassDirectory::LoadModule(const fs::path& file) {
 
     int count = loaded->NumClasses();
     if (count > kMaxClassesPerModule) {
-        problems_.push_back(fmt::format("{}: offers {} classes; only the first {} are listed", file.string(),
+        AddProblem(fmt::format("{}: offers {} classes; only the first {} are listed", file.string(),
                                         count, kMaxClassesPerModule));
         count = kMaxClassesPerModule;
     }
     for (int i = 0; i < count; ++i) {
         host::ClassDesc2* desc = loaded->ClassAt(i);
         if (desc == nullptr) {
-            problems_.push_back(fmt::format("{}: LibClassDesc({}) answered none", file.string(), i));
+            AddProblem(fmt::format("{}: LibClassDesc({}) answered none", file.string(), i));
             continue;
         }
         List(desc, loaded, file.string());
     }
     return true;
 }
+
+void ClassDirectory::AddProblem(std::string_view line) { problems_.push_back(text::OneLine(line)); }
 
 void ClassDirectory::AddBuiltin(host::ClassDesc2* desc) {
     if (desc != nullptr) List(desc, nullptr, Origin(nullptr));
@@ -126,7 +130,7 @@ void ClassDirectory::AddBuiltin(host::ClassDesc2* desc) {
 void ClassDirectory::List(host::ClassDesc2* desc, const PluginModule* module, const std::string& origin) {
     ClassFacts facts = ReadFacts(*desc);
     if (const ClassEntry* taken = Find(facts.superClassId, facts.classId)) {
-        problems_.push_back(fmt::format("{}: class \"{}\" ({}) is already offered as \"{}\" by {}; skipped", origin,
+        AddProblem(fmt::format("{}: class \"{}\" ({}) is already offered as \"{}\" by {}; skipped", origin,
                                         facts.name, Identity(facts), taken->facts.name, Origin(taken->module)));
         return;
     }

@@ -74,10 +74,12 @@ public:
 
     // Module files that could not be loaded (each has its line in Problems()).
     int SkippedModules() const { return skippedModules_; }
-    // One line per folder, module or class that could not be used, in the order met.
+    // One line per folder, module or class that could not be used, in the order met;
+    // control characters of file names and module strings are shown escaped.
     const std::vector<std::string>& Problems() const { return problems_; }
 
 private:
+    void AddProblem(std::string_view line);
     // Lists `desc` unless its identity is taken; `origin` names it in a problem line.
     void List(host::ClassDesc2* desc, const PluginModule* module, const std::string& origin);
 

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/plugins/module_file.h"
+
 namespace zg::plugins {
 
 namespace {
@@ -38,12 +40,26 @@ Fn Export(void* handle, const char* name) {
 
 }  // namespace
 
+void PluginModule::LibraryClose::operator()(void* handle) const { dlclose(handle); }
+
+void PluginModule::Unregister::operator()(host::HINSTANCE instance) const { host::UnregisterModule(instance); }
+
+void PluginModule::Detach::operator()(host::HINSTANCE instance) const {
+    entry(instance, host::DLL_PROCESS_DETACH, nullptr);
+}
+
 std::unique_ptr<PluginModule> PluginModule::Load(const std::filesystem::path& file, std::string& error) {
     error.clear();
     const std::string shown = file.string();
     const std::string opened = PathForLoader(file);
+    if (!CheckModuleFile(file, error)) return nullptr;
 
-    void* handle = dlopen(opened.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Built up step by step; on any failure the steps taken are undone, last first, as
+    // the module goes.
+    std::unique_ptr<PluginModule> module(new PluginModule());
+    module->file_ = file;
+    module->handle_.reset(dlopen(opened.c_str(), RTLD_NOW | RTLD_LOCAL));
+    void* handle = module->handle_.get();
     if (handle == nullptr) {
         error = fmt::format("{}: not a loadable module: {}", shown, LoaderError(opened));
         return nullptr;
@@ -66,42 +82,31 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::filesystem::path& fi
     if (!missing.empty()) {
         error = fmt::format("{}: missing export{} {}", shown, missing.size() > 1 ? "s" : "",
                             fmt::join(missing, ", "));
-        dlclose(handle);
         return nullptr;
     }
 
-    host::HINSTANCE instance = host::RegisterModule(resources(), shown);
+    const host::HINSTANCE instance = host::RegisterModule(resources(), shown);
     if (instance == nullptr) {
         error = fmt::format("{}: the host could not register the module", shown);
-        dlclose(handle);
         return nullptr;
     }
+    module->registration_.reset(instance);
 
     // The platform's rule: a module that refuses to attach is detached again and
     // unloaded, and so is one that turns out to be built for another interface.
-    auto unload = [&] {
-        entry(instance, host::DLL_PROCESS_DETACH, nullptr);
-        host::UnregisterModule(instance);
-        dlclose(handle);
-    };
-    if (entry(instance, host::DLL_PROCESS_ATTACH, nullptr) == 0) {
+    const bool attached = entry(instance, host::DLL_PROCESS_ATTACH, nullptr) != 0;
+    module->attachment_ = Attachment(instance, Detach{entry});
+    if (!attached) {
         error = fmt::format("{}: the module refused to attach (its entry routine answered 0)", shown);
-        unload();
         return nullptr;
     }
     const unsigned long declared = version();
     if (declared != host::kHostInterfaceVersion) {
         error = fmt::format("{}: built for host interface version {:#x}, this host is {:#x}", shown, declared,
                             host::kHostInterfaceVersion);
-        unload();
         return nullptr;
     }
 
-    std::unique_ptr<PluginModule> module(new PluginModule());
-    module->file_ = file;
-    module->handle_ = handle;
-    module->instance_ = instance;
-    module->entry_ = entry;
     module->classDesc_ = classDesc;
     // The module may hand back a shared buffer that its next call overwrites: copy now.
     const char* text = description();
@@ -111,17 +116,11 @@ std::unique_ptr<PluginModule> PluginModule::Load(const std::filesystem::path& fi
     return module;
 }
 
-PluginModule::~PluginModule() {
-    entry_(instance_, host::DLL_PROCESS_DETACH, nullptr);
-    host::UnregisterModule(instance_);
-    dlclose(handle_);
-}
-
 host::ClassDesc2* PluginModule::ClassAt(int i) const { return classDesc_(i); }
 
 void* PluginModule::Symbol(const char* name) const {
     if (name == nullptr) return nullptr;
-    return dlsym(handle_, name);
+    return dlsym(handle_.get(), name);
 }
 
 }  // namespace zg::plugins

@@ -17,15 +17,17 @@ namespace zg::plugins {
 // A loaded plug-in module; unloads on destruction. Used on the UI thread only.
 class PluginModule {
 public:
-    // Opens `file` (RTLD_NOW | RTLD_LOCAL), looks up every export of host/module.h,
+    // Checks the file (app/plugins/module_file.h) before anything maps it, opens it
+    // (RTLD_NOW | RTLD_LOCAL), looks up every export of host/module.h,
     // registers the module's resources with the host, runs the entry routine with
     // DLL_PROCESS_ATTACH and checks LibVersion against host::kHostInterfaceVersion.
     // On failure answers null and fills `error` with one line naming the file; nothing
     // then stays loaded or registered.
     static std::unique_ptr<PluginModule> Load(const std::filesystem::path& file, std::string& error);
 
-    // Entry routine with DLL_PROCESS_DETACH, unregister, then dlclose.
-    ~PluginModule();
+    // Entry routine with DLL_PROCESS_DETACH, unregister, then dlclose (the members'
+    // own destructors, in that order).
+    ~PluginModule() = default;
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;
 
@@ -39,17 +41,32 @@ public:
     // LibClassDesc(i), asked of the module for any i: its descriptor, owned by the
     // module, or none (the module's answer out of range).
     host::ClassDesc2* ClassAt(int i) const;
-    host::HINSTANCE Instance() const { return instance_; }
+    host::HINSTANCE Instance() const { return registration_.get(); }
     // Any symbol the module exports; none when it has no such symbol.
     void* Symbol(const char* name) const;
 
 private:
+    // Each owns one step of loading and undoes it when it goes.
+    struct LibraryClose {
+        void operator()(void* handle) const;
+    };
+    struct Unregister {
+        void operator()(host::HINSTANCE instance) const;
+    };
+    struct Detach {
+        host::DllMainFn entry;  // value-initialised to none
+        void operator()(host::HINSTANCE instance) const;
+    };
+    using Library = std::unique_ptr<void, LibraryClose>;
+    using Registration = std::unique_ptr<host::HINSTANCE__, Unregister>;
+    using Attachment = std::unique_ptr<host::HINSTANCE__, Detach>;
+
     PluginModule() = default;
 
     std::filesystem::path file_;
-    void* handle_ = nullptr;
-    host::HINSTANCE instance_ = nullptr;
-    host::DllMainFn entry_ = nullptr;
+    Library handle_;
+    Registration registration_;
+    Attachment attachment_;
     host::LibClassDescFn classDesc_ = nullptr;
     std::string description_;
     unsigned long version_ = 0;

@@ -11,13 +11,18 @@
 
 #include <string>
 
+#include "app/files/byte_sink.h"
 #include "app/render/float_text.h"
 #include "app/viewport/display_list.h"
 
 namespace zg::render {
 
 Json DisplayListJson(const viewport::DisplayList& list, const std::string& viewName, double frame);
-// The document above as text.
+// The document above as text, with a final newline.
 std::string DisplayListToJson(const viewport::DisplayList& list, const std::string& viewName, double frame);
+// The same text written to `out` item by item, and a segment batch segment by
+// segment, so that a huge list is never held twice.
+void WriteDisplayListJson(const viewport::DisplayList& list, const std::string& viewName, double frame,
+                          files::ByteSink& out);
 
 }  // namespace zg::render

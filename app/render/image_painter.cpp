@@ -14,6 +14,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/render/cairo_handles.h"
 #include "app/render/pixel_memory.h"
 #include "app/render/png_writer.h"
 #include "app/viewport/marker_shape.h"
@@ -132,12 +133,11 @@ private:
             if (std::hypot(tip.x - base.x, tip.y - base.y) < 1.0 || !Safe(base) || !Safe(tip)) {
                 SetColour(cr_, item.color);
             } else {
-                cairo_pattern_t* fade = cairo_pattern_create_linear(base.x, base.y, tip.x, tip.y);
-                cairo_pattern_add_color_stop_rgba(fade, 0.0, item.color.r, item.color.g, item.color.b,
+                const CairoPattern fade(cairo_pattern_create_linear(base.x, base.y, tip.x, tip.y));
+                cairo_pattern_add_color_stop_rgba(fade.get(), 0.0, item.color.r, item.color.g, item.color.b,
                                                   kSegmentBaseAlpha);
-                cairo_pattern_add_color_stop_rgba(fade, 1.0, item.color.r, item.color.g, item.color.b, 1.0);
-                cairo_set_source(cr_, fade);
-                cairo_pattern_destroy(fade);
+                cairo_pattern_add_color_stop_rgba(fade.get(), 1.0, item.color.r, item.color.g, item.color.b, 1.0);
+                cairo_set_source(cr_, fade.get());
             }
             cairo_move_to(cr_, a.x, a.y);
             cairo_line_to(cr_, b.x, b.y);
@@ -305,12 +305,11 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontWarmer& f
     cairo_rectangle(cr, 0, 0, w, h);
     cairo_clip(cr);
 
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, h);
-    cairo_pattern_add_color_stop_rgb(sky, 0.0, kViewTop.r, kViewTop.g, kViewTop.b);
-    cairo_pattern_add_color_stop_rgb(sky, 1.0, kViewBottom.r, kViewBottom.g, kViewBottom.b);
-    cairo_set_source(cr, sky);
+    const CairoPattern sky(cairo_pattern_create_linear(0, 0, 0, h));
+    cairo_pattern_add_color_stop_rgb(sky.get(), 0.0, kViewTop.r, kViewTop.g, kViewTop.b);
+    cairo_pattern_add_color_stop_rgb(sky.get(), 1.0, kViewBottom.r, kViewBottom.g, kViewBottom.b);
+    cairo_set_source(cr, sky.get());
     cairo_paint(cr);
-    cairo_pattern_destroy(sky);
 
     ListPainter(cr, list, {rows.top - panel.y, rows.bottom - panel.y}).Paint();
     std::unique_lock<std::mutex> text = fonts.Text();

@@ -6,9 +6,11 @@
 #include <cctype>
 #include <charconv>
 
+#include "app/files/output_file.h"
 #include "app/render/display_list_json.h"
-#include "app/scene/atomic_file.h"
+#include "app/render/svg_writer.h"
 #include "app/viewport/scene_view.h"
+#include "host/heap.h"
 
 namespace zg::render {
 
@@ -79,12 +81,19 @@ std::vector<ViewPanel> Panels(const RenderedFrame& frame) {
 
 }  // namespace
 
+std::optional<OutputKind> OutputKindNamed(std::string_view name) {
+    if (name == "png") return OutputKind::kPng;
+    if (name == "svg") return OutputKind::kSvg;
+    if (name == "json") return OutputKind::kJson;
+    return std::nullopt;
+}
+
 std::optional<OutputKind> OutputKindOf(const std::filesystem::path& path, std::string& error) {
     std::string ext = path.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    if (ext == ".png") return OutputKind::kPng;
-    if (ext == ".svg") return OutputKind::kSvg;
-    if (ext == ".json") return OutputKind::kJson;
+    if (ext.size() > 1) {
+        if (const auto kind = OutputKindNamed(std::string_view(ext).substr(1))) return kind;
+    }
     error = fmt::format("cannot tell the format of {}: use a .png, .svg or .json file name", path.string());
     return std::nullopt;
 }
@@ -169,28 +178,81 @@ std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderReques
     return frame;
 }
 
-bool EncodeFrame(const RenderedFrame& frame, OutputKind kind, std::string& bytes, std::string& error) {
+std::vector<std::string> FrameWarnings(const RenderedFrame& frame) {
+    // One entry per node over every view, in the order first met.
+    std::vector<viewport::DrawingShortfall> nodes;
+    for (const RenderedView& v : frame.views) {
+        for (const viewport::DrawingShortfall& s : v.list.Shortfalls()) {
+            auto it = std::find_if(nodes.begin(), nodes.end(), [&](const auto& n) { return n.node == s.node; });
+            if (it == nodes.end()) it = nodes.insert(nodes.end(), {s.node, 0, false});
+            it->nonFinitePoints += s.nonFinitePoints;
+            it->memoryRefused = it->memoryRefused || s.memoryRefused;
+        }
+    }
+    std::vector<std::string> lines;
+    for (const viewport::DrawingShortfall& n : nodes) {
+        const std::string who = n.node.empty() ? std::string("the host's own drawing") : fmt::format("node \"{}\"", n.node);
+        if (n.memoryRefused)
+            lines.push_back(fmt::format("{}: the memory budget of {} MiB has no room for all it draws; it is drawn "
+                                        "incomplete (set ZENTROGRAPH_MEMORY_BUDGET to allow more)",
+                                        who, host::MemoryBudget() >> 20));
+        if (n.nonFinitePoints > 0)
+            lines.push_back(fmt::format("{}: drew points that are not finite numbers; they are left out", who));
+    }
+    return lines;
+}
+
+bool WriteFrame(const RenderedFrame& frame, OutputKind kind, files::ByteSink& out, std::string& error) {
     if (kind == OutputKind::kJson) {
         if (frame.views.size() != 1) {
             error = "a display list holds one view: name it with --view";
             return false;
         }
-        bytes = DisplayListToJson(frame.views.front().list, frame.views.front().view.name, frame.frame);
+        WriteDisplayListJson(frame.views.front().list, frame.views.front().view.name, frame.frame, out);
         return true;
     }
-    const ImageFormat format = kind == OutputKind::kPng ? ImageFormat::kPng : ImageFormat::kSvg;
-    return EncodeImage(format, frame.width, frame.height, Panels(frame), frame.caption, bytes, error);
+    if (kind == OutputKind::kSvg) return WriteSvgImage(frame.width, frame.height, Panels(frame), frame.caption, out, error);
+    std::string bytes;
+    if (!EncodeImage(ImageFormat::kPng, frame.width, frame.height, Panels(frame), frame.caption, bytes, error))
+        return false;
+    out.Write(bytes);
+    return true;
 }
 
-bool RenderToFile(scene::Scene& scene, const RenderRequest& request, const std::filesystem::path& output,
-                  std::string& error) {
-    const auto kind = OutputKindOf(output, error);
-    if (!kind) return false;
-    const auto frame = RenderScene(scene, request, *kind == OutputKind::kJson, error);
+bool EncodeFrame(const RenderedFrame& frame, OutputKind kind, std::string& bytes, std::string& error) {
+    files::StringSink sink;
+    if (!WriteFrame(frame, kind, sink, error)) return false;
+    bytes = sink.Text();
+    return true;
+}
+
+bool RenderToOutput(scene::Scene& scene, const RenderRequest& request, OutputKind kind, files::ByteSink& out,
+                    std::vector<std::string>& warnings, std::string& error) {
+    const auto frame = RenderScene(scene, request, kind == OutputKind::kJson, error);
     if (!frame) return false;
-    std::string bytes;
-    if (!EncodeFrame(*frame, *kind, bytes, error)) return false;
-    return scene::WriteFileAtomically(output, bytes, error);
+    for (std::string& line : FrameWarnings(*frame)) {
+        if (std::find(warnings.begin(), warnings.end(), line) == warnings.end()) warnings.push_back(std::move(line));
+    }
+    return WriteFrame(*frame, kind, out, error);
+}
+
+bool RenderToFile(scene::Scene& scene, const RenderRequest& request, OutputKind kind,
+                  const std::filesystem::path& output, std::vector<std::string>& warnings, std::string& error) {
+    std::unique_ptr<files::OutputFile> out = files::OutputFile::Open(output, error);
+    return out != nullptr && RenderToOutput(scene, request, kind, *out, warnings, error) && out->Commit(error);
+}
+
+bool CheckFrameRange(const scene::Scene& scene, int first, int last, std::string& error) {
+    if (first > last) {
+        error = "the first frame comes after the last";
+        return false;
+    }
+    const long long count = static_cast<long long>(last) - first + 1;
+    if (count > kMaxSequenceFrames) {
+        error = fmt::format("{} frames, more than the {} a sequence may hold", count, kMaxSequenceFrames);
+        return false;
+    }
+    return scene.Rate().FrameToTicks(first, error) && scene.Rate().FrameToTicks(last, error);
 }
 
 std::filesystem::path NumberedPath(const std::filesystem::path& output, int frame) {
@@ -199,20 +261,18 @@ std::filesystem::path NumberedPath(const std::filesystem::path& output, int fram
     return numbered;
 }
 
-bool RenderSequence(scene::Scene& scene, RenderRequest request, int first, int last,
+bool RenderSequence(scene::Scene& scene, RenderRequest request, OutputKind kind, int first, int last,
                     const std::filesystem::path& output, const std::function<void(int, int)>& progress,
-                    std::string& error) {
-    if (first > last) {
-        error = fmt::format("bad frame range {}:{}: the first frame comes after the last", first, last);
+                    std::vector<std::string>& warnings, std::string& error) {
+    if (!CheckFrameRange(scene, first, last, error)) {
+        error = fmt::format("frames {}:{}: {}", first, last, error);
         return false;
     }
-    const auto kind = OutputKindOf(output, error);
-    if (!kind) return false;
     const long long total = static_cast<long long>(last) - first + 1;
     for (long long i = 0; i < total; ++i) {
         const int frame = static_cast<int>(first + i);
         request.frame = frame;
-        if (!RenderToFile(scene, request, NumberedPath(output, frame), error)) {
+        if (!RenderToFile(scene, request, kind, NumberedPath(output, frame), warnings, error)) {
             error = fmt::format("frame {}: {}", frame, error);
             return false;
         }

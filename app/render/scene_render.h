@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/files/byte_sink.h"
 #include "app/render/image_painter.h"
 #include "app/scene/scene.h"
 #include "app/scene/view_definition.h"
@@ -19,6 +20,8 @@ namespace zg::render {
 // What the output file's extension asks for: .png, .svg or .json.
 enum class OutputKind { kPng, kSvg, kJson };
 std::optional<OutputKind> OutputKindOf(const std::filesystem::path& path, std::string& error);
+// The kind a format name stands for: "png", "svg" or "json"; none for anything else.
+std::optional<OutputKind> OutputKindNamed(std::string_view name);
 
 // The view option meaning "every view of the scene, up to four, side by side".
 inline constexpr const char* kAllViews = "quad";
@@ -27,6 +30,8 @@ inline constexpr int kDefaultWidth = 1280;
 inline constexpr int kDefaultHeight = 720;
 // Images larger than this on a side are refused before anything is drawn.
 inline constexpr int kMaxImageSide = 8192;
+// A sequence of more frames than this is refused before anything is drawn.
+inline constexpr long long kMaxSequenceFrames = 10000;
 
 struct RenderRequest {
     // A view name, kAllViews, or empty: every view for an image, the first one for a
@@ -70,20 +75,37 @@ std::vector<std::array<int, 4>> LayoutPanels(int count, int width, int height);
 std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderRequest& request, bool forDisplayList,
                                          std::string& error);
 
-// The frame encoded as `kind`. A display list takes the frame's single view.
+// One line for each node whose drawing in `frame` is not whole: points that are not
+// finite numbers were left out, or the memory budget refused it room.
+std::vector<std::string> FrameWarnings(const RenderedFrame& frame);
+
+// The frame written to `out` as `kind`; SVG and display lists are streamed as they are
+// made. A display list takes the frame's single view.
+bool WriteFrame(const RenderedFrame& frame, OutputKind kind, files::ByteSink& out, std::string& error);
+// The frame encoded as `kind` into `bytes`.
 bool EncodeFrame(const RenderedFrame& frame, OutputKind kind, std::string& bytes, std::string& error);
 
-// Renders the request into `output` (through a temporary file and a rename).
-bool RenderToFile(scene::Scene& scene, const RenderRequest& request, const std::filesystem::path& output,
-                  std::string& error);
+// Renders the request and writes it to `out` as `kind`. The frame's warnings are added
+// to `warnings`, each line once.
+bool RenderToOutput(scene::Scene& scene, const RenderRequest& request, OutputKind kind, files::ByteSink& out,
+                    std::vector<std::string>& warnings, std::string& error);
+// Renders the request into the file `output` (app/files/output_file.h) as `kind`.
+bool RenderToFile(scene::Scene& scene, const RenderRequest& request, OutputKind kind,
+                  const std::filesystem::path& output, std::vector<std::string>& warnings, std::string& error);
+
+// False, with a one-line reason, when frames first..last cannot all be rendered: the
+// range is reversed, holds more than kMaxSequenceFrames frames, or an end lies outside
+// the host's time range at the scene's frame rate.
+bool CheckFrameRange(const scene::Scene& scene, int first, int last, std::string& error);
 
 // "out.png" for frame 7 of a sequence: "out_0007.png".
 std::filesystem::path NumberedPath(const std::filesystem::path& output, int frame);
 
-// Renders frames first..last into numbered files; `progress` (may be empty) hears
-// after each file with the count done and the total. Stops at the first failure.
-bool RenderSequence(scene::Scene& scene, RenderRequest request, int first, int last,
+// Renders frames first..last into numbered files, after CheckFrameRange; `progress`
+// (may be empty) hears after each file with the count done and the total. Stops at
+// the first failure.
+bool RenderSequence(scene::Scene& scene, RenderRequest request, OutputKind kind, int first, int last,
                     const std::filesystem::path& output, const std::function<void(int, int)>& progress,
-                    std::string& error);
+                    std::vector<std::string>& warnings, std::string& error);
 
 }  // namespace zg::render

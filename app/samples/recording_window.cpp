@@ -8,6 +8,11 @@ void RecordingWindow::polyline(int count, const host::Point3* points, int) {
 }
 
 void RecordingWindow::startSegments() {
+    if (!host::GrowWithin(budget_, batches_, 1)) {
+        refused_ = true;
+        inBatch_ = false;
+        return;
+    }
     batches_.emplace_back();
     inBatch_ = true;
     implicitBatch_ = false;
@@ -18,7 +23,11 @@ void RecordingWindow::segment(const host::Point3* points, int visible) {
         startSegments();
         implicitBatch_ = true;
     }
-    if (points == nullptr || visible == 0) return;
+    if (points == nullptr || visible == 0 || !inBatch_) return;
+    if (!host::GrowWithin(budget_, batches_.back(), 1)) {
+        refused_ = true;
+        return;
+    }
     batches_.back().push_back({points[0], points[1]});
 }
 

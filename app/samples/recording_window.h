@@ -3,12 +3,14 @@
 // viewport that hands it out, whose camera is the identity.
 //
 // The host reads a field viewer's samples this way: through the object's own drawing
-// calls, never by reaching into the object.
+// calls, never by reaching into the object. What it records is held within the
+// memory budget; segments the budget has no room for are dropped and Refused() tells.
 #pragma once
 
 #include <vector>
 
 #include "host/graphics.h"
+#include "host/heap.h"
 #include "host/viewport.h"
 
 namespace zg::samples {
@@ -25,6 +27,8 @@ public:
     const std::vector<std::vector<RecordedSegment>>& Batches() const { return batches_; }
     int PolylineCount() const { return polylines_; }
     int MarkerCount() const { return markers_; }
+    // True once the memory budget refused room for a segment.
+    bool Refused() const { return refused_; }
     const host::Matrix3& Transform() const { return transform_; }
 
     void setTransform(const host::Matrix3& m) override { transform_ = m; }
@@ -48,6 +52,8 @@ private:
     bool implicitBatch_ = false;  // opened by a segment outside start/end
     int polylines_ = 0;
     int markers_ = 0;
+    host::BudgetShare budget_;
+    bool refused_ = false;
 };
 
 // A viewport whose world-to-view transform is the identity and whose window records.

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <utility>
+
 #include "app/samples/recording_window.h"
 #include "host/paramblock.h"
 
@@ -54,14 +56,25 @@ std::optional<SampleSet> CaptureSamples(scene::Scene& scene, const std::string& 
     }
 
     RecordingViewport viewport;
+    const std::size_t refused = host::GetHeapStats().refusedReservations;
     object->Display(*t, node, &viewport, 0);
     const auto& batches = viewport.Window().Batches();
+    const std::size_t count = batches.empty() ? 0 : batches.front().size();
+    const bool granted = host::GetHeapStats().refusedReservations == refused && !viewport.Window().Refused() &&
+                         host::GrowWithin(set.budget, set.positions, count) &&
+                         host::GrowWithin(set.budget, set.vectors, count);
+    if (!granted) {
+        const long long lattice = static_cast<long long>(set.resolution[0]) * set.resolution[1] * set.resolution[2];
+        error = fmt::format(
+            "node \"{}\": the memory budget of {} MiB has no room for its lattice of {} samples (set "
+            "ZENTROGRAPH_MEMORY_BUDGET to allow more)",
+            nodeName, host::MemoryBudget() >> 20, lattice);
+        return std::nullopt;
+    }
     if (batches.empty()) {
         error = fmt::format("node \"{}\" drew no samples", nodeName);
         return std::nullopt;
     }
-    set.positions.reserve(batches.front().size());
-    set.vectors.reserve(batches.front().size());
     for (const RecordedSegment& s : batches.front()) {
         set.positions.push_back(s.start);
         set.vectors.push_back(s.end - s.start);
@@ -70,6 +83,23 @@ std::optional<SampleSet> CaptureSamples(scene::Scene& scene, const std::string& 
     object->GetWorldBoundBox(*t, node, &viewport, set.worldBox);
     set.objectTM = node->GetObjectTM(*t);
     return set;
+}
+
+std::vector<std::string> SampleWarnings(const SampleSet& set) {
+    std::vector<std::string> warnings;
+    std::size_t bad = 0;
+    for (std::size_t i = 0; i < set.positions.size(); ++i)
+        bad += host::IsFinite(set.positions[i]) && host::IsFinite(set.vectors[i]) ? 0 : 1;
+    if (bad > 0) {
+        warnings.push_back(fmt::format("node \"{}\": {} of {} samples hold numbers that are not finite (the "
+                                       "object's parameters may be too large)",
+                                       set.object, bad, set.positions.size()));
+    }
+    for (const auto& [name, box] : {std::pair{"local", &set.localBox}, std::pair{"world", &set.worldBox}}) {
+        if (box->IsEmpty() || !host::IsFinite(box->pmin) || !host::IsFinite(box->pmax))
+            warnings.push_back(fmt::format("node \"{}\": its {} box is empty or not finite", set.object, name));
+    }
+    return warnings;
 }
 
 }  // namespace zg::samples

@@ -10,6 +10,7 @@
 
 #include "app/scene/scene.h"
 #include "host/geometry.h"
+#include "host/heap.h"
 
 namespace zg::samples {
 
@@ -26,13 +27,20 @@ struct SampleSet {
     // segment's end minus its start, in single precision).
     std::vector<host::Point3> positions;
     std::vector<host::Point3> vectors;
+    // The memory budget's share for the two lists (empty for a set made by hand).
+    host::BudgetShare budget;
 };
 
 // The samples of node `nodeName` at `frame`. None, with a one-line error, when there
-// is no such node, the frame lies outside the host's time range, or the node's object
+// is no such node, the frame lies outside the host's time range, the node's object
 // is not a field viewer (no sizeX/resolutionX/vectorScale parameters, or it draws no
-// segment batch).
+// segment batch), or the memory budget refused the object or the capture room for
+// its lattice.
 std::optional<SampleSet> CaptureSamples(scene::Scene& scene, const std::string& nodeName, double frame,
                                         std::string& error);
+
+// One line for each thing in `set` that is not a finite number: samples whose
+// position or vector is not finite, and boxes that are empty or not finite.
+std::vector<std::string> SampleWarnings(const SampleSet& set);
 
 }  // namespace zg::samples

@@ -1,5 +1,7 @@
 #include "app/samples/sample_formats.h"
 
+#include <fmt/format.h>
+
 #include "app/render/float_text.h"
 
 namespace zg::samples {
@@ -12,12 +14,19 @@ using render::JsonFloat;
 
 Json PointJson(const host::Point3& p) { return Json::array({JsonFloat(p.x), JsonFloat(p.y), JsonFloat(p.z)}); }
 
-Json BoxJson(const host::Box3& box) { return Json{{"min", PointJson(box.pmin)}, {"max", PointJson(box.pmax)}}; }
+Json BoxJson(const host::Box3& box) {
+    if (box.IsEmpty()) return Json(nullptr);
+    return Json{{"min", PointJson(box.pmin)}, {"max", PointJson(box.pmax)}};
+}
 
-Json PointsJson(const std::vector<host::Point3>& points) {
-    Json list = Json::array();
-    for (const host::Point3& p : points) list.push_back(PointJson(p));
-    return list;
+// "name":[[x,y,z],...] written point by point.
+void WritePointList(files::ByteSink& out, const char* name, const std::vector<host::Point3>& points) {
+    out.Write(fmt::format("\"{}\":[", name));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (i > 0) out.Write(",");
+        out.Write(render::DumpJson(PointJson(points[i])));
+    }
+    out.Write("]");
 }
 
 // The lattice indices of sample i; with a resolution that is not positive every
@@ -45,6 +54,82 @@ void AppendSpaced(std::string& out, const host::Point3& p) {
     out += '\n';
 }
 
+void WriteJson(const SampleSet& set, files::ByteSink& out) {
+    Json head = Json::object();
+    head["object"] = set.object;
+    head["frame"] = render::FrameJson(set.frame);
+    head["size"] = PointJson(set.size);
+    head["resolution"] = Json::array({set.resolution[0], set.resolution[1], set.resolution[2]});
+    head["vectorScale"] = JsonFloat(set.vectorScale);
+    head["localBox"] = BoxJson(set.localBox);
+    head["worldBox"] = BoxJson(set.worldBox);
+    std::string text = render::DumpJson(head);
+    text.pop_back();  // the closing brace: the point lists follow
+    out.Write(text);
+    out.Write(",");
+    WritePointList(out, "positions", set.positions);
+    out.Write(",");
+    WritePointList(out, "vectors", set.vectors);
+    out.Write("}\n");
+}
+
+void WriteCsv(const SampleSet& set, files::ByteSink& out) {
+    out.Write("index,ix,iy,iz,px,py,pz,vx,vy,vz\n");
+    std::string line;
+    for (std::size_t i = 0; i < set.positions.size(); ++i) {
+        long long ix = 0, iy = 0, iz = 0;
+        LatticeIndex(set, i, ix, iy, iz);
+        line = std::to_string(i) + ',' + std::to_string(ix) + ',' + std::to_string(iy) + ',' + std::to_string(iz);
+        for (const host::Point3* p : {&set.positions[i], &set.vectors[i]}) {
+            for (int k = 0; k < 3; ++k) {
+                line += ',';
+                AppendFloat(line, (*p)[k]);
+            }
+        }
+        line += '\n';
+        out.Write(line);
+    }
+}
+
+void WriteVtk(const SampleSet& set, files::ByteSink& out) {
+    const std::size_t n = set.positions.size();
+    std::string text = "# vtk DataFile Version 3.0\n";
+    // The title line is one line of at most 255 characters.
+    std::string title = "Zentrograph samples of " + set.object + " at frame " + render::FrameText(set.frame);
+    for (char& c : title) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    text += title.substr(0, 255) + "\nASCII\nDATASET POLYDATA\n";
+    text += "POINTS " + std::to_string(n) + " float\n";
+    out.Write(text);
+    for (const host::Point3& p : set.positions) {
+        text.clear();
+        AppendSpaced(text, set.objectTM.PointTransform(p));
+        out.Write(text);
+    }
+    out.Write("VERTICES " + std::to_string(n) + ' ' + std::to_string(2 * n) + '\n');
+    for (std::size_t i = 0; i < n; ++i) out.Write("1 " + std::to_string(i) + '\n');
+    out.Write("POINT_DATA " + std::to_string(n) + "\nVECTORS force float\n");
+    for (const host::Point3& v : set.vectors) {
+        text.clear();
+        AppendSpaced(text, set.objectTM.VectorTransform(v));
+        out.Write(text);
+    }
+    out.Write("SCALARS magnitude float 1\nLOOKUP_TABLE default\n");
+    for (const host::Point3& v : set.vectors) {
+        text.clear();
+        AppendFloat(text, host::Length(set.objectTM.VectorTransform(v)));
+        text += '\n';
+        out.Write(text);
+    }
+}
+
+std::string ToText(const SampleSet& set, SampleFormat format) {
+    files::StringSink text;
+    WriteSamples(set, format, text);
+    return text.Text();
+}
+
 }  // namespace
 
 std::optional<SampleFormat> ParseSampleFormat(std::string_view name) {
@@ -54,77 +139,16 @@ std::optional<SampleFormat> ParseSampleFormat(std::string_view name) {
     return std::nullopt;
 }
 
-std::string SamplesToJson(const SampleSet& set) {
-    Json doc = Json::object();
-    doc["object"] = set.object;
-    doc["frame"] = render::FrameJson(set.frame);
-    doc["size"] = PointJson(set.size);
-    doc["resolution"] = Json::array({set.resolution[0], set.resolution[1], set.resolution[2]});
-    doc["vectorScale"] = JsonFloat(set.vectorScale);
-    doc["localBox"] = BoxJson(set.localBox);
-    doc["worldBox"] = BoxJson(set.worldBox);
-    doc["positions"] = PointsJson(set.positions);
-    doc["vectors"] = PointsJson(set.vectors);
-    return render::DumpJson(doc) + "\n";
-}
-
-std::string SamplesToCsv(const SampleSet& set) {
-    std::string out = "index,ix,iy,iz,px,py,pz,vx,vy,vz\n";
-    out.reserve(out.size() + set.positions.size() * 96);
-    for (std::size_t i = 0; i < set.positions.size(); ++i) {
-        long long ix = 0, iy = 0, iz = 0;
-        LatticeIndex(set, i, ix, iy, iz);
-        out += std::to_string(i) + ',' + std::to_string(ix) + ',' + std::to_string(iy) + ',' + std::to_string(iz);
-        for (const host::Point3* p : {&set.positions[i], &set.vectors[i]}) {
-            for (int k = 0; k < 3; ++k) {
-                out += ',';
-                AppendFloat(out, (*p)[k]);
-            }
-        }
-        out += '\n';
-    }
-    return out;
-}
-
-std::string SamplesToVtk(const SampleSet& set) {
-    const std::size_t n = set.positions.size();
-    std::string out;
-    out.reserve(256 + n * 96);
-    out += "# vtk DataFile Version 3.0\n";
-    // The title line is one line of at most 255 characters.
-    std::string title = "Zentrograph samples of " + set.object + " at frame " + render::FrameText(set.frame);
-    for (char& c : title) {
-        if (c == '\n' || c == '\r') c = ' ';
-    }
-    out += title.substr(0, 255) + "\nASCII\nDATASET POLYDATA\n";
-    out += "POINTS " + std::to_string(n) + " float\n";
-    for (const host::Point3& p : set.positions) AppendSpaced(out, set.objectTM.PointTransform(p));
-    out += "VERTICES " + std::to_string(n) + ' ' + std::to_string(2 * n) + '\n';
-    for (std::size_t i = 0; i < n; ++i) out += "1 " + std::to_string(i) + '\n';
-    out += "POINT_DATA " + std::to_string(n) + '\n';
-    out += "VECTORS force float\n";
-    std::vector<float> magnitudes;
-    magnitudes.reserve(n);
-    for (const host::Point3& v : set.vectors) {
-        const host::Point3 w = set.objectTM.VectorTransform(v);
-        AppendSpaced(out, w);
-        magnitudes.push_back(host::Length(w));
-    }
-    out += "SCALARS magnitude float 1\nLOOKUP_TABLE default\n";
-    for (float m : magnitudes) {
-        AppendFloat(out, m);
-        out += '\n';
-    }
-    return out;
-}
-
-std::string FormatSamples(const SampleSet& set, SampleFormat format) {
+void WriteSamples(const SampleSet& set, SampleFormat format, files::ByteSink& out) {
     switch (format) {
-        case SampleFormat::kJson: return SamplesToJson(set);
-        case SampleFormat::kCsv: return SamplesToCsv(set);
-        case SampleFormat::kVtk: return SamplesToVtk(set);
+        case SampleFormat::kJson: WriteJson(set, out); break;
+        case SampleFormat::kCsv: WriteCsv(set, out); break;
+        case SampleFormat::kVtk: WriteVtk(set, out); break;
     }
-    return {};
 }
+
+std::string SamplesToJson(const SampleSet& set) { return ToText(set, SampleFormat::kJson); }
+std::string SamplesToCsv(const SampleSet& set) { return ToText(set, SampleFormat::kCsv); }
+std::string SamplesToVtk(const SampleSet& set) { return ToText(set, SampleFormat::kVtk); }
 
 }  // namespace zg::samples

@@ -5,7 +5,7 @@
 // JSON: {"object", "frame", "size": [x, y, z], "resolution": [x, y, z], "vectorScale",
 //        "localBox": {"min", "max"}, "worldBox": {"min", "max"},
 //        "positions": [[x, y, z], ...], "vectors": [[x, y, z], ...]}
-//       (a number that is not finite is null)
+//       (a number that is not finite is null, and so is a box that is empty)
 // CSV:  index,ix,iy,iz,px,py,pz,vx,vy,vz   one row per sample, index = ix + resX *
 //       (iy + resY * iz)
 // VTK:  the sample points as vertices, the vectors as point data "force" and their
@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/files/byte_sink.h"
 #include "app/samples/sample_capture.h"
 
 namespace zg::samples {
@@ -25,9 +26,13 @@ enum class SampleFormat { kJson, kCsv, kVtk };
 // "json", "csv" or "vtk"; none for anything else.
 std::optional<SampleFormat> ParseSampleFormat(std::string_view name);
 
+// Each format is written to `out` as it is made, one sample at a time, so that a large
+// set never stands whole in memory a second time.
+void WriteSamples(const SampleSet& set, SampleFormat format, files::ByteSink& out);
+
+// The same, as text.
 std::string SamplesToJson(const SampleSet& set);
 std::string SamplesToCsv(const SampleSet& set);
 std::string SamplesToVtk(const SampleSet& set);
-std::string FormatSamples(const SampleSet& set, SampleFormat format);
 
 }  // namespace zg::samples

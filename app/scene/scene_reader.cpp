@@ -2,18 +2,18 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
+#include <iostream>
 #include <limits>
 #include <map>
 #include <memory>
-#include <sstream>
-#include <system_error>
 
+#include "app/files/input_file.h"
 #include "app/scene/json_numbers.h"
+#include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
+#include "app/text/one_line.h"
+#include "host/heap.h"
 #include "host/paramblock.h"
 
 namespace zg::scene {
@@ -29,6 +29,9 @@ struct ReadError {
 };
 
 [[noreturn]] void Fail(const std::string& path, std::string message) { throw ReadError{path, std::move(message)}; }
+
+// What the reader says about values it kept but could not use as given: path and message.
+using Notes = std::vector<ReadError>;
 
 std::string Member(std::string_view base, std::string_view key) {
     return base.empty() ? std::string(key) : fmt::format("{}.{}", base, key);
@@ -195,6 +198,8 @@ ViewDefinition ReadView(const Json& v, const std::string& path) {
 
 std::vector<ViewDefinition> ReadViews(const Json& list, const std::string& path) {
     if (!list.is_array()) FailType(path, "a list of viewports", list);
+    if (list.size() > kMaxSceneViews)
+        Fail(path, fmt::format("{} viewports, more than the {} a scene may hold", list.size(), kMaxSceneViews));
     std::vector<ViewDefinition> views;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const std::string viewPath = Element(path, i);
@@ -267,9 +272,11 @@ void ReadParams(host::Object* object, const std::string& className, const Json& 
 
 void ReadTable(Scene& scene, const PendingTable& table) {
     const Json& names = *table.names;
-    if (names.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
-        !table.block->SetCount(table.id, static_cast<int>(names.size())))
-        Fail(table.path, fmt::format("the table cannot hold {} entries", names.size()));
+    if (names.size() > kMaxSceneNodes)
+        Fail(table.path, fmt::format("{} entries, more than the {} a node table may hold", names.size(), kMaxSceneNodes));
+    if (!table.block->SetCount(table.id, static_cast<int>(names.size())))
+        Fail(table.path, fmt::format("the memory budget of {} bytes has no room for a table of {} entries",
+                                     host::MemoryBudget(), names.size()));
     for (std::size_t j = 0; j < names.size(); ++j) {
         const std::string entryPath = Element(table.path, j);
         const Json& entry = names[j];
@@ -285,9 +292,31 @@ void ReadTable(Scene& scene, const PendingTable& table) {
 
 // ---- Nodes ------------------------------------------------------------------------------
 
+// The object of a node whose class no loaded module offers: a placeholder holding the
+// node's parameters as they are.
+host::Object* MakePlaceholder(const std::string& className, const Json& v, const std::string& classPath,
+                              Notes& notes) {
+    auto* placeholder = new PlaceholderObject(className, v.contains("params") ? v["params"] : Json());
+    notes.push_back({classPath, fmt::format("no loaded module offers class \"{}\"; the node is kept as a "
+                                            "placeholder that draws nothing and is saved back unchanged",
+                                            className)});
+    return placeholder;
+}
+
+// A new object of the class the node names.
+host::Object* MakeObject(host::ClassDesc2& desc, const std::string& className, const std::string& classPath) {
+    host::Animatable* made = desc.Create(1);
+    if (made == nullptr) Fail(classPath, fmt::format("class {} could not make an object", className));
+    if (!IsObjectSuperClass(made)) {
+        made->DeleteThis();
+        Fail(classPath, fmt::format("class {} makes nothing a node can show", className));
+    }
+    return static_cast<host::Object*>(made);
+}
+
 void ReadNode(Scene& scene, const Json& v, const std::string& path, const ClassResolver& classes,
               std::map<std::string, std::size_t, std::less<>>& seen, std::size_t index,
-              std::vector<PendingTable>& tables) {
+              std::vector<PendingTable>& tables, Notes& notes) {
     if (!v.is_object()) FailType(path, "a node object", v);
     CheckKeys(v, path,
               {"name", "class", "params", "position", "rotation", "scale", "wireColor", "selected", "frozen"});
@@ -306,15 +335,8 @@ void ReadNode(Scene& scene, const Json& v, const std::string& path, const ClassR
     if (!v["class"].is_string()) FailType(classPath, "a class name", v["class"]);
     const std::string& className = v["class"].get_ref<const std::string&>();
     host::ClassDesc2* desc = classes.byName ? classes.byName(className) : nullptr;
-    if (desc == nullptr) Fail(classPath, fmt::format("unknown class \"{}\"", className));
-
-    host::Animatable* made = desc->Create(1);
-    if (made == nullptr) Fail(classPath, fmt::format("class {} could not make an object", className));
-    if (!IsObjectSuperClass(made)) {
-        made->DeleteThis();
-        Fail(classPath, fmt::format("class {} makes nothing a node can show", className));
-    }
-    auto* object = static_cast<host::Object*>(made);
+    host::Object* object =
+        desc != nullptr ? MakeObject(*desc, className, classPath) : MakePlaceholder(className, v, classPath, notes);
     std::string why;
     Node* node = scene.AddNode(name, object, why);
     if (node == nullptr) {
@@ -322,7 +344,8 @@ void ReadNode(Scene& scene, const Json& v, const std::string& path, const ClassR
         Fail(namePath, why);
     }
 
-    if (v.contains("params")) ReadParams(object, className, v["params"], Member(path, "params"), tables);
+    if (v.contains("params") && desc != nullptr)
+        ReadParams(object, className, v["params"], Member(path, "params"), tables);
     if (v.contains("position")) node->SetPosition(ReadAnimated(v["position"], Member(path, "position"), scene.Rate()));
     if (v.contains("rotation")) node->SetRotation(ReadAnimated(v["rotation"], Member(path, "rotation"), scene.Rate()));
     if (v.contains("scale")) node->SetScale(ReadAnimated(v["scale"], Member(path, "scale"), scene.Rate()));
@@ -331,7 +354,7 @@ void ReadNode(Scene& scene, const Json& v, const std::string& path, const ClassR
     if (v.contains("frozen")) node->SetFrozen(ReadBool(v["frozen"], Member(path, "frozen")));
 }
 
-std::unique_ptr<Scene> ReadDocument(const Json& doc, const ClassResolver& classes) {
+std::unique_ptr<Scene> ReadDocument(const Json& doc, const ClassResolver& classes, Notes& notes) {
     if (!doc.is_object()) Fail("", "not a Zentrograph scene: expected a JSON object");
     if (!doc.contains("zentrographScene")) Fail("", "not a Zentrograph scene: \"zentrographScene\" is missing");
     CheckKeys(doc, "", {"zentrographScene", "fps", "frames", "nodes", "viewports"});
@@ -368,9 +391,11 @@ std::unique_ptr<Scene> ReadDocument(const Json& doc, const ClassResolver& classe
     if (doc.contains("nodes")) {
         const Json& nodes = doc["nodes"];
         if (!nodes.is_array()) FailType("nodes", "a list of nodes", nodes);
+        if (nodes.size() > kMaxSceneNodes)
+            Fail("nodes", fmt::format("{} nodes, more than the {} a scene may hold", nodes.size(), kMaxSceneNodes));
         std::map<std::string, std::size_t, std::less<>> seen;
         for (std::size_t i = 0; i < nodes.size(); ++i)
-            ReadNode(*scene, nodes[i], Element("nodes", i), classes, seen, i, tables);
+            ReadNode(*scene, nodes[i], Element("nodes", i), classes, seen, i, tables, notes);
     }
     // Node tables last: they may name nodes that come later in the file.
     for (const PendingTable& table : tables) ReadTable(*scene, table);
@@ -429,6 +454,8 @@ public:
             path = open_[i].value->is_object() ? Member(path, open_[i].key) : Element(path, open_[i].value->size() - 1);
         return path;
     }
+    // True when the document nests deeper than kMaxSceneNesting.
+    bool TooDeep() const { return tooDeep_; }
     // The 0-based byte offset of the error.
     std::size_t ErrorOffset() const { return errorOffset_; }
     const std::string& ErrorText() const { return errorText_; }
@@ -456,6 +483,10 @@ private:
         return &slot;
     }
     bool Open(Json&& container) {
+        if (open_.size() >= kMaxSceneNesting) {
+            tooDeep_ = true;
+            return false;
+        }
         open_.push_back({Put(std::move(container)), {}});
         return true;
     }
@@ -467,9 +498,31 @@ private:
     Json& root_;
     std::vector<Level> open_;
     std::optional<std::string> duplicate_;
+    bool tooDeep_ = false;
     std::size_t errorOffset_ = 0;
     std::string errorText_;
 };
+
+// The 0-based offset of the bracket that opens level kMaxSceneNesting + 1 of `text`, a
+// JSON document the parser read that far; the end when there is none.
+std::size_t TooDeepOffset(std::string_view text) {
+    std::size_t depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxSceneNesting) return i;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return text.size();
+}
 
 // The parser's own words without its exception tag and position prefix.
 std::string ParserWords(std::string what) {
@@ -488,10 +541,14 @@ std::string Located(const std::string& source, const std::string& path, const st
     return path.empty() ? fmt::format("{}: {}", source, message) : fmt::format("{}: {}: {}", source, path, message);
 }
 
-}  // namespace
-
-std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourceName,
-                                 const ClassResolver& classes, std::string& error) {
+// ReadScene, with messages as they are made; names from the file may hold line breaks.
+std::unique_ptr<Scene> ReadSceneLines(std::string_view text, const std::string& sourceName,
+                                      const ClassResolver& classes, std::string& error, SceneWarnings& warnings) {
+    // The parser takes a NUL byte for the end of the text and would drop what follows.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        error = fmt::format("{}:{}: a NUL byte, which a scene file cannot hold", sourceName, LineColumn(text, nul));
+        return nullptr;
+    }
     Json doc;
     DocumentBuilder builder(doc);
     bool parsed = false;
@@ -502,7 +559,10 @@ std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourc
         return nullptr;
     }
     if (!parsed) {
-        if (builder.Duplicate())
+        if (builder.TooDeep())
+            error = fmt::format("{}:{}: values nested deeper than {} levels", sourceName,
+                                LineColumn(text, TooDeepOffset(text)), kMaxSceneNesting);
+        else if (builder.Duplicate())
             error = Located(sourceName, builder.OpenPath(), fmt::format("duplicate key \"{}\"", *builder.Duplicate()));
         else
             error = fmt::format("{}:{}: {}", sourceName,
@@ -512,7 +572,10 @@ std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourc
     }
 
     try {
-        return ReadDocument(doc, classes);
+        Notes notes;
+        std::unique_ptr<Scene> scene = ReadDocument(doc, classes, notes);
+        for (const ReadError& note : notes) warnings.push_back(Located(sourceName, note.path, note.message));
+        return scene;
     } catch (const ReadError& e) {
         error = Located(sourceName, e.path, e.message);
     } catch (const std::bad_alloc&) {
@@ -523,25 +586,28 @@ std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourc
     return nullptr;
 }
 
+}  // namespace
+
+std::unique_ptr<Scene> ReadScene(std::string_view text, const std::string& sourceName,
+                                 const ClassResolver& classes, std::string& error, SceneWarnings* warnings) {
+    SceneWarnings notes;
+    std::unique_ptr<Scene> scene = ReadSceneLines(text, sourceName, classes, error, notes);
+    if (!scene) error = zg::text::OneLine(error);
+    for (const std::string& note : notes) {
+        if (warnings != nullptr) warnings->push_back(zg::text::OneLine(note));
+    }
+    return scene;
+}
+
 std::unique_ptr<Scene> LoadSceneFile(const std::filesystem::path& path, const ClassResolver& classes,
-                                     std::string& error) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = fmt::format("{}: is a folder, not a scene file", path.string());
+                                     std::string& error, SceneWarnings* warnings, std::istream* standardInput) {
+    const std::optional<std::string> text =
+        files::ReadInputFile(path, files::kMaxSceneFileBytes, standardInput != nullptr ? *standardInput : std::cin, error);
+    if (!text) {
+        error = zg::text::OneLine(error);
         return nullptr;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = fmt::format("{}: cannot open: {}", path.string(), std::strerror(errno));
-        return nullptr;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        error = fmt::format("{}: cannot read", path.string());
-        return nullptr;
-    }
-    return ReadScene(text.str(), path.string(), classes, error);
+    return ReadScene(*text, zg::text::OneLine(files::InputName(path)), classes, error, warnings);
 }
 
 }  // namespace zg::scene

@@ -4,8 +4,9 @@
 
 #include <cmath>
 
-#include "app/scene/atomic_file.h"
+#include "app/files/output_file.h"
 #include "app/scene/json_numbers.h"
+#include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
 #include "host/paramblock.h"
 
@@ -77,14 +78,18 @@ Json ParamsJson(host::Object* object, const std::string& nodeName) {
 Json NodeJson(Node& node, FrameRate rate, const ClassResolver& classes) {
     host::Object* object = node.GetObjectRef();
     if (object == nullptr) throw WriteError{fmt::format("node \"{}\" shows no object", node.Name())};
+    const PlaceholderObject* placeholder = AsPlaceholder(object);
     host::ClassDesc2* desc = classes.byId ? classes.byId(object->SuperClassID(), object->ClassID()) : nullptr;
-    const std::string className = FileClassName(desc);
+    const std::string className = placeholder != nullptr ? placeholder->MissingClass() : FileClassName(desc);
     if (className.empty()) throw WriteError{fmt::format("node \"{}\" shows an object of an unknown class", node.Name())};
 
     Json n = Json::object();
     n["name"] = node.Name();
     n["class"] = className;
-    n["params"] = ParamsJson(object, node.Name());
+    if (placeholder == nullptr)
+        n["params"] = ParamsJson(object, node.Name());
+    else if (!placeholder->Params().is_null())
+        n["params"] = placeholder->Params();
     n["position"] = AnimatedJson(node.Position(), rate, fmt::format("node \"{}\" position", node.Name()));
     n["rotation"] = AnimatedJson(node.Rotation(), rate, fmt::format("node \"{}\" rotation", node.Name()));
     n["scale"] = AnimatedJson(node.Scale(), rate, fmt::format("node \"{}\" scale", node.Name()));
@@ -145,7 +150,7 @@ bool SaveSceneFile(Scene& scene, const std::filesystem::path& path, const ClassR
         error = fmt::format("{}: {}", path.string(), error);
         return false;
     }
-    return WriteFileAtomically(path, *text, error);
+    return files::WriteFile(path, *text, error, files::OutputOptions{.keepBackup = true, .beforeStep = {}});
 }
 
 }  // namespace zg::scene

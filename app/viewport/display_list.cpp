@@ -4,6 +4,28 @@
 
 namespace zg::viewport {
 
+template <typename T>
+bool DisplayList::Room(std::vector<T>& v, std::size_t extra) {
+    if (host::GrowWithin(budget_, v, extra)) return true;
+    static const std::string kHost;
+    ShortfallOf(currentNode_ >= 0 ? nodeNames_[static_cast<std::size_t>(currentNode_)] : kHost).memoryRefused = true;
+    return false;
+}
+
+DrawingShortfall& DisplayList::ShortfallOf(const std::string& name) {
+    for (DrawingShortfall& s : shortfalls_)
+        if (s.node == name) return s;
+    shortfalls_.push_back({name, 0, false});
+    return shortfalls_.back();
+}
+
+void DisplayList::NoteShortfall(const std::string& name, std::size_t nonFinitePoints, bool memoryRefused) {
+    if (nonFinitePoints == 0 && !memoryRefused) return;
+    DrawingShortfall& s = ShortfallOf(name);
+    s.nonFinitePoints += nonFinitePoints;
+    s.memoryRefused = s.memoryRefused || memoryRefused;
+}
+
 void DisplayList::BeginNode(const std::string& name) {
     if (name.empty()) {
         currentNode_ = -1;
@@ -31,26 +53,36 @@ std::size_t DisplayList::Count(const std::string& name, DisplayItemKind kind) co
 }
 
 void DisplayList::Polyline(const Rgb& color, std::span<const PixelPoint> points, bool closed, bool) {
+    if (!Room(items_, 1)) return;
+    std::vector<PixelPoint> kept;
+    if (!Room(kept, points.size())) return;
     DisplayItem item;
     item.kind = DisplayItemKind::kPolyline;
     item.node = currentNode_;
     item.color = color;
     item.closed = closed;
-    item.points.assign(points.begin(), points.end());
+    kept.assign(points.begin(), points.end());
+    item.points = std::move(kept);
     items_.push_back(std::move(item));
 }
 
 void DisplayList::BeginSegments(const Rgb& color) {
+    batchRefused_ = !Room(items_, 1);
+    inBatch_ = !batchRefused_;
+    if (batchRefused_) return;
     DisplayItem item;
     item.kind = DisplayItemKind::kSegments;
     item.node = currentNode_;
     item.color = color;
     items_.push_back(std::move(item));
-    inBatch_ = true;
 }
 
 void DisplayList::Segment(const PixelPoint& a, const PixelPoint& b, bool) {
-    if (!inBatch_) return;
+    if (!inBatch_ || batchRefused_) return;
+    if (!Room(items_.back().points, 2)) {
+        batchRefused_ = true;
+        return;
+    }
     items_.back().points.push_back(a);
     items_.back().points.push_back(b);
 }
@@ -58,12 +90,16 @@ void DisplayList::Segment(const PixelPoint& a, const PixelPoint& b, bool) {
 void DisplayList::EndSegments() { inBatch_ = false; }
 
 void DisplayList::Marker(const Rgb& color, const PixelPoint& at, int code) {
+    if (!Room(items_, 1)) return;
+    std::vector<PixelPoint> kept;
+    if (!Room(kept, 1)) return;
     DisplayItem item;
     item.kind = DisplayItemKind::kMarker;
     item.node = currentNode_;
     item.color = color;
     item.markerCode = code;
-    item.points.push_back(at);
+    kept.push_back(at);
+    item.points = std::move(kept);
     items_.push_back(std::move(item));
 }
 

@@ -1,5 +1,10 @@
 // DisplayList: what one viewport drew, in drawing order and in pixels, with the node
 // that drew each item. The renderer paints it; the JSON writer hands it out.
+//
+// The list holds its storage within the host's memory budget (host/heap.h): once the
+// budget refuses room for more, later items are dropped and the nodes that lost them
+// are named in Shortfalls(), so that a huge drawing never takes more memory than the
+// budget allows.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +12,7 @@
 #include <vector>
 
 #include "app/viewport/primitive_sink.h"
+#include "host/heap.h"
 
 namespace zg::viewport {
 
@@ -22,6 +28,13 @@ struct DisplayItem {
     // Polyline: its points. Segments: two points per segment, start then end. Marker:
     // its position.
     std::vector<PixelPoint> points;
+};
+
+// What kept one node's drawing from being whole.
+struct DrawingShortfall {
+    std::string node;
+    std::size_t nonFinitePoints = 0;  // left out by the graphics window
+    bool memoryRefused = false;       // the memory budget refused the node (or the list) room
 };
 
 class DisplayList final : public PrimitiveSink {
@@ -43,6 +56,15 @@ public:
     // How many items of `kind` the node `name` drew.
     std::size_t Count(const std::string& name, DisplayItemKind kind) const;
 
+    // Records what kept node `name`'s drawing from being whole; nothing is recorded for
+    // a node that lost nothing.
+    void NoteShortfall(const std::string& name, std::size_t nonFinitePoints, bool memoryRefused);
+    // Nodes whose drawing is not whole, in the order first noted: items dropped for
+    // want of memory, and what NoteShortfall was told.
+    const std::vector<DrawingShortfall>& Shortfalls() const { return shortfalls_; }
+    // Bytes of the memory budget the list holds.
+    std::size_t BudgetBytes() const { return budget_.Bytes(); }
+
     void Polyline(const Rgb& color, std::span<const PixelPoint> points, bool closed, bool partial) override;
     void BeginSegments(const Rgb& color) override;
     void Segment(const PixelPoint& a, const PixelPoint& b, bool partial) override;
@@ -50,12 +72,21 @@ public:
     void Marker(const Rgb& color, const PixelPoint& at, int code) override;
 
 private:
+    // Makes room for `extra` more entries in `v` within the memory budget; false, with
+    // the current node noted, when the budget refuses.
+    template <typename T>
+    bool Room(std::vector<T>& v, std::size_t extra);
+    DrawingShortfall& ShortfallOf(const std::string& name);
+
     int width_ = 0;
     int height_ = 0;
     int currentNode_ = -1;
     bool inBatch_ = false;
     std::vector<std::string> nodeNames_;
     std::vector<DisplayItem> items_;
+    std::vector<DrawingShortfall> shortfalls_;
+    host::BudgetShare budget_;
+    bool batchRefused_ = false;  // the open batch lost segments
 };
 
 }  // namespace zg::viewport

@@ -3,6 +3,7 @@
 #include "app/viewport/construction_grid.h"
 #include "app/viewport/viewport.h"
 #include "host/graphics.h"
+#include "host/heap.h"
 #include "host/node.h"
 
 namespace zg::viewport {
@@ -70,8 +71,12 @@ DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view
         gw.setTransform(host::Matrix3());
         gw.setColor(host::LINE_COLOR, color.r, color.g, color.b);
         list.BeginNode(node->Name());
+        const std::size_t nonFinite = gw.NonFinitePoints();
+        const std::size_t refused = host::GetHeapStats().refusedReservations;
         object->Display(t, node, &viewport, 0);
         gw.endSegments();
+        list.NoteShortfall(node->Name(), gw.NonFinitePoints() - nonFinite,
+                           host::GetHeapStats().refusedReservations != refused);
         list.EndNode();
     }
     return list;

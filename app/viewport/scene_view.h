@@ -28,7 +28,8 @@ Rgb NodeColor(host::SceneNode& node);
 // Everything `view` shows of the scene at t on a width x height image. Before each
 // object draws, the window is given the node's colour, the view's render limits and
 // the identity transform, so an object that sets none of them still draws sensibly.
-// `bounds` places the perspective grid.
+// `bounds` places the perspective grid. A node that drew points that are not finite,
+// or was refused memory while it drew, is noted in the list's Shortfalls().
 DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                           int height, const host::Box3& bounds);
 

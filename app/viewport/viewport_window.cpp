@@ -68,9 +68,12 @@ void ViewportGraphicsWindow::CloseImplicitBatch() {
     implicitBatch_ = false;
 }
 
-bool ViewportGraphicsWindow::Project(const Vec3d& view, PixelPoint& pixel) const {
+bool ViewportGraphicsWindow::Project(const Vec3d& view, PixelPoint& pixel) {
     pixel = camera_.ViewToPixel(view);
-    if (!std::isfinite(pixel.x) || !std::isfinite(pixel.y)) return false;
+    if (!std::isfinite(pixel.x) || !std::isfinite(pixel.y)) {
+        ++nonFinitePoints_;
+        return false;
+    }
     // Pull far points in towards the image centre along their own direction, so that
     // every pixel coordinate stays within what renderers and hit tests handle exactly.
     const double cx = camera_.Width() * 0.5;
@@ -92,6 +95,7 @@ void ViewportGraphicsWindow::polyline(int count, const host::Point3* points, int
     bool whole = true;
     for (int i = 0; i < count; ++i) {
         viewPoints_[i] = ToView(points[i]);
+        if (!IsFinite(viewPoints_[i])) ++nonFinitePoints_;
         whole = whole && IsFinite(viewPoints_[i]) && camera_.InFront(viewPoints_[i]) &&
                 Project(viewPoints_[i], pixels_[i]);
     }
@@ -161,7 +165,10 @@ void ViewportGraphicsWindow::segment(const host::Point3* points, int visible) {
     if (points == nullptr || visible == 0) return;
     Vec3d a = ToView(points[0]);
     Vec3d b = ToView(points[1]);
-    if (!IsFinite(a) || !IsFinite(b)) return;
+    if (!IsFinite(a) || !IsFinite(b)) {
+        nonFinitePoints_ += (IsFinite(a) ? 0 : 1) + (IsFinite(b) ? 0 : 1);
+        return;
+    }
     const Vec3d origA = a;
     const Vec3d origB = b;
     PixelPoint pa;
@@ -181,7 +188,11 @@ void ViewportGraphicsWindow::marker(const host::Point3* point, host::MarkerType 
     if (point == nullptr) return;
     const Vec3d v = ToView(*point);
     PixelPoint at;
-    if (!IsFinite(v) || !camera_.InFront(v) || !Project(v, at)) return;
+    if (!IsFinite(v)) {
+        ++nonFinitePoints_;
+        return;
+    }
+    if (!camera_.InFront(v) || !Project(v, at)) return;
     ActiveSink().Marker(lineColor_, at, static_cast<int>(type));
 }
 

@@ -59,6 +59,8 @@ public:
     Rgb LineColor() const { return lineColor_; }
     const host::HitRegion& GetHitRegion() const { return hitTester_.Region(); }
     HitTester& GetHitTester() { return hitTester_; }
+    // Points left out so far because they, or their projection, are not finite.
+    std::size_t NonFinitePoints() const { return nonFinitePoints_; }
 
     void setTransform(const host::Matrix3& m) override;
     uint32_t getRndLimits() override { return limits_; }
@@ -79,7 +81,7 @@ private:
     // The pixel of a view-space point in front of the camera; false when the projection
     // overflows. Points farther than kFarthestPixel from the image centre are pulled in
     // along their direction from it.
-    bool Project(const Vec3d& view, PixelPoint& pixel) const;
+    bool Project(const Vec3d& view, PixelPoint& pixel);
     // Cuts the view-space line a-b at the near plane; false when nothing is left.
     bool ClipToNear(Vec3d& a, Vec3d& b) const;
     void CloseImplicitBatch();
@@ -95,6 +97,7 @@ private:
     Rgb textColor_;
     PrimitiveSink* batchSink_ = nullptr;  // the sink of the open segment batch
     bool implicitBatch_ = false;
+    std::size_t nonFinitePoints_ = 0;
     // Reused between calls so that drawing allocates only while the buffers grow.
     std::vector<Vec3d> viewPoints_;
     std::vector<PixelPoint> pixels_;

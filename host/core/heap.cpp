@@ -20,6 +20,7 @@ struct HeapState {
     std::size_t failCount = 0;
     std::size_t budgetHeld = 0;
     std::size_t budget = 0;
+    std::size_t refused = 0;
     bool budgetKnown = false;
 };
 constinit HeapState g_heap{};
@@ -100,6 +101,7 @@ HeapStats GetHeapStats() noexcept {
     HeapStats s;
     s.liveBlocks = g_heap.liveBlocks;
     s.budgetBytesHeld = g_heap.budgetHeld;
+    s.refusedReservations = g_heap.refused;
     return s;
 }
 
@@ -110,7 +112,10 @@ void FailHeapAllocations(std::size_t skip, std::size_t count) noexcept {
 
 bool ReserveBytes(std::size_t bytes) noexcept {
     const std::size_t budget = MemoryBudget();
-    if (g_heap.budgetHeld > budget || bytes > budget - g_heap.budgetHeld) return false;
+    if (g_heap.budgetHeld > budget || bytes > budget - g_heap.budgetHeld) {
+        ++g_heap.refused;
+        return false;
+    }
     g_heap.budgetHeld += bytes;
     return true;
 }

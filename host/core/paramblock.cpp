@@ -121,8 +121,9 @@ ParamBlock::ParamBlock(ParamBlockDesc2* desc) : desc_(desc) {
 }
 
 ParamBlock::~ParamBlock() {
-    // Release the node references without deleting any node, and return the budget.
-    for (int i = 0; i < NumRefs(); ++i)
+    // Release the node references, last first, without deleting any node, and return
+    // the budget.
+    for (int i = NumRefs() - 1; i >= 0; --i)
         if (GetReference(i) != nullptr) ReplaceReference(i, nullptr, false);
     if (desc_ == nullptr) return;
     for (std::size_t i = 0; i < slots_.size(); ++i)
@@ -316,7 +317,7 @@ bool ParamBlock::Delete(ParamID id, int start, int count) {
 
     // Release the references first (the node is kept), then drop the entries.
     const int first = FirstRefOf(desc_, slots_, static_cast<std::size_t>(slot - slots_.data())) + start;
-    for (int i = 0; i < count; ++i)
+    for (int i = count - 1; i >= 0; --i)
         if (GetReference(first + i) != nullptr) ReplaceReference(first + i, nullptr, false);
     slot->values.erase(slot->values.begin() + start, slot->values.begin() + start + count);
     ReleaseBytes(static_cast<std::size_t>(count) * kEntryBytes);
@@ -344,7 +345,7 @@ bool ParamBlock::SetCount(ParamID id, int count) {
         }
     } else if (want < have) {
         const int first = FirstRefOf(desc_, slots_, static_cast<std::size_t>(slot - slots_.data()));
-        for (std::size_t i = want; i < have; ++i) {
+        for (std::size_t i = have; i-- > want;) {
             const int ref = first + static_cast<int>(i);
             if (GetReference(ref) != nullptr) ReplaceReference(ref, nullptr, false);
         }

@@ -63,13 +63,15 @@ TEST(ClassDirectory, LoadsTheGoodModulesOfAFolderAndReportsEachBrokenOne) {
     fs::create_symlink(TestModule("refuses_attach"), dir / "refuses_attach.dlo");
     folder.Write("notes.txt", "not a module, and not named like one");
     fs::create_directory(dir / "folder.dlo");
+    folder.Write("two\nlines.dlo", Garbage());
 
     ClassDirectory directory;
     ASSERT_TRUE(directory.LoadFolder(dir));
 
     // File-name order; the broken files in between did not stop the loading.
     EXPECT_EQ(ModuleFileNames(directory), (std::vector<std::string>{"Zentrograph.dlo", "gauges.dlo"}));
-    EXPECT_EQ(directory.SkippedModules(), 4);
+    EXPECT_EQ(directory.SkippedModules(), 5);
+    EXPECT_EQ(ProblemsAbout(directory, dir / "two\\nlines.dlo").size(), 1u);
     for (const fs::path& bad : {garbage, dir / "missing_export.dlo", dir / "other_version.dlo",
                                 dir / "refuses_attach.dlo"}) {
         const auto lines = ProblemsAbout(directory, bad);
@@ -81,7 +83,7 @@ TEST(ClassDirectory, LoadsTheGoodModulesOfAFolderAndReportsEachBrokenOne) {
     // The gauges module's empty class slot is its one line; its classes are listed.
     EXPECT_EQ(ProblemsAbout(directory, dir / "gauges.dlo"),
               (std::vector<std::string>{(dir / "gauges.dlo").string() + ": LibClassDesc(1) answered none"}));
-    EXPECT_EQ(directory.Problems().size(), 5u);
+    EXPECT_EQ(directory.Problems().size(), 6u);
     EXPECT_EQ(directory.Classes().size(), 3u);
 }
 

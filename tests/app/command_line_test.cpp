@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -158,10 +159,13 @@ TEST_F(CommandLine, VersionNamesProgramAndHostInterface) {
 TEST_F(CommandLine, BadCommandLinesFailWithAMessage) {
     for (const auto& args : {std::vector<std::string>{}, std::vector<std::string>{"nonsense"},
                              std::vector<std::string>{"plugins", "--bogus"},
-                             std::vector<std::string>{"plugins", "--plugins"}}) {
+                             std::vector<std::string>{"plugins", "--plugins"},
+                             std::vector<std::string>{"render", "--view", ""},
+                             std::vector<std::string>{"scene", "", "--frame", "1"}}) {
         const Outcome outcome = RunZentrograph(args);
         EXPECT_EQ(outcome.exitCode, 2) << testing::PrintToString(args);
-        EXPECT_NE(outcome.err, "") << testing::PrintToString(args);
+        EXPECT_TRUE(outcome.err.starts_with("zentrograph: ")) << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
         EXPECT_EQ(outcome.out.find("module"), std::string::npos) << outcome.out;
     }
 }

@@ -195,6 +195,11 @@ TEST_F(CommandsTest, RenderFailuresAreOneLineAndNonZero) {
         {{"render", "missing.json"}, 1, "missing.json"},
         {{"render", "helper.json", "-o", "no/such/folder/a.png"}, 1, "no/such/folder/a.png"},
         {{"render", "helper.json", "--frame", "1", "--frames", "1:2"}, 2, "--frame"},
+        {{"render", "helper.json", "-o", "a.png", "--frames", "0:2147483647"}, 1, "more than the 10000"},
+        {{"render", "helper.json", "-o", "a.png", "--frames", "-20000000:-19999999"}, 1, "outside the time range"},
+        {{"render", "helper.json", "-o", "-", "--frames", "0:1"}, 1, "standard output"},
+        {{"render", "helper.json", "-o", "a.png", "--frame", "nan"}, 1, "not a number"},
+        {{"render", "helper.json", "--format", "gif"}, 1, "--format gif"},
     };
     for (const Case& c : cases) {
         const ProgramRun run = Run(c.args);
@@ -224,6 +229,7 @@ TEST_F(CommandsTest, PickNamesTheNodesOnAPixel) {
 
     for (const auto& args : {std::vector<std::string>{"pick", "helper.json", "--view", "Side", "--at", "1,1"},
                              std::vector<std::string>{"pick", "helper.json", "--view", "Top", "--at", "1;1"},
+                             std::vector<std::string>{"pick", "helper.json", "--view", "Top", "--at", "1280,0"},
                              std::vector<std::string>{"pick", "helper.json", "--at", "1,1"}}) {
         run = Run(args);
         EXPECT_EQ(run.exitCode, 2) << args.back();
@@ -295,6 +301,83 @@ TEST_F(CommandsTest, SamplesWriteCsvAndVtkFiles) {
         EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
         EXPECT_EQ(CountLines(run.err), 1) << run.err;
     }
+}
+
+// Whatever names an input as the output (itself, a link, a hard link, a scene whose
+// own name ends in .png, a loaded module) is refused before anything is written.
+TEST_F(CommandsTest, NoOutputOverwritesAnInput) {
+    const fs::path scene = Write("helper.json", kHelperScene);
+    Write("helper.png", kHelperScene);
+    fs::create_symlink("helper.json", scratch.Path() / "soft.png");
+    fs::create_hard_link(scene, scratch.Path() / "hard.csv");
+    fs::create_directory(scratch.Path() / "plugins");
+    fs::copy_file(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo", scratch.Path() / "plugins" / "Z.dlo");
+    const std::vector<std::vector<std::string>> commands = {
+        {"render", "helper.json", "-o", "helper.json"},
+        {"render", "helper.png"},
+        {"render", "helper.json", "-o", "soft.png"},
+        {"render", "helper.json", "-o", "hard.csv", "--format", "svg"},
+        {"render", "helper_0001.json", "--frames", "0:1", "-o", "helper.json"},
+        {"samples", "helper.json", "--object", "Helper01", "-o", "helper.json"},
+        {"samples", "helper.json", "--object", "Helper01", "-o", "hard.csv"},
+        {"samples", "helper.json", "--object", "Helper01", "-o", "plugins/Z.dlo", "--plugins", "plugins"},
+    };
+    Write("helper_0001.json", kHelperScene);
+    const auto before = Files();
+    for (const auto& args : commands) {
+        const ProgramRun run = Run(args);
+        EXPECT_EQ(run.exitCode, 1) << args[1] << " " << args[2] << ": " << run.err;
+        EXPECT_NE(run.err.find("would overwrite the input"), std::string::npos) << run.err;
+        EXPECT_EQ(CountLines(run.err), 1) << run.err;
+    }
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(ReadFile(scene), kHelperScene);
+    EXPECT_EQ(ReadFile(scratch.Path() / "helper.png"), kHelperScene);
+    EXPECT_EQ(ReadFile(scratch.Path() / "plugins" / "Z.dlo"), ReadFile(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo"));
+}
+
+TEST_F(CommandsTest, ADashOrADeviceIsWrittenStraight) {
+    Write("vortex.json", kVortexScene);
+    ProgramRun run = Run({"render", "vortex.json", "-o", "-", "--size", "64x32"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("\x89PNG", 0), 0u);
+    run = Run({"samples", "vortex.json", "--object", "Viewer", "-o", "-", "--format", "csv"});
+    EXPECT_EQ(CountLines(run.out), 41);
+    run = Run({"render", "vortex.json", "-o", "/dev/null", "--format", "svg"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"vortex.json"}));
+}
+
+// Forces whose product overflows, and a lattice the memory budget refuses: samples
+// fails with a warning, render warns and draws what it can.
+TEST_F(CommandsTest, ResultsThatAreNotWholeAreNamedOnStandardError) {
+    Write("huge.json", R"({"zentrographScene": 1,
+      "nodes": [{"name": "Swirl", "class": "Vortex", "params": {"orbital": 3e38}},
+                {"name": "Viewer", "class": "Zentrograph", "params": {"vectorScale": 3e38, "forceNodes": ["Swirl"]}}]})");
+    ProgramRun run = Run({"samples", "huge.json", "--object", "Viewer", "-o", "s.csv"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("samples: warning: node \"Viewer\": 2601 of 2601 samples hold numbers that are not finite"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(CountLines(ReadFile(scratch.Path() / "s.csv")), 2602);
+    run = Run({"render", "huge.json", "-o", "h.png"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.err, "render: warning: node \"Viewer\": drew points that are not finite numbers; they are left out\n");
+
+    Write("big.json", R"({"zentrographScene": 1, "nodes": [{"name": "Viewer", "class": "Zentrograph",
+      "params": {"resolutionX": 999, "resolutionY": 999, "resolutionZ": 999}}]})");
+    setenv("ZENTROGRAPH_MEMORY_BUDGET", "64M", 1);
+    run = Run({"samples", "big.json", "--object", "Viewer", "-o", "b.csv"});
+    const ProgramRun render = Run({"render", "big.json", "-o", "b.png", "--size", "64x64"});
+    unsetenv("ZENTROGRAPH_MEMORY_BUDGET");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "samples: node \"Viewer\": the memory budget of 64 MiB has no room for its lattice of "
+                       "997002999 samples (set ZENTROGRAPH_MEMORY_BUDGET to allow more)\n");
+    EXPECT_FALSE(fs::exists(scratch.Path() / "b.csv"));
+    EXPECT_EQ(render.exitCode, 0);
+    EXPECT_NE(render.err.find("render: warning: node \"Viewer\": the memory budget of 64 MiB"), std::string::npos)
+        << render.err;
 }
 
 TEST_F(CommandsTest, EveryCommandExplainsItself) {

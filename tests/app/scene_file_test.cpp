@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <set>
 #include <sstream>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "app/scene/json_numbers.h"
 #include "app/scene/scene_file.h"
@@ -254,10 +257,14 @@ TEST(SceneFileTest, SavingReplacesTheFileAtomicallyAndKeepsItsMode) {
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-    // Only the scene file remains: no temporary file is left behind.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
-    EXPECT_EQ(entries, 1);
+    // The scene file and the previous one as .bak remain: no temporary file is left behind.
+    std::set<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) entries.insert(entry.path().filename());
+    EXPECT_EQ(entries, (std::set<std::string>{"demo.json", "demo.json.bak"}));
+    std::ifstream backup(folder.Path() / "demo.json.bak");
+    std::stringstream kept;
+    kept << backup.rdbuf();
+    EXPECT_EQ(kept.str(), "old contents");
 
     std::unique_ptr<Scene> loaded = zg::scene::LoadSceneFile(file, TestClasses(), error);
     ASSERT_NE(loaded, nullptr) << error;
@@ -307,6 +314,20 @@ std::string GravityWith(const std::string& fields) {
     return WithNode(R"({"name": "G", "class": "Gravity", )" + fields + "}");
 }
 
+// `count` copies of `item`, separated by commas.
+std::string Repeated(const std::string& item, std::size_t count) {
+    std::string list = item;
+    for (std::size_t i = 1; i < count; ++i) list += ", " + item;
+    return list;
+}
+
+// A node whose "params" value nests lists 100,000 levels deep.
+std::string GravityJsonNested() {
+    const std::size_t depth = 100000;
+    return R"({"name": "G", "class": "Gravity", "params": {"strength": )" + std::string(depth, '[') +
+           std::string(depth, ']') + "}}";
+}
+
 class BadSceneFileTest : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(BadSceneFileTest, IsRefusedWithOneLineNamingWhere) {
@@ -341,6 +362,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFile{"NoVersion", R"({"fps": 25})", "\"zentrographScene\" is missing"},
                       BadFile{"OtherVersion", R"({"zentrographScene": 2})", "zentrographScene: version 2 is not supported"},
                       BadFile{"UnknownKey", R"({"zentrographScene": 1, "colour": 1})", "scene.json: colour: unknown key"},
+        BadFile{"NulByte", std::string(R"({"zentrographScene": 1})") + '\0' + "more", "scene.json:1:24: a NUL byte"},
+        BadFile{"KeyWithALineBreak", R"({"zentrographScene": 1, "a\nb": 1})", "scene.json: a\\nb: unknown key"},
                       BadFile{"FpsNotDividing4800", R"({"zentrographScene": 1, "fps": 7})", "fps: 7 frames per second does not divide 4800"},
                       BadFile{"FpsZero", R"({"zentrographScene": 1, "fps": 0})", "fps: 0 frames per second does not divide"},
                       BadFile{"FpsString", R"({"zentrographScene": 1, "fps": "25"})", "fps: expected a whole number, got string"},
@@ -363,7 +386,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"DuplicateNames", WithNode(R"({"name": "A", "class": "Gravity"}, {"name": "A", "class": "Wind"})"),
                 "nodes[1].name: duplicate node name \"A\" (also nodes[0])"},
         BadFile{"MissingClass", WithNode(R"({"name": "A"})"), "nodes[0].class: missing"},
-        BadFile{"UnknownClass", WithNode(R"({"name": "A", "class": "Magnet"})"), "nodes[0].class: unknown class \"Magnet\""},
+        BadFile{"NestedTooDeep", WithNode(GravityJsonNested()), "scene.json:1:152: values nested deeper than 64 levels"},
+        BadFile{"TooManyNodes", WithNode(Repeated(R"({"name": "P", "class": "Point"})", 10001)),
+                "scene.json: nodes: 10001 nodes, more than the 10000 a scene may hold"},
+        BadFile{"TooManyTableEntries", WithNode(R"({"name": "A", "class": "Anchor"}, {"name": "L", "class": "Lister",
+                                                   "params": {"targets": [)" + Repeated(R"("A")", 10001) + "]}}"),
+                "nodes[1].params.targets: 10001 entries, more than the 10000 a node table may hold"},
+        BadFile{"TooManyViews", R"({"zentrographScene": 1, "viewports": [)" + Repeated("{}", 101) + "]}",
+                "scene.json: viewports: 101 viewports, more than the 100 a scene may hold"},
         BadFile{"UnknownNodeKey", GravityWith(R"("postion": [0, 0, 0])"), "nodes[0].postion: unknown key"},
         BadFile{"UnknownParameter", GravityWith(R"("params": {"strenght": 2})"),
                 "nodes[0].params.strenght: class Gravity has no parameter \"strenght\""},
@@ -464,6 +494,23 @@ TEST(JsonNumbersTest, FloatRangeEndsAtWhatRoundsToTheLargestFloat) {
     EXPECT_FALSE(zg::scene::JsonToFloat(std::nan("")));
     EXPECT_EQ(zg::scene::FloatForJson(0.1f), 0.1);
     EXPECT_EQ(zg::scene::FloatForJson(1.0f / 3.0f), 0.33333334);
+}
+
+TEST(SceneFileTest, ANodeOfAMissingClassIsKeptAsAPlaceholderAndSavedBackUnchanged) {
+    const std::string magnet = R"({"name": "M", "class": "Magnet", "params": {"pull": [1, {"x": null}], "on": true}})";
+    std::string error;
+    zg::scene::SceneWarnings warnings;
+    std::unique_ptr<Scene> scene = zg::scene::ReadScene(
+        WithNode(magnet + R"(, {"name": "L", "class": "Lister", "params": {"targets": ["M"]}})"), "scene.json",
+        TestClasses(), error, &warnings);
+    ASSERT_NE(scene, nullptr) << error;
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].starts_with("scene.json: nodes[0].class: no loaded module offers class \"Magnet\""))
+        << warnings[0];
+    const auto saved = nlohmann::ordered_json::parse(Write(*scene));
+    EXPECT_EQ(saved["nodes"][0]["class"], "Magnet");
+    EXPECT_EQ(saved["nodes"][0]["params"], nlohmann::ordered_json::parse(magnet)["params"]);
+    EXPECT_EQ(saved["nodes"][1]["params"]["targets"], nlohmann::ordered_json::parse(R"(["M"])"));
 }
 
 }  // namespace

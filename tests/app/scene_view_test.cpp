@@ -9,6 +9,7 @@
 #include "app/viewport/scene_view.h"
 #include "app/viewport/viewport.h"
 #include "host/graphics.h"
+#include "host/heap.h"
 #include "tests/app/render_scene_fixture.h"
 
 namespace rendertest {
@@ -232,4 +233,40 @@ TEST_F(SceneViewTest, ASceneWithoutViewsIsFramedInPerspectiveAndFromTheTop) {
 }
 
 }  // namespace
+// Restores the memory budget however the test ends.
+struct BudgetAbove {
+    explicit BudgetAbove(std::size_t bytes) { host::SetMemoryBudget(host::GetHeapStats().budgetBytesHeld + bytes); }
+    ~BudgetAbove() { host::ResetMemoryBudget(); }
+};
+
+// A lattice the budget refuses the object (its samples) or the list (its drawing): the
+// node is named, and the list never holds more than the budget allows.
+TEST_F(SceneViewTest, ADrawingBeyondTheMemoryBudgetIsCutAndNamed) {
+    for (const char* resolutions : {R"("resolutionX": 400, "resolutionY": 400, "resolutionZ": 20)",
+                                    R"("resolutionX": 100, "resolutionY": 100, "resolutionZ": 10)"}) {
+        Load(HelperScene(std::string(resolutions) + R"(, "displayVectorBases": true)"));
+        const std::size_t held = host::GetHeapStats().budgetBytesHeld;
+        {
+            BudgetAbove budget(4u << 20);
+            const DisplayList list = Draw(TopView());
+            ASSERT_EQ(list.Shortfalls().size(), 1u) << resolutions;
+            EXPECT_EQ(list.Shortfalls()[0].node, "Helper01");
+            EXPECT_TRUE(list.Shortfalls()[0].memoryRefused);
+            EXPECT_LE(host::GetHeapStats().budgetBytesHeld, held + (4u << 20));
+        }
+        scene.reset();
+        EXPECT_LE(host::GetHeapStats().budgetBytesHeld, held);
+    }
+}
+
+TEST_F(SceneViewTest, PointsThatAreNotFiniteAreLeftOutAndCounted) {
+    Load(HelperScene(R"("vectorScale": 3e38, "forceNodes": ["Swirl"])",
+                     R"({"name": "Swirl", "class": "Vortex", "params": {"orbital": 3e38}})"));
+    const DisplayList list = Draw(TopView());
+    ASSERT_EQ(list.Shortfalls().size(), 1u);
+    EXPECT_EQ(list.Shortfalls()[0].node, "Helper01");
+    EXPECT_GT(list.Shortfalls()[0].nonFinitePoints, 0u);
+    EXPECT_FALSE(list.Shortfalls()[0].memoryRefused);
+}
+
 }  // namespace rendertest

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -77,6 +78,23 @@ TEST_F(HeapTest, BudgetBoundsTheTotalGranted) {
     EXPECT_EQ(host::GetHeapStats().budgetBytesHeld, held);
     EXPECT_TRUE(host::ReserveBytes(100));
     host::ReleaseBytes(100);
+}
+
+TEST_F(HeapTest, AShareGrowsAVectorWithinTheBudgetAndGivesItBackWhenItGoes) {
+    const host::HeapStats before = host::GetHeapStats();
+    host::SetMemoryBudget(before.budgetBytesHeld + 1000);
+    {
+        host::BudgetShare share;
+        std::vector<int> v;
+        ASSERT_TRUE(host::GrowWithin(share, v, 100));
+        EXPECT_EQ(share.Bytes(), v.capacity() * sizeof(int));
+        EXPECT_EQ(host::GetHeapStats().budgetBytesHeld, before.budgetBytesHeld + share.Bytes());
+        const std::size_t capacity = v.capacity();
+        EXPECT_FALSE(host::GrowWithin(share, v, 1000));
+        EXPECT_EQ(v.capacity(), capacity);
+        EXPECT_EQ(host::GetHeapStats().refusedReservations, before.refusedReservations + 1);
+    }
+    EXPECT_EQ(host::GetHeapStats().budgetBytesHeld, before.budgetBytesHeld);
 }
 
 TEST_F(HeapTest, DefaultBudgetIsHalfThePhysicalMemory) {

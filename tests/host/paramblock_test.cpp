@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -306,6 +307,34 @@ TEST_F(ParamBlockTest, RemovingEntriesReleasesButNeverDeletesNodes) {
     EXPECT_FALSE(block_->SetCount(kNodes, -1));
     EXPECT_FALSE(block_->SetCount(kWidth, 2));
     EXPECT_EQ(block_->Count(kNodes), 3);
+}
+
+// Every edit of a node table tells the owner, and the entries hold exactly their share
+// of the memory budget, however the table grows or shrinks.
+TEST_F(ParamBlockTest, EveryTableEditTellsTheOwnerAndKeepsTheBudgetExact) {
+    const std::size_t empty = host::GetHeapStats().budgetBytesHeld;
+    ASSERT_TRUE(block_->Append(kNodes, &warp_));
+    const std::size_t entry = host::GetHeapStats().budgetBytesHeld - empty;
+    ASSERT_GT(entry, 0u);
+    struct Edit {
+        const char* what;
+        std::function<bool()> edit;
+        std::size_t entries;  // after the edit
+    };
+    const Edit edits[] = {
+        {"SetNode", [&] { return block_->SetNode(kNodes, 0, &warp2_, 0); }, 1},
+        {"SetCount growing", [&] { return block_->SetCount(kNodes, 5); }, 5},
+        {"SetNode emptying", [&] { return block_->SetNode(kNodes, 0, nullptr, 0); }, 5},
+        {"SetCount shrinking", [&] { return block_->SetCount(kNodes, 2); }, 2},
+        {"Delete", [&] { return block_->Delete(kNodes, 0, 1); }, 1},
+        {"SetCount to none", [&] { return block_->SetCount(kNodes, 0); }, 0},
+    };
+    for (const Edit& e : edits) {
+        owner_.ClearHeard();
+        ASSERT_TRUE(e.edit()) << e.what;
+        EXPECT_EQ(ParameterChanges(), 1) << e.what;
+        EXPECT_EQ(host::GetHeapStats().budgetBytesHeld, empty + e.entries * entry) << e.what;
+    }
 }
 
 TEST_F(ParamBlockTest, TableSizeIsBoundByTheMemoryBudget) {

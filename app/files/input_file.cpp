@@ -1,0 +1,103 @@
+#include "app/files/input_file.h"
+
+#include <fcntl.h>
+#include <fmt/format.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <istream>
+
+#include "app/files/unique_fd.h"
+
+namespace zg::files {
+namespace {
+
+const char* KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+std::string TooLarge(const std::string& name, std::size_t limit) {
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    return limit % kMiB == 0 ? fmt::format("{}: larger than the {} MiB this program reads", name, limit / kMiB)
+                             : fmt::format("{}: larger than the {} bytes this program reads", name, limit);
+}
+
+std::optional<std::string> ReadStream(std::istream& in, std::size_t limit, std::string& error) {
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > limit) {
+            error = TooLarge(InputName(kStandardStream), limit);
+            return std::nullopt;
+        }
+    }
+    if (in.bad()) {
+        error = fmt::format("{}: cannot read", InputName(kStandardStream));
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string InputName(const std::filesystem::path& path) {
+    return path == kStandardStream ? std::string("standard input") : path.string();
+}
+
+std::optional<std::string> ReadInputFile(const std::filesystem::path& path, std::size_t limit,
+                                         std::istream& standardInput, std::string& error) {
+    if (path == kStandardStream) return ReadStream(standardInput, limit, error);
+    const std::string name = path.string();
+    // Not blocking: opening a FIFO must not wait for a writer before it is refused.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) {
+        error = fmt::format("{}: cannot open: {}", name, std::strerror(errno));
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) {
+        error = fmt::format("{}: cannot read: {}", name, std::strerror(errno));
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = fmt::format("{}: is {}, not a file this program reads", name, KindOf(info.st_mode));
+        return std::nullopt;
+    }
+    if (static_cast<unsigned long long>(info.st_size) > limit) {
+        error = TooLarge(name, limit);
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    // The file may grow while it is read: one byte more than the limit tells.
+    while (true) {
+        if (got == text.size()) {
+            if (text.size() > limit) {
+                error = TooLarge(name, limit);
+                return std::nullopt;
+            }
+            text.resize(std::min(limit + 1, text.size() + 65536));
+        }
+        const ssize_t n = ::read(fd.Get(), text.data() + got, text.size() - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = fmt::format("{}: cannot read: {}", name, std::strerror(errno));
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    return text;
+}
+
+}  // namespace zg::files

@@ -1,0 +1,28 @@
+#include "app/scene/placeholder.h"
+
+#include <new>
+
+namespace zg::scene {
+
+PlaceholderObject::PlaceholderObject(std::string className, nlohmann::ordered_json params)
+    : className_(std::move(className)), params_(std::move(params)) {}
+
+host::ReferenceTarget* PlaceholderObject::Clone(host::RemapDir& remap) {
+    PlaceholderObject* copy = nullptr;
+    try {
+        copy = new (std::nothrow) PlaceholderObject(className_, params_);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    if (copy != nullptr) BaseClone(this, copy, remap);
+    return copy;
+}
+
+PlaceholderObject* AsPlaceholder(host::Animatable* object) {
+    if (object == nullptr || object->SuperClassID() != host::kWSMObjectSuperClassId ||
+        object->ClassID() != kPlaceholderClassId)
+        return nullptr;
+    return static_cast<PlaceholderObject*>(object);
+}
+
+}  // namespace zg::scene
