@@ -71,6 +71,10 @@ void Zentrograph::DrawVectors(host::GraphicsWindow* gw) {
     for (int i = 0; i < n; ++i) {
         segmentPoints[0] = vectorBases[i];
         segmentPoints[1] = vectorBases[i] + forceVectors[i];
+        // A vector that is not finite (a field answered NaN or infinity, or the sum
+        // overflowed) draws as no force: the sample keeps its segment, and the host
+        // never receives a coordinate that is not finite.
+        if (!host::IsFinite(segmentPoints[1])) segmentPoints[1] = segmentPoints[0];
         gw->segment(segmentPoints, 1);
     }
     gw->endSegments();

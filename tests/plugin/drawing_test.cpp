@@ -147,6 +147,22 @@ TEST_F(DrawingTest, ResolutionsBelowOneDoNotFault) {
 
 // Markers: 14 when the world force points along the view's Z axis or across it, 10
 // when its component along that axis is below -1e-6.
+TEST_F(DrawingTest, VectorsThatAreNotFiniteDrawAsNoForce) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // Per sample: NaN, infinity, a force whose scaled sum overflows, and a plain one.
+    AddForceWarp([&](const P&, int k) {
+        const P forces[] = {{nan, 0, 0}, {0, -inf, 0}, {1e37f, 0, 0}, {host::kForceUnit, 0, 0}};
+        return forces[k];
+    });
+    SetResolutions(4, 1, 1);
+    Draw();
+    const std::vector<GwCall> segments = Segments();
+    ASSERT_EQ(segments.size(), 4u);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(segments[k].points[1], segments[k].points[0]) << "sample " << k;
+    EXPECT_NEAR(segments[3].points[1].x - segments[3].points[0].x, 1.0f, 1e-5f);
+}
+
 class MarkerTest : public ZentrographTest {
 protected:
     void DrawMarkers(std::vector<P> vectors) {
