@@ -1,0 +1,75 @@
+// The plug-in validator: each check catches the fault it is there for in a module
+// made to commit it (tests/modules/faulty_viewer.cpp), and the same module without a
+// fault passes every check.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/validate/validation.h"
+#include "tests/app/module_files.h"
+
+namespace {
+
+using zg::validate::Outcome;
+
+constexpr const char* kFaultVariable = "ZENTROGRAPH_TEST_FAULT";
+
+// The faulty viewer commits `fault` while it lives.
+class FaultScope {
+public:
+    explicit FaultScope(const char* fault) { setenv(kFaultVariable, fault, 1); }
+    ~FaultScope() { unsetenv(kFaultVariable); }
+};
+
+zg::validate::ValidationReport ValidateFaultyViewer(std::vector<std::string> only,
+                                                    std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    zg::validate::ValidationOptions options;
+    options.modules = {loadertest::TestModule("faulty_viewer")};
+    options.seed = 1234;
+    options.timeLimit = limit;
+    options.only = std::move(only);
+    return zg::validate::Validate(options);
+}
+
+TEST(ValidatorTest, CatchesEachFaultInTheCheckThatLooksForIt) {
+    struct Case {
+        const char* fault;
+        const char* check;
+        Outcome outcome;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"unload-leak", "load-unload", Outcome::kFailed, "unload 2: +1 host-heap blocks"},
+        {"descriptor-range", "descriptors", Outcome::kFailed, "LibClassDesc(1) answered a descriptor"},
+        {"create-leak", "create-delete", Outcome::kFailed, "1000 create and delete cycles left +1000 host-heap blocks"},
+        {"default-range", "defaults", Outcome::kFailed, "size: the default 150 lies outside its range 0..100"},
+        {"shared-state", "instances", Outcome::kFailed, "draws differently since the others were edited"},
+        {"nan-draw", "extreme-values", Outcome::kFailed, "stored at its minimum (0): Display drew a marker at ("},
+        {"crash", "extreme-values", Outcome::kCrashed, "crashed with SIGABRT"},
+        {"hang", "extreme-values", Outcome::kTimedOut, "did not finish within 1 s while checking Faulty Viewer with count"},
+        {"stale-node", "node-tables", Outcome::kCrashed, "while offering nodes to Faulty Viewer: nodes"},
+        {"clone-shares", "clone", Outcome::kFailed, "the copy shares a parameter block with the original"},
+        {"drifting-read", "save-load", Outcome::kFailed, "loading gave other values than were saved: size is"},
+        {"stale-cache", "cache", Outcome::kFailed, "Display drew without sampling its fields again"},
+        {"creation-matrix", "creation", Outcome::kFailed, "left the creation matrix not finite"},
+        {"rollout-leak", "rollouts", Outcome::kFailed, "closing left 1 rollouts in the panel"},
+    };
+    for (const Case& c : cases) {
+        FaultScope fault(c.fault);
+        const auto limit = c.outcome == Outcome::kTimedOut ? std::chrono::seconds(1) : std::chrono::seconds(60);
+        const zg::validate::ValidationReport report = ValidateFaultyViewer({c.check}, limit);
+        ASSERT_EQ(report.results.size(), 1u) << c.fault;
+        const zg::validate::CheckResult& result = report.results.front();
+        EXPECT_EQ(result.outcome, c.outcome) << c.fault << ": " << result.message;
+        EXPECT_NE(result.message.find(c.message), std::string::npos) << c.fault << ": " << result.message;
+    }
+}
+
+TEST(ValidatorTest, PassesTheModuleWithoutFaultsOnEveryCheck) {
+    const zg::validate::ValidationReport report = ValidateFaultyViewer({});
+    EXPECT_EQ(report.results.size(), zg::validate::CheckNames().size());
+    for (const zg::validate::CheckResult& r : report.results)
+        EXPECT_EQ(r.outcome, Outcome::kPassed) << r.check << ": " << r.message;
+}
+
+}  // namespace
