@@ -1,12 +1,16 @@
 // The plug-in validator: each check catches the fault it is there for in a module
-// made to commit it (tests/modules/faulty_viewer.cpp), and the same module without a
-// fault passes every check.
+// made to commit it (tests/modules/faulty_viewer.cpp), the same module without a fault
+// passes every check, and `zentrograph validate` reports, replays and refuses as a
+// user sees it.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 
 #include "app/validate/validation.h"
 #include "tests/app/module_files.h"
+#include "tests/support/program_run.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -70,6 +74,57 @@ TEST(ValidatorTest, PassesTheModuleWithoutFaultsOnEveryCheck) {
     EXPECT_EQ(report.results.size(), zg::validate::CheckNames().size());
     for (const zg::validate::CheckResult& r : report.results)
         EXPECT_EQ(r.outcome, Outcome::kPassed) << r.check << ": " << r.message;
+}
+
+TEST(ValidateCommandTest, WritesOneLinePerCheckOrOneDocumentWithTheSeedThatReplaysAFailure) {
+    FaultScope fault("default-range");
+    const std::string module = loadertest::TestModule("faulty_viewer").string();
+    const auto text = testsupport::RunZentrograph({"validate", module, "--seed", "42", "--check", "defaults", "--check",
+                                                   "clone"});
+    EXPECT_EQ(text.exitCode, 1) << text.err;
+    EXPECT_EQ(text.out.rfind("FAIL    faulty_viewer.dlo  defaults       Faulty Viewer: size", 0), 0u) << text.out;
+    EXPECT_NE(text.out.find("  (replay: --seed 42 --check defaults)\nPASS    faulty_viewer.dlo  clone  "),
+              std::string::npos)
+        << text.out;
+    EXPECT_TRUE(text.out.ends_with("\n1 passed, 1 failed\n")) << text.out;
+
+    const auto json = testsupport::RunZentrograph({"validate", module, "--seed", "42", "--check", "defaults", "--json"});
+    EXPECT_EQ(json.exitCode, 1);
+    const nlohmann::json doc = nlohmann::json::parse(json.out);
+    EXPECT_EQ(doc["seed"], 42);
+    EXPECT_EQ(doc["checks"][0]["outcome"], "failed");
+    EXPECT_EQ(doc["checks"][0]["replay"], "--seed 42 --check defaults");
+    EXPECT_EQ(doc["failed"], 1);
+}
+
+TEST(ValidateCommandTest, RefusesBadInputWithOneLineNamingIt) {
+    testsupport::TempFolder folder;
+    const std::string garbage = folder.Write("garbage.dlo", loadertest::Garbage()).string();
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* out;  // a fragment of standard output ("" for none)
+        const char* err;  // a fragment of standard error
+    };
+    const Case cases[] = {
+        {{"validate", "nowhere.dlo"}, 1, "", "validate: nowhere.dlo: no such module file\n"},
+        {{"validate", folder.Path().string()}, 1, "", "a folder, not a module file"},
+        {{"validate", "--plugins", folder.Path().string() + "/none"}, 1, "", "plug-in folder does not exist"},
+        {{"validate", "--check", "everything", garbage}, 2, "", "--check everything: no such check (the checks: load-unload,"},
+        {{"validate", "--time-limit", "0", garbage}, 2, "", "--time-limit"},
+        {{"validate", "--seed", "-3", garbage}, 2, "", "--seed"},
+        {{"validate", garbage, "--check", "descriptors"}, 1, "not a loadable module", ""},
+    };
+    for (const Case& c : cases) {
+        const auto run = testsupport::RunZentrograph(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args[1] << ": " << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args[1] << ": " << run.out;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args[1] << ": " << run.err;
+    }
+    std::filesystem::remove(garbage);
+    const auto empty = testsupport::RunZentrograph({"validate", "--plugins", folder.Path().string()});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_NE(empty.err.find("no plug-in modules (*.dlo) in"), std::string::npos) << empty.err;
 }
 
 }  // namespace
