@@ -147,7 +147,7 @@ public:
     int Display(host::TimeValue t, host::SceneNode* node, host::ViewportContext* vpt, int) override {
         host::GraphicsWindow* gw = Begin(t, node, vpt, 0);
         if (gw == nullptr) return 0;
-        if (Fault("hang") && block->GetInt(kCount, t) == 10) {
+        if (Fault("hang") && block->GetFloat(kSize, t) == 0) {
             for (volatile bool forever = true; forever;) {
             }
         }
