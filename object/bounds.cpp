@@ -1,4 +1,6 @@
 // Bounding boxes: the lattice box widened by the force vectors drawn from its samples.
+#include <cmath>
+
 #include "host/node.h"
 #include "object/zentrograph.h"
 
@@ -6,11 +8,12 @@ namespace zentrograph {
 
 void Zentrograph::ComputeLocalBox(host::Box3& box) {
     // The smallest box that holds the origin and every force vector. A component that
-    // is not a number compares false both ways and changes nothing.
+    // is not finite changes nothing, as its vector draws as no force.
     host::Point3 lo;
     host::Point3 hi;
     for (const host::Point3& v : forceVectors) {
         for (int c = 0; c < 3; ++c) {
+            if (!std::isfinite(v[c])) continue;
             if (lo[c] > v[c]) {
                 lo[c] = v[c];
             } else if (hi[c] < v[c]) {

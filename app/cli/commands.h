@@ -65,5 +65,7 @@ void AddSamplesCommand(CLI::App& app, CommandContext& ctx);
 // `zentrograph serve [SCENE] [--port N] [--demo] [--offline] [--listen ADDR]`: the interactive host
 // in a browser, until Ctrl+C (app/web/).
 void AddServeCommand(CLI::App& app, CommandContext& ctx);
+// `zentrograph validate [MODULE ...] [--seed N] [--json] [--check NAME] [--time-limit S]` (app/validate/).
+void AddValidateCommand(CLI::App& app, CommandContext& ctx);
 
 }  // namespace zg::cli

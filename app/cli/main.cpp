@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
     zg::cli::AddPickCommand(app, ctx);
     zg::cli::AddSamplesCommand(app, ctx);
     zg::cli::AddServeCommand(app, ctx);
+    zg::cli::AddValidateCommand(app, ctx);
     return zg::cli::RunCommandLine(app, argc, argv, ctx);
 }

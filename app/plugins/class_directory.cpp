@@ -15,19 +15,6 @@ namespace {
 
 std::string Text(const char* s) { return s != nullptr ? std::string(s) : std::string(); }
 
-// Each string is copied before the next call: a module may answer every string from
-// one shared buffer.
-ClassFacts ReadFacts(host::ClassDesc2& desc) {
-    ClassFacts facts;
-    facts.name = Text(desc.ClassName());
-    facts.internalName = Text(desc.InternalName());
-    facts.category = Text(desc.Category());
-    facts.superClassId = desc.SuperClassID();
-    facts.classId = desc.ClassID();
-    facts.isPublic = desc.IsPublic() != 0;
-    return facts;
-}
-
 std::string Identity(const ClassFacts& facts) {
     return fmt::format("super class {:#x}, class id (0x{:08X}, 0x{:08X})", facts.superClassId,
                        facts.classId.PartA(), facts.classId.PartB());
@@ -39,30 +26,41 @@ std::string Origin(const PluginModule* module) {
 
 }  // namespace
 
+ClassFacts ReadClassFacts(host::ClassDesc2& desc) {
+    ClassFacts facts;
+    facts.name = Text(desc.ClassName());
+    facts.internalName = Text(desc.InternalName());
+    facts.category = Text(desc.Category());
+    facts.superClassId = desc.SuperClassID();
+    facts.classId = desc.ClassID();
+    facts.isPublic = desc.IsPublic() != 0;
+    return facts;
+}
+
 ClassDirectory::~ClassDirectory() {
     classes_.clear();
     while (!modules_.empty()) modules_.pop_back();
 }
 
-bool ClassDirectory::LoadFolder(const fs::path& folder) {
+std::optional<std::vector<fs::path>> ModuleFiles(const fs::path& folder, std::string& error) {
     if (folder.empty()) {
-        AddProblem("no plug-in folder given");
-        return false;
+        error = "no plug-in folder given";
+        return std::nullopt;
     }
     const std::string shown = folder.string();
     std::error_code ec;
     const fs::file_status status = fs::status(folder, ec);
     if (status.type() == fs::file_type::not_found) {
-        AddProblem(fmt::format("{}: plug-in folder does not exist", shown));
-        return false;
+        error = fmt::format("{}: plug-in folder does not exist", shown);
+        return std::nullopt;
     }
     if (ec) {
-        AddProblem(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
-        return false;
+        error = fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message());
+        return std::nullopt;
     }
     if (!fs::is_directory(status)) {
-        AddProblem(fmt::format("{}: plug-in folder is not a folder", shown));
-        return false;
+        error = fmt::format("{}: plug-in folder is not a folder", shown);
+        return std::nullopt;
     }
 
     std::vector<fs::path> files;
@@ -72,13 +70,22 @@ bool ClassDirectory::LoadFolder(const fs::path& folder) {
         if (it->path().extension() == ".dlo" && !it->is_directory(typeError)) files.push_back(it->path());
     }
     if (ec) {
-        AddProblem(fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message()));
-        return false;
+        error = fmt::format("{}: cannot read plug-in folder: {}", shown, ec.message());
+        return std::nullopt;
     }
-
     std::sort(files.begin(), files.end(),
               [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
-    for (const fs::path& file : files) LoadModule(file);
+    return files;
+}
+
+bool ClassDirectory::LoadFolder(const fs::path& folder) {
+    std::string error;
+    const std::optional<std::vector<fs::path>> files = ModuleFiles(folder, error);
+    if (!files) {
+        AddProblem(error);
+        return false;
+    }
+    for (const fs::path& file : *files) LoadModule(file);
     return true;
 }
 
@@ -128,7 +135,7 @@ void ClassDirectory::AddBuiltin(host::ClassDesc2* desc) {
 }
 
 void ClassDirectory::List(host::ClassDesc2* desc, const PluginModule* module, const std::string& origin) {
-    ClassFacts facts = ReadFacts(*desc);
+    ClassFacts facts = ReadClassFacts(*desc);
     if (const ClassEntry* taken = Find(facts.superClassId, facts.classId)) {
         AddProblem(fmt::format("{}: class \"{}\" ({}) is already offered as \"{}\" by {}; skipped", origin,
                                         facts.name, Identity(facts), taken->facts.name, Origin(taken->module)));

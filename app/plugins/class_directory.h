@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,13 +29,22 @@ struct ClassFacts {
     host::SClass_ID superClassId = 0;
     host::Class_ID classId;
     bool isPublic = false;
+    bool operator==(const ClassFacts&) const = default;
 };
+
+// The descriptor's answers, each string copied before the next call: a module may
+// answer every string from one shared buffer.
+ClassFacts ReadClassFacts(host::ClassDesc2& desc);
 
 struct ClassEntry {
     host::ClassDesc2* desc = nullptr;      // owned by its module, or by the host for built-ins
     const PluginModule* module = nullptr;  // none for the host's built-in classes
     ClassFacts facts;
 };
+
+// The *.dlo files of `folder` in file-name order; none, with a one-line reason in
+// `error`, when the folder cannot be read.
+std::optional<std::vector<std::filesystem::path>> ModuleFiles(const std::filesystem::path& folder, std::string& error);
 
 // A module offering more classes than this is listed with its first ones only.
 inline constexpr int kMaxClassesPerModule = 1024;

@@ -80,6 +80,18 @@ TEST_F(BoundsTest, ComponentsThatAreNotNumbersAreIgnored) {
     EXPECT_EQ(box.pmax.z, 0.5f);
 }
 
+TEST_F(BoundsTest, InfiniteComponentsAreIgnored) {
+    const float inf = std::numeric_limits<float>::infinity();
+    AddForceWarp([inf](const host::Point3&, int k) {
+        return k == 0 ? host::Point3(inf, -inf, 0.0f) : host::Point3(0.0f, host::kForceUnit, 0.0f);
+    });
+    SetResolutions(2, 1, 1);
+    const host::Box3 box = WorldBox();
+    EXPECT_EQ(box.pmin, host::Point3(-0.5f, -0.5f, -0.5f));
+    EXPECT_EQ(box.pmax.x, 0.5f);
+    EXPECT_NEAR(box.pmax.y, 1.5f, 1e-5f);
+}
+
 TEST_F(BoundsTest, WorldBoxSurroundsTheTransformedCorners) {
     SetSizes(10.0f, 10.0f, 2.0f);
     host::Box3 box = WorldBox();
