@@ -458,15 +458,13 @@ void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>&
 // Paints rows [top, top + count) of the image into its pixel memory.
 cairo_status_t PaintBand(unsigned char* pixels, int stride, int width, int height, int top, int count,
                          const std::vector<ViewPanel>& panels, const ImageCaption& caption, FontWarmer& fonts) {
-    cairo_surface_t* band = cairo_image_surface_create_for_data(pixels + static_cast<std::ptrdiff_t>(top) * stride,
-                                                                CAIRO_FORMAT_ARGB32, width, count, stride);
-    cairo_t* cr = cairo_create(band);
-    cairo_translate(cr, 0, -top);
-    PaintRows(cr, width, height, panels, caption, fonts, {static_cast<double>(top), static_cast<double>(top + count)});
-    const cairo_status_t status = cairo_status(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(band);
-    return status;
+    const CairoSurface band(cairo_image_surface_create_for_data(pixels + static_cast<std::ptrdiff_t>(top) * stride,
+                                                                CAIRO_FORMAT_ARGB32, width, count, stride));
+    const CairoContext cr(cairo_create(band.get()));
+    cairo_translate(cr.get(), 0, -top);
+    PaintRows(cr.get(), width, height, panels, caption, fonts,
+              {static_cast<double>(top), static_cast<double>(top + count)});
+    return cairo_status(cr.get());
 }
 
 // Paints the image into its pixel memory in two bands, the lower one on a thread of its
@@ -507,34 +505,29 @@ bool EncodeImage(ImageFormat format, int width, int height, const std::vector<Vi
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
     const bool ownPixels = format == ImageFormat::kPng && stride > 0 && height > 0 && height <= kMaxSide;
     const PixelMemory pixels(ownPixels ? static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) : 0);
-    cairo_surface_t* surface =
+    const CairoSurface surface(
         format == ImageFormat::kSvg ? cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height)
         : pixels.Data() != nullptr
             ? cairo_image_surface_create_for_data(pixels.Data(), CAIRO_FORMAT_ARGB32, width, height, stride)
-            : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+            : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         error = fmt::format("cannot make a {}x{} image: {}", width, height,
-                            cairo_status_to_string(cairo_surface_status(surface)));
-        cairo_surface_destroy(surface);
+                            cairo_status_to_string(cairo_surface_status(surface.get())));
         return false;
     }
     cairo_status_t status = CAIRO_STATUS_SUCCESS;
     if (pixels.Data() != nullptr && height >= 2) {
         status = PaintInBands(pixels.Data(), stride, width, height, panels, caption);
-        cairo_surface_mark_dirty(surface);
+        cairo_surface_mark_dirty(surface.get());
     } else {
-        cairo_t* cr = cairo_create(surface);
-        PaintImage(cr, width, height, panels, caption);
-        status = cairo_status(cr);
-        cairo_destroy(cr);
+        const CairoContext cr(cairo_create(surface.get()));
+        PaintImage(cr.get(), width, height, panels, caption);
+        status = cairo_status(cr.get());
     }
-    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng && !WritePng(surface, bytes, error)) {
-        cairo_surface_destroy(surface);
+    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng && !WritePng(surface.get(), bytes, error))
         return false;
-    }
-    cairo_surface_finish(surface);
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
-    cairo_surface_destroy(surface);
+    cairo_surface_finish(surface.get());
+    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
     if (status != CAIRO_STATUS_SUCCESS) {
         error = fmt::format("cannot draw the image: {}", cairo_status_to_string(status));
         return false;
