@@ -5,6 +5,7 @@
 
 #include <system_error>
 
+#include "app/text/one_line.h"
 #include "app/viewport/view_camera.h"
 #include "app/web/frame_encoding.h"
 
@@ -114,7 +115,7 @@ void PageHost::Received(ClientId client, std::string_view text) {
     session_.RefreshPanel();
     for (auto& [id, other] : pages_) Update(id, other);
     Json ack{{"type", "ack"}, {"seq", seq ? Json(*seq) : Json(nullptr)}};
-    if (!error.empty()) ack["error"] = error;
+    if (!error.empty()) ack["error"] = text::OneLine(error);
     if (needFile) ack["needFile"] = true;
     deliver_(client, Dump(ack), false);
 }

@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <limits>
 
+#include "app/text/one_line.h"
+
 namespace zg::web {
 
 namespace {
@@ -267,7 +269,8 @@ std::optional<PageMessage> ParsePageMessage(std::string_view text, std::optional
         PageMessage message{seq, Command(m, Text(Field(m, "type"), "type"))};
         return message;
     } catch (const Refusal& r) {
-        error = r.message;
+        // Field names and values come from the page: they may hold line breaks.
+        error = text::OneLine(r.message);
     } catch (const Json::exception&) {
         error = "message could not be read";
     }

@@ -110,6 +110,7 @@ TEST(PageProtocolTest, RefusesMalformedMessagesWithTheFieldAtFault) {
         {R"({"type": "frame", "frame": "3"})", "frame:"},
         {R"({"type": "selectMode", "extra": 1})", "extra: unknown key"},
         {R"({"type": "save", "seq": 1.5})", "seq:"},
+        {R"({"type": "selectMode", "a\nb": 1})", "a\\nb: unknown key"},  // still one line
     };
     for (const auto& [text, expected] : cases) {
         std::optional<int64_t> seq;
