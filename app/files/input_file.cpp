@@ -53,9 +53,7 @@ std::string InputName(const std::filesystem::path& path) {
     return path == kStandardStream ? std::string("standard input") : path.string();
 }
 
-std::optional<std::string> ReadInputFile(const std::filesystem::path& path, std::size_t limit,
-                                         std::istream& standardInput, std::string& error) {
-    if (path == kStandardStream) return ReadStream(standardInput, limit, error);
+std::optional<OpenedInput> OpenInputFile(const std::filesystem::path& path, std::size_t limit, std::string& error) {
     const std::string name = path.string();
     // Not blocking: opening a FIFO must not wait for a writer before it is refused.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -76,7 +74,34 @@ std::optional<std::string> ReadInputFile(const std::filesystem::path& path, std:
         error = TooLarge(name, limit);
         return std::nullopt;
     }
-    std::string text(static_cast<std::size_t>(info.st_size), '\0');
+    return OpenedInput{std::move(fd), static_cast<std::size_t>(info.st_size)};
+}
+
+bool ReadInputAt(const OpenedInput& input, std::size_t offset, std::size_t count, void* out) {
+    auto* bytes = static_cast<char*>(out);
+    while (count > 0) {
+        const ssize_t n = ::pread(input.fd.Get(), bytes, count, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = 0;
+            return false;
+        }
+        bytes += n;
+        offset += static_cast<std::size_t>(n);
+        count -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<std::string> ReadInputFile(const std::filesystem::path& path, std::size_t limit,
+                                         std::istream& standardInput, std::string& error) {
+    if (path == kStandardStream) return ReadStream(standardInput, limit, error);
+    const std::string name = path.string();
+    const std::optional<OpenedInput> input = OpenInputFile(path, limit, error);
+    if (!input) return std::nullopt;
+    const UniqueFd& fd = input->fd;
+    // One byte more than the file holds, so that its end is seen without growing.
+    std::string text(std::min(limit + 1, input->size + 1), '\0');
     std::size_t got = 0;
     // The file may grow while it is read: one byte more than the limit tells.
     while (true) {

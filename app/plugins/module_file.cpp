@@ -5,9 +5,10 @@
 #include <link.h>
 
 #include <bit>
+#include <array>
 #include <cstring>
+#include <functional>
 #include <limits>
-#include <sstream>
 #include <vector>
 
 #include "app/files/input_file.h"
@@ -39,14 +40,22 @@ bool Within(std::uint64_t offset, std::uint64_t size, std::uint64_t limit) {
     return offset <= limit && size <= limit - offset;
 }
 
+// A module's bytes, read a range at a time: a check reads the headers and the tables
+// they point at, not the whole file.
+struct ModuleBytes {
+    std::uint64_t size = 0;
+    // Fills [offset, offset + count) into the buffer given; the range lies within `size`.
+    std::function<bool(std::uint64_t offset, std::size_t count, void* out)> read;
+};
+
 // The file as the headers describe it.
 class Image {
 public:
-    explicit Image(std::string_view bytes) : bytes_(bytes) {}
+    explicit Image(ModuleBytes bytes) : bytes_(std::move(bytes)) {}
 
     std::optional<std::string> Check() {
-        if (bytes_.size() < sizeof(Ehdr)) return fmt::format("too short to be a module ({} bytes)", bytes_.size());
-        std::memcpy(&header_, bytes_.data(), sizeof header_);
+        if (bytes_.size < sizeof(Ehdr)) return fmt::format("too short to be a module ({} bytes)", bytes_.size);
+        if (!bytes_.read(0, sizeof header_, &header_)) return Unreadable();
         if (std::memcmp(header_.e_ident, ELFMAG, SELFMAG) != 0) return "not an ELF file";
         if (header_.e_ident[EI_CLASS] != kHostClass)
             return fmt::format("built for {}-bit machines", header_.e_ident[EI_CLASS] == ELFCLASS32 ? 32 : 64);
@@ -64,16 +73,30 @@ private:
     std::string CutShort(const char* what, std::uint64_t offset, std::uint64_t size) const {
         return fmt::format("cut short: its {} run to byte {}, the file holds {}", what,
                            offset + std::min<std::uint64_t>(size, std::numeric_limits<std::uint64_t>::max() - offset),
-                           bytes_.size());
+                           bytes_.size);
+    }
+
+    static std::string Unreadable() { return "cannot be read whole"; }
+
+    // Whether a NUL byte lies in [from, to) of the file.
+    bool NulWithin(std::uint64_t from, std::uint64_t to) const {
+        std::array<char, 4096> chunk;
+        while (from < to) {
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), to - from));
+            if (!bytes_.read(from, n, chunk.data())) return false;
+            if (std::memchr(chunk.data(), '\0', n) != nullptr) return true;
+            from += n;
+        }
+        return false;
     }
 
     std::optional<std::string> ReadProgramHeaders() {
         if (header_.e_phnum == 0) return "no program headers";
         if (header_.e_phentsize != sizeof(Phdr)) return "program headers of a size this host does not know";
         const std::uint64_t size = std::uint64_t{header_.e_phnum} * sizeof(Phdr);
-        if (!Within(header_.e_phoff, size, bytes_.size())) return CutShort("program headers", header_.e_phoff, size);
+        if (!Within(header_.e_phoff, size, bytes_.size)) return CutShort("program headers", header_.e_phoff, size);
         segments_.resize(header_.e_phnum);
-        std::memcpy(segments_.data(), bytes_.data() + header_.e_phoff, size);
+        if (!bytes_.read(header_.e_phoff, size, segments_.data())) return Unreadable();
         return std::nullopt;
     }
 
@@ -83,7 +106,7 @@ private:
         // With 0 sections listed the real count lies in the first header; it must be there.
         const std::uint64_t count = header_.e_shnum == 0 ? 1 : header_.e_shnum;
         const std::uint64_t size = count * sizeof(Shdr);
-        if (!Within(header_.e_shoff, size, bytes_.size())) return CutShort("section headers", header_.e_shoff, size);
+        if (!Within(header_.e_shoff, size, bytes_.size)) return CutShort("section headers", header_.e_shoff, size);
         return std::nullopt;
     }
 
@@ -91,7 +114,7 @@ private:
     // memory of a loadable one, whose file bytes back it.
     std::optional<std::string> CheckSegments() {
         for (const Phdr& s : segments_) {
-            if (!Within(s.p_offset, s.p_filesz, bytes_.size())) return CutShort("segments", s.p_offset, s.p_filesz);
+            if (!Within(s.p_offset, s.p_filesz, bytes_.size)) return CutShort("segments", s.p_offset, s.p_filesz);
             if (s.p_type == PT_LOAD) {
                 if (s.p_filesz > s.p_memsz) return "a loadable segment holds more bytes than it maps";
                 if (s.p_vaddr > std::numeric_limits<Addr>::max() - s.p_memsz) return "a loadable segment wraps around";
@@ -121,11 +144,15 @@ private:
     std::optional<std::string> CheckDynamic() const {
         if (dynamic_ == nullptr) return "no dynamic segment";
         std::vector<Dyn> entries;
-        for (std::uint64_t at = 0; at + sizeof(Dyn) <= dynamic_->p_filesz; at += sizeof(Dyn)) {
-            Dyn entry;
-            std::memcpy(&entry, bytes_.data() + dynamic_->p_offset + at, sizeof entry);
-            if (entry.d_tag == DT_NULL) return CheckDynamicEntries(entries);
-            entries.push_back(entry);
+        std::array<Dyn, 64> chunk;
+        const std::uint64_t count = dynamic_->p_filesz / sizeof(Dyn);
+        for (std::uint64_t at = 0; at < count; at += chunk.size()) {
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), count - at));
+            if (!bytes_.read(dynamic_->p_offset + at * sizeof(Dyn), n * sizeof(Dyn), chunk.data())) return Unreadable();
+            for (std::size_t i = 0; i < n; ++i) {
+                if (chunk[i].d_tag == DT_NULL) return CheckDynamicEntries(entries);
+                entries.push_back(chunk[i]);
+            }
         }
         return "the dynamic segment has no end";
     }
@@ -163,14 +190,14 @@ private:
             const std::uint64_t inLoad = *strtab - load->p_vaddr;
             // The table's bytes in the file: the part of it that the segment's file bytes back.
             const std::uint64_t backed = inLoad >= load->p_filesz ? 0 : std::min(strsz, load->p_filesz - inLoad);
-            const char* table = bytes_.data() + load->p_offset + inLoad;
-            if (e.d_un.d_val >= backed || std::memchr(table + e.d_un.d_val, '\0', backed - e.d_un.d_val) == nullptr)
+            const std::uint64_t table = load->p_offset + inLoad;
+            if (e.d_un.d_val >= backed || !NulWithin(table + e.d_un.d_val, table + backed))
                 return "a name in the dynamic segment does not end in its string table";
         }
         return std::nullopt;
     }
 
-    std::string_view bytes_;
+    ModuleBytes bytes_;
     Ehdr header_{};
     std::vector<Phdr> segments_;
     std::vector<const Phdr*> loads_;
@@ -179,15 +206,22 @@ private:
 
 }  // namespace
 
-std::optional<std::string> FindModuleImageProblem(std::string_view image) { return Image(image).Check(); }
+std::optional<std::string> FindModuleImageProblem(std::string_view image) {
+    return Image({image.size(), [image](std::uint64_t offset, std::size_t count, void* out) {
+                      std::memcpy(out, image.data() + offset, count);
+                      return true;
+                  }})
+        .Check();
+}
 
 bool CheckModuleFile(const std::filesystem::path& file, std::string& error) {
-    std::istringstream noStandardInput;  // a module is always a file of its own
     std::string problem;
-    const std::optional<std::string> image =
-        files::ReadInputFile(file, files::kMaxModuleFileBytes, noStandardInput, problem);
-    if (image) {
-        if (const auto found = FindModuleImageProblem(*image)) problem = *found;
+    if (const auto input = files::OpenInputFile(file, files::kMaxModuleFileBytes, problem)) {
+        const auto found = Image({input->size, [&input](std::uint64_t offset, std::size_t count, void* out) {
+                                      return files::ReadInputAt(*input, offset, count, out);
+                                  }})
+                               .Check();
+        if (found) problem = *found;
     } else if (const std::string named = file.string() + ": "; problem.starts_with(named)) {
         problem.erase(0, named.size());
     }

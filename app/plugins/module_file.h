@@ -26,7 +26,8 @@ namespace zg::plugins {
 std::optional<std::string> FindModuleImageProblem(std::string_view image);
 
 // False, with one line naming the file in `error`, when `file` cannot be read as a
-// module or FindModuleImageProblem finds a problem.
+// module or the checks of FindModuleImageProblem find a problem. Only the headers and
+// the tables they point at are read, not the whole file.
 bool CheckModuleFile(const std::filesystem::path& file, std::string& error);
 
 }  // namespace zg::plugins
