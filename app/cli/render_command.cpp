@@ -16,6 +16,7 @@
 #include "app/files/input_file.h"
 #include "app/files/output_file.h"
 #include "app/render/demo_scene.h"
+#include "app/render/image_painter.h"
 #include "app/render/scene_render.h"
 #include "app/scene/scene_file.h"
 #include "app/text/one_line.h"
@@ -91,6 +92,8 @@ int Render(CommandContext& ctx, const RenderOptions& options) {
     if (!kind) return fail(error);
     if (sequence && output == files::kStandardStream) return fail("--frames: a sequence cannot go to standard output");
 
+    // Images write text: their fonts are found while the plug-ins and the scene load.
+    if (*kind != render::OutputKind::kJson) render::PreloadFonts();
     plugins::ClassDirectory directory;
     LoadClasses(ctx, directory);
     std::unique_ptr<scene::Scene> scene;

@@ -261,23 +261,25 @@ void PaintTripod(cairo_t* cr, const ViewPanel& panel, double scale) {
     cairo_restore(cr);
 }
 
+void ReleaseFontCachesAtExit();
+
 // Cairo's first text in a process has fontconfig read its configuration and font
-// caches: milliseconds that the painting of the display lists, which writes no text,
-// can hide. FontWarmer has that done on a thread of its own; Text() waits for it and
-// then lets one painting thread at a time write text, so that the face each text gets
-// is decided, as before, by the first text alone. Without a thread, that text loads the
-// configuration.
-class FontWarmer {
+// caches: milliseconds that need not wait for the painting, nor the painting for them.
+// FontLoader has that done on a thread of its own, started as soon as a command knows
+// it will write text; Text() waits for it and then lets one painting thread at a time
+// write text, so that the face each text gets is decided, as before, by the first text
+// alone. Without a thread, that text loads the configuration.
+class FontLoader {
 public:
-    FontWarmer() {
-        try {
-            thread_ = std::thread([] { FcInit(); });
-        } catch (const std::system_error&) {
-        }
+    static FontLoader& Instance() {
+        // Registered first, so that the caches are released after the loader is done.
+        ReleaseFontCachesAtExit();
+        static FontLoader loader;
+        return loader;
     }
-    ~FontWarmer() { Ready(); }
-    FontWarmer(const FontWarmer&) = delete;
-    FontWarmer& operator=(const FontWarmer&) = delete;
+    ~FontLoader() { Text(); }
+    FontLoader(const FontLoader&) = delete;
+    FontLoader& operator=(const FontLoader&) = delete;
 
     // Held while text is written.
     std::unique_lock<std::mutex> Text() {
@@ -287,16 +289,18 @@ public:
     }
 
 private:
-    void Ready() {
-        const std::lock_guard<std::mutex> lock(text_);
-        if (thread_.joinable()) thread_.join();
+    FontLoader() {
+        try {
+            thread_ = std::thread([] { FcInit(); });
+        } catch (const std::system_error&) {
+        }
     }
 
     std::thread thread_;
     std::mutex text_;
 };
 
-void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontWarmer& fonts, Rows rows) {
+void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontLoader& fonts, Rows rows) {
     const viewport::DisplayList& list = *panel.list;
     const double w = list.Width();
     const double h = list.Height();
@@ -432,8 +436,8 @@ void ReleaseFontCachesAtExit() {
     std::call_once(registered, [] { std::atexit(ReleaseFontCaches); });
 }
 
-cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+cairo_status_t WriteToSink(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<files::ByteSink*>(closure)->Write({reinterpret_cast<const char*>(data), length});
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -442,7 +446,7 @@ cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned in
 namespace {
 
 void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels, const ImageCaption& caption,
-               FontWarmer& fonts, Rows rows) {
+               FontLoader& fonts, Rows rows) {
     const double scale = TextScale(width, height);
     cairo_save(cr);
     SetColour(cr, kImageBackground);
@@ -457,7 +461,7 @@ void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>&
 
 // Paints rows [top, top + count) of the image into its pixel memory.
 cairo_status_t PaintBand(unsigned char* pixels, int stride, int width, int height, int top, int count,
-                         const std::vector<ViewPanel>& panels, const ImageCaption& caption, FontWarmer& fonts) {
+                         const std::vector<ViewPanel>& panels, const ImageCaption& caption, FontLoader& fonts) {
     const CairoSurface band(cairo_image_surface_create_for_data(pixels + static_cast<std::ptrdiff_t>(top) * stride,
                                                                 CAIRO_FORMAT_ARGB32, width, count, stride));
     const CairoContext cr(cairo_create(band.get()));
@@ -473,8 +477,7 @@ cairo_status_t PaintBand(unsigned char* pixels, int stride, int width, int heigh
 // be had.
 cairo_status_t PaintInBands(unsigned char* pixels, int stride, int width, int height,
                             const std::vector<ViewPanel>& panels, const ImageCaption& caption) {
-    ReleaseFontCachesAtExit();
-    FontWarmer fonts;
+    FontLoader& fonts = FontLoader::Instance();
     const int top = height / 2;
     cairo_status_t lower = CAIRO_STATUS_SUCCESS;
     std::thread other;
@@ -490,23 +493,23 @@ cairo_status_t PaintInBands(unsigned char* pixels, int stride, int width, int he
 
 }  // namespace
 
+void PreloadFonts() { FontLoader::Instance(); }
+
 void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
                 const ImageCaption& caption) {
-    ReleaseFontCachesAtExit();
-    FontWarmer fonts;
+    FontLoader& fonts = FontLoader::Instance();
     PaintRows(cr, width, height, panels, caption, fonts, {0.0, static_cast<double>(height)});
 }
 
 bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
-                 const ImageCaption& caption, std::string& bytes, std::string& error) {
-    bytes.clear();
+                 const ImageCaption& caption, files::ByteSink& out, std::string& error) {
     // A picture's pixels live in memory of the renderer's own while it fits Cairo's
     // limits; anything larger goes to Cairo, which gives the error.
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
     const bool ownPixels = format == ImageFormat::kPng && stride > 0 && height > 0 && height <= kMaxSide;
     const PixelMemory pixels(ownPixels ? static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) : 0);
     const CairoSurface surface(
-        format == ImageFormat::kSvg ? cairo_svg_surface_create_for_stream(AppendBytes, &bytes, width, height)
+        format == ImageFormat::kSvg ? cairo_svg_surface_create_for_stream(WriteToSink, &out, width, height)
         : pixels.Data() != nullptr
             ? cairo_image_surface_create_for_data(pixels.Data(), CAIRO_FORMAT_ARGB32, width, height, stride)
             : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
@@ -524,7 +527,7 @@ bool EncodeImage(ImageFormat format, int width, int height, const std::vector<Vi
         PaintImage(cr.get(), width, height, panels, caption);
         status = cairo_status(cr.get());
     }
-    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng && !WritePng(surface.get(), bytes, error))
+    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng && !WritePng(surface.get(), out, error))
         return false;
     cairo_surface_finish(surface.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/files/byte_sink.h"
 #include "app/viewport/display_list.h"
 
 namespace zg::render {
@@ -44,13 +45,18 @@ struct ImageCaption {
 
 enum class ImageFormat { kPng, kSvg };
 
+// Has the fonts that images write their text in found on a thread of its own, so
+// that a command can call it as soon as it knows it will paint an image and get on
+// with its other work meanwhile. Painting waits for it; only the first call counts.
+void PreloadFonts();
+
 // Paints the whole image into `cr`, whose user space is the image's pixels.
 void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
                 const ImageCaption& caption);
 
-// The image encoded as PNG or SVG into `bytes`; false, with a one-line error, when
-// Cairo cannot make it (an image too large for memory, for instance).
+// The image encoded as PNG or SVG and written to `out`; false, with a one-line error,
+// when Cairo cannot make it (an image too large for memory, for instance).
 bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
-                 const ImageCaption& caption, std::string& bytes, std::string& error);
+                 const ImageCaption& caption, files::ByteSink& out, std::string& error);
 
 }  // namespace zg::render

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "app/files/byte_sink.h"
 #include "app/render/pixel_memory.h"
 
 namespace zg::render {
@@ -103,7 +104,7 @@ struct FreeDeleter {
 
 }  // namespace
 
-bool WritePng(cairo_surface_t* image, std::string& bytes, std::string& error) {
+bool WritePng(cairo_surface_t* image, files::ByteSink& out, std::string& error) {
     const cairo_format_t format = cairo_image_surface_get_format(image);
     if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS ||
         cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE ||
@@ -116,7 +117,6 @@ bool WritePng(cairo_surface_t* image, std::string& bytes, std::string& error) {
     const int height = cairo_image_surface_get_height(image);
     const int stride = cairo_image_surface_get_stride(image);
     unsigned char* data = cairo_image_surface_get_data(image);
-    const std::size_t kept = bytes.size();
     try {
         const bool alpha = format == CAIRO_FORMAT_ARGB32 && !Opaque(data, width, height, stride);
         const std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(
@@ -136,23 +136,27 @@ bool WritePng(cairo_surface_t* image, std::string& bytes, std::string& error) {
         if (packed.Data() == nullptr) throw std::bad_alloc();
         const std::size_t packedBytes = libdeflate_zlib_compress(compressor.get(), lines, lineBytes, packed.Data(), bound);
         if (packedBytes == 0) throw std::bad_alloc();
+        const std::string_view deflated(reinterpret_cast<const char*>(packed.Data()), packedBytes);
 
-        // The signature and three chunks around the deflated scanlines.
-        bytes.reserve(kept + sizeof kSignature + 3 * 12 + 13 + packedBytes);
-        bytes.append(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
-        std::size_t chunk = BeginChunk(bytes, "IHDR");
-        AppendBigEndian(bytes, static_cast<uint32_t>(width));
-        AppendBigEndian(bytes, static_cast<uint32_t>(height));
+        // The signature and three chunks around the deflated scanlines, which go to the
+        // output from where they were deflated.
+        std::string head(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
+        const std::size_t chunk = BeginChunk(head, "IHDR");
+        AppendBigEndian(head, static_cast<uint32_t>(width));
+        AppendBigEndian(head, static_cast<uint32_t>(height));
         // Bit depth 8, the colour type, deflate, adaptive filtering, no interlace.
         const char header[5] = {8, static_cast<char>(alpha ? kColourRgba : kColourRgb), 0, 0, 0};
-        bytes.append(header, sizeof header);
-        EndChunk(bytes, chunk);
-        chunk = BeginChunk(bytes, "IDAT");
-        bytes.append(reinterpret_cast<const char*>(packed.Data()), packedBytes);
-        EndChunk(bytes, chunk);
-        EndChunk(bytes, BeginChunk(bytes, "IEND"));
+        head.append(header, sizeof header);
+        EndChunk(head, chunk);
+        AppendBigEndian(head, static_cast<uint32_t>(packedBytes));
+        head.append("IDAT");
+        std::string tail;
+        AppendBigEndian(tail, libdeflate_crc32(libdeflate_crc32(0, "IDAT", 4), deflated.data(), deflated.size()));
+        EndChunk(tail, BeginChunk(tail, "IEND"));
+        out.Write(head);
+        out.Write(deflated);
+        out.Write(tail);
     } catch (const std::bad_alloc&) {
-        bytes.resize(kept);
         error = "cannot encode the image as PNG: out of memory";
         return false;
     }

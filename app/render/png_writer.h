@@ -9,14 +9,16 @@
 
 #include <string>
 
+#include "app/files/byte_sink.h"
+
 namespace zg::render {
 
-// Appends the PNG of `image`, an ARGB32 or RGB24 image surface, to `bytes`: 8-bit RGB
+// Writes the PNG of `image`, an ARGB32 or RGB24 image surface, to `out`: 8-bit RGB
 // when every pixel is opaque, 8-bit RGBA (colour no longer premultiplied) otherwise,
 // the same pixels Cairo's writer gives. The image is spent: an opaque image's rows are
 // packed into scanlines in its own memory, which saves a copy of the picture, so
-// encode last and then destroy it. False, with a one-line error and `bytes` as it was, for any other
-// surface or when memory runs out (the image may then be spent too).
-bool WritePng(cairo_surface_t* image, std::string& bytes, std::string& error);
+// encode last and then destroy it. False, with a one-line error and nothing written,
+// for any other surface or when memory runs out (the image may then be spent too).
+bool WritePng(cairo_surface_t* image, files::ByteSink& out, std::string& error);
 
 }  // namespace zg::render

@@ -212,11 +212,7 @@ bool WriteFrame(const RenderedFrame& frame, OutputKind kind, files::ByteSink& ou
         return true;
     }
     if (kind == OutputKind::kSvg) return WriteSvgImage(frame.width, frame.height, Panels(frame), frame.caption, out, error);
-    std::string bytes;
-    if (!EncodeImage(ImageFormat::kPng, frame.width, frame.height, Panels(frame), frame.caption, bytes, error))
-        return false;
-    out.Write(bytes);
-    return true;
+    return EncodeImage(ImageFormat::kPng, frame.width, frame.height, Panels(frame), frame.caption, out, error);
 }
 
 bool EncodeFrame(const RenderedFrame& frame, OutputKind kind, std::string& bytes, std::string& error) {
