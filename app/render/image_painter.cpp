@@ -449,8 +449,16 @@ void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>&
                FontLoader& fonts, Rows rows) {
     const double scale = TextScale(width, height);
     cairo_save(cr);
+    // The background shows only between the panels: each panel paints over all it
+    // covers, so the pixels under them are not painted twice.
+    cairo_rectangle(cr, 0, 0, width, height);
+    for (const ViewPanel& panel : panels) {
+        if (panel.list != nullptr) cairo_rectangle(cr, panel.x, panel.y, panel.list->Width(), panel.list->Height());
+    }
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     SetColour(cr, kImageBackground);
-    cairo_paint(cr);
+    cairo_fill(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     for (const ViewPanel& panel : panels) {
         if (panel.list != nullptr) PaintPanel(cr, panel, scale, fonts, rows);
     }
