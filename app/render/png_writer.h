@@ -1,8 +1,8 @@
 // WritePng: a rendered image surface encoded as PNG, several times faster than
 // Cairo's own writer, which runs zlib at its default level and tries every row filter.
 // The renderer's images are flat backgrounds, gradients that change from row to row and
-// thin lines: unfiltered rows deflated by libdeflate at its fastest level give files no
-// larger than Cairo's in a fraction of the time.
+// thin lines: unfiltered rows deflated by ISA-L's igzip at its level 1 give files about
+// the size of Cairo's in a fraction of the time.
 #pragma once
 
 #include <cairo.h>
