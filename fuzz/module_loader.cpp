@@ -26,6 +26,9 @@
 #include "app/files/unique_fd.h"
 #include "app/plugins/class_directory.h"
 #include "app/plugins/module_file.h"
+#include "fuzz/fuzz_support.h"
+
+using fuzzsupport::Require;
 
 namespace {
 
@@ -35,9 +38,6 @@ struct Base {
     std::filesystem::path file;
 };
 
-void Require(bool holds) {
-    if (!holds) std::abort();
-}
 
 const ElfW(Phdr)* Segments(const std::string& image, int& count) {
     const auto* header = reinterpret_cast<const ElfW(Ehdr)*>(image.data());

@@ -15,14 +15,16 @@
 #include "app/plugins/class_directory.h"
 #include "app/scene/scene_file.h"
 #include "app/session/edit_session.h"
-#include "app/warps/builtin_classes.h"
 #include "app/web/page_host.h"
 #include "app/web/page_protocol.h"
+#include "fuzz/fuzz_support.h"
 #include "host/heap.h"
+
+using fuzzsupport::Classes;
+using fuzzsupport::Require;
 
 namespace {
 
-constexpr std::size_t kFuzzMemoryBudget = std::size_t{16} << 20;
 constexpr int kMaxMessages = 16;
 
 constexpr const char* kScene = R"({"zentrographScene": 1, "nodes": [
@@ -32,22 +34,13 @@ constexpr const char* kScene = R"({"zentrographScene": 1, "nodes": [
   {"name": "Mark", "class": "Point", "position": [-2, 1, 0]}],
  "viewports": [{"name": "Top", "projection": "top", "center": [0, 0, 0], "width": 10}]})";
 
-zg::plugins::ClassDirectory& Classes() {
-    static zg::plugins::ClassDirectory* directory = [] {
-        host::SetMemoryBudget(kFuzzMemoryBudget);
-        auto* d = new zg::plugins::ClassDirectory();
-        d->LoadModule(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo");
-        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) d->AddBuiltin(desc);
-        return d;
-    }();
-    return *directory;
-}
-
-void Require(bool holds) {
-    if (!holds) std::abort();
-}
-
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    host::SetMemoryBudget(fuzzsupport::kMemoryBudget);
+    Require(Classes().Modules().size() == 1);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);

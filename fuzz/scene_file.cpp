@@ -14,32 +14,14 @@
 #include "app/scene/scene_file.h"
 #include "app/scene/scene_listing.h"
 #include "app/viewport/scene_view.h"
-#include "app/warps/builtin_classes.h"
+#include "fuzz/fuzz_support.h"
 #include "host/heap.h"
 
-namespace {
-
-// Small enough that a lattice too large for it is refused at once instead of sampled.
-constexpr std::size_t kFuzzMemoryBudget = std::size_t{16} << 20;
-
-zg::plugins::ClassDirectory& Classes() {
-    static zg::plugins::ClassDirectory* directory = [] {
-        auto* d = new zg::plugins::ClassDirectory();
-        d->LoadModule(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo");
-        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) d->AddBuiltin(desc);
-        return d;
-    }();
-    return *directory;
-}
-
-void Require(bool holds) {
-    if (!holds) std::abort();
-}
-
-}  // namespace
+using fuzzsupport::Classes;
+using fuzzsupport::Require;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    host::SetMemoryBudget(kFuzzMemoryBudget);
+    host::SetMemoryBudget(fuzzsupport::kMemoryBudget);
     Require(Classes().Modules().size() == 1);
     return 0;
 }
