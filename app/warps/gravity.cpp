@@ -11,7 +11,7 @@ namespace zg::warps {
 
 namespace {
 
-PullSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
+PullSettings ReadGravitySettings(host::ParamBlock& block, host::TimeValue t) {
     PullSettings s;
     s.strength = block.GetFloat(gravity::kStrength, t);
     s.decay = block.GetFloat(gravity::kDecay, t);
@@ -42,7 +42,7 @@ protected:
 }  // namespace
 
 GravityField GravityField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node) {
-    return GravityField(ReadSettings(block, t), node.GetObjectTM(t));
+    return GravityField(ReadGravitySettings(block, t), node.GetObjectTM(t));
 }
 
 host::ClassDesc2* GravityClassDesc() {

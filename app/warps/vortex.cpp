@@ -13,7 +13,7 @@ namespace zg::warps {
 
 namespace {
 
-VortexSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
+VortexSettings ReadVortexSettings(host::ParamBlock& block, host::TimeValue t) {
     VortexSettings s;
     s.orbital = block.GetFloat(vortex::kOrbital, t);
     s.radialPull = block.GetFloat(vortex::kRadialPull, t);
@@ -46,7 +46,7 @@ protected:
 }  // namespace
 
 VortexField VortexField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node) {
-    return VortexField(ReadSettings(block, t), node.GetObjectTM(t));
+    return VortexField(ReadVortexSettings(block, t), node.GetObjectTM(t));
 }
 
 host::ClassDesc2* VortexClassDesc() {

@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kMinScale = 0.001;
 
-WindSettings ReadSettings(host::ParamBlock& block, host::TimeValue t) {
+WindSettings ReadWindSettings(host::ParamBlock& block, host::TimeValue t) {
     WindSettings s;
     s.push.strength = block.GetFloat(wind::kStrength, t);
     s.push.decay = block.GetFloat(wind::kDecay, t);
@@ -50,7 +50,7 @@ WindField::WindField(const WindSettings& settings, const host::Matrix3& nodeTM, 
       constant_(uniform_ ? ToForce(frame_.zAxis * push_) : host::Point3()) {}
 
 WindField WindField::Read(host::ParamBlock& block, host::TimeValue t, host::SceneNode& node) {
-    return WindField(ReadSettings(block, t), node.GetObjectTM(t), t);
+    return WindField(ReadWindSettings(block, t), node.GetObjectTM(t), t);
 }
 
 namespace {
