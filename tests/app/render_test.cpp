@@ -169,6 +169,20 @@ TEST(PngWriterTest, DecodesToWhatCairosOwnWriterGives) {
     }
 }
 
+TEST(PngWriterTest, ImagesOfOneOrTwoRowsDecode) {
+    for (const int height : {1, 2}) {
+        cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 5, height);
+        zg::files::StringSink png;
+        std::string error;
+        ASSERT_TRUE(zg::render::WritePng(image, png, error)) << error;
+        cairo_surface_destroy(image);
+        cairo_surface_t* decoded = DecodePng(png.Text());
+        EXPECT_EQ(cairo_surface_status(decoded), CAIRO_STATUS_SUCCESS) << height;
+        EXPECT_EQ(cairo_image_surface_get_height(decoded), height);
+        cairo_surface_destroy(decoded);
+    }
+}
+
 TEST(ImagePainterTest, SvgIsAnSvgDocumentOfTheImageSize) {
     const DisplayList list = SampleList();
     zg::files::StringSink svg;
