@@ -71,6 +71,14 @@ test('a selected field viewer shows both rollouts, and edits go through its para
     await page.locator('#rollouts [data-id="1497"] span').first().click();
     await settled(page);
     assert.equal(await control(page, 1491).inputValue(), '8');
+    // Dragging it up steps by one a pixel, every step counted while the drag lasts.
+    const spinner = await control(page, 1497).boundingBox();
+    await page.mouse.move(spinner.x + spinner.width / 2, spinner.y + spinner.height / 2);
+    await page.mouse.down();
+    for (let i = 1; i <= 10; i++) await page.mouse.move(spinner.x + spinner.width / 2, spinner.y + spinner.height / 2 - 2 * i);
+    await page.mouse.up();
+    await settled(page);
+    assert.equal(await control(page, 1491).inputValue(), '28');
 
     assert.equal((await viewerItems(page, 'markers')).length, 0);
     await control(page, 1001).locator('input').click();

@@ -63,6 +63,7 @@
     if (newer.type === 'zoom') {
       return { ...newer, factor: Math.min(1000, Math.max(0.001, older.factor * newer.factor)) };
     }
+    if (newer.type === 'control' && newer.action === 'spin') return { ...newer, steps: older.steps + newer.steps };
     return newer;  // pointer moves, frames and sizes: the latest wins
   }
 
@@ -623,36 +624,57 @@
     return spinner;
   }
 
+  // Rollouts are built anew when their layout changes; otherwise only the controls whose
+  // description changed are, so that a spinner being dragged keeps its pointer.
   function renderRollouts(rollouts) {
     const host = $('rollouts');
     const focused = document.activeElement && host.contains(document.activeElement)
       ? document.activeElement.dataset.handle : null;
-    host.replaceChildren();
-    for (const r of rollouts) {
-      const rollout = document.createElement('section');
-      rollout.className = `rollout${r.open ? '' : ' closed'}`;
-      rollout.dataset.title = r.title;
-      const title = document.createElement('button');
-      title.type = 'button';
-      title.className = 'rollout-title';
-      title.textContent = r.title;
-      title.addEventListener('click', () => outbox.send({ type: 'rollout', rollout: r.handle, open: !r.open }));
-      const body = document.createElement('div');
-      body.className = 'rollout-body';
-      body.style.width = `${r.width}px`;
-      body.style.height = `${r.height}px`;
-      for (const c of r.controls) {
-        const element = makeControl(c);
-        if (element) body.append(element);
+    const layout = JSON.stringify(rollouts.map((r) => [r.handle, r.title, r.open, r.width, r.height,
+      r.controls.map((c) => c.handle)]));
+    if (layout === page.rolloutLayout) {
+      const shown = new Map(page.rollouts.flatMap((r) => r.controls).map((c) => [c.handle, JSON.stringify(c)]));
+      for (const c of rollouts.flatMap((r) => r.controls)) {
+        const element = host.querySelector(`[data-handle="${c.handle}"]`);
+        // A field or check box left as the user set it, when the parameter refused the
+        // edit, shows the parameter again.
+        const box = element && c.kind === 'check' ? element.querySelector('input') : null;
+        const stale = element && ((element.tagName === 'INPUT' && element.value !== c.text) ||
+          (box !== null && box.checked !== c.checked));
+        if (shown.get(c.handle) === JSON.stringify(c) && !stale) continue;
+        const fresh = makeControl(c);
+        if (element && fresh) element.replaceWith(fresh);
       }
-      rollout.append(title, body);
-      host.append(rollout);
+    } else {
+      host.replaceChildren(...rollouts.map(makeRollout));
     }
     if (focused) {
       const again = host.querySelector(`[data-handle="${focused}"]`);
       if (again && again.tagName === 'INPUT' && again.type === 'text') again.focus();
     }
     page.rollouts = rollouts;
+    page.rolloutLayout = layout;
+  }
+
+  function makeRollout(r) {
+    const rollout = document.createElement('section');
+    rollout.className = `rollout${r.open ? '' : ' closed'}`;
+    rollout.dataset.title = r.title;
+    const title = document.createElement('button');
+    title.type = 'button';
+    title.className = 'rollout-title';
+    title.textContent = r.title;
+    title.addEventListener('click', () => outbox.send({ type: 'rollout', rollout: r.handle, open: !r.open }));
+    const body = document.createElement('div');
+    body.className = 'rollout-body';
+    body.style.width = `${r.width}px`;
+    body.style.height = `${r.height}px`;
+    for (const c of r.controls) {
+      const element = makeControl(c);
+      if (element) body.append(element);
+    }
+    rollout.append(title, body);
+    return rollout;
   }
 
   function renderPicking(listName) {
