@@ -153,7 +153,7 @@ public:
 private:
     friend class ReferenceMaker;
     std::vector<ReferenceMaker*> dependents_;
-    bool notifying_ = false;
+    bool passingChange_ = false;  // a REFMSG_CHANGE from here is being passed on
 };
 
 }  // namespace host

@@ -127,19 +127,26 @@ RefResult ReferenceMaker::DeleteReference(int i) { return ReplaceReference(i, nu
 // ---- ReferenceTarget -------------------------------------------------------------------
 
 RefResult ReferenceTarget::NotifyDependents(const Interval& changeInterval, PartID part, RefMessage message) {
+    // A change passed on round a cycle of makers comes back here once and stops; any
+    // other message is always heard.
+    const bool change = message == REFMSG_CHANGE;
+    if (change && passingChange_) return REF_SUCCEED;
+    struct Passing {
+        bool& flag;
+        const bool was;
+        ~Passing() { flag = was; }
+    } passing{passingChange_, passingChange_};
+    passingChange_ = passingChange_ || change;
     // Handlers may add or drop references while they hear: walk a copy, and skip a maker
     // that stopped depending on this target (or was destroyed) in the meantime.
-    if (notifying_) return REF_SUCCEED;
-    notifying_ = true;
     const std::vector<ReferenceMaker*> listeners = dependents_;
     for (ReferenceMaker* maker : listeners) {
         if (!Holds(dependents_, maker)) continue;
         PartID heard = part;
         const RefResult answer = maker->NotifyRefChanged(changeInterval, this, heard, message);
-        if (answer != REF_SUCCEED || message != REFMSG_CHANGE) continue;
+        if (answer != REF_SUCCEED || !change) continue;
         if (auto* passer = dynamic_cast<ReferenceTarget*>(maker)) passer->NotifyDependents(changeInterval, heard, message);
     }
-    notifying_ = false;
     return REF_SUCCEED;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <algorithm>
 
 #include "tests/support/host_fakes.h"
@@ -184,7 +186,7 @@ TEST_F(ReferenceTest, AChangeTravelsOnUntilAMakerStopsItAndAroundALoopOnce) {
     EXPECT_EQ(stopper.ChangesHeard(host::PART_TM), 1);
     EXPECT_TRUE(behindStopper.Heard().empty());
 
-    // far and loop depend on each other: the message goes round once.
+    // both and loop depend on each other: the message goes round once.
     FakeHelperObject both(2);
     both.ReplaceReference(0, &loop, false);
     loop.ReplaceReference(0, &both, false);
@@ -194,9 +196,8 @@ TEST_F(ReferenceTest, AChangeTravelsOnUntilAMakerStopsItAndAroundALoopOnce) {
     EXPECT_EQ(both.ChangesHeard(host::PART_DISPLAY), 1);
     EXPECT_EQ(loop.ChangesHeard(host::PART_DISPLAY), 1);
     // Every object here lives on the stack: let go without deleting anything.
-    for (host::ReferenceMaker* m : {static_cast<host::ReferenceMaker*>(&near), static_cast<host::ReferenceMaker*>(&far),
-                                    static_cast<host::ReferenceMaker*>(&loop), static_cast<host::ReferenceMaker*>(&stopper),
-                                    static_cast<host::ReferenceMaker*>(&behindStopper), static_cast<host::ReferenceMaker*>(&both)})
+    const std::array<host::ReferenceMaker*, 6> all = {&near, &far, &loop, &stopper, &behindStopper, &both};
+    for (host::ReferenceMaker* m : all)
         for (int i = 0; i < m->NumRefs(); ++i) m->ReplaceReference(i, nullptr, false);
 }
 
