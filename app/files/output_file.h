@@ -55,9 +55,6 @@ public:
     // path in `error`, when any write or step failed; the target is then left as it was.
     bool Commit(std::string& error);
 
-    // The file written: the path with every symlink followed.
-    const std::filesystem::path& Target() const { return target_; }
-
 private:
     OutputFile() = default;
     bool Flush();

@@ -17,7 +17,6 @@
 
 namespace zg::render {
 
-Json DisplayListJson(const viewport::DisplayList& list, const std::string& viewName, double frame);
 // The document above as text, with a final newline.
 std::string DisplayListToJson(const viewport::DisplayList& list, const std::string& viewName, double frame);
 // The same text written to `out` item by item, and a segment batch segment by

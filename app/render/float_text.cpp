@@ -51,4 +51,10 @@ Json FrameJson(double frame) {
 
 std::string DumpJson(const Json& doc) { return doc.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
+std::string DumpOpenedJson(const Json& doc) {
+    std::string text = DumpJson(doc);
+    text.pop_back();
+    return text;
+}
+
 }  // namespace zg::render

@@ -25,5 +25,8 @@ Json JsonFloat(float v);
 Json FrameJson(double frame);
 // Compact JSON text; bytes that are not UTF-8 become the replacement character.
 std::string DumpJson(const Json& doc);
+// The compact text of the object `doc` without its closing brace, for more members,
+// written as they come, to follow.
+std::string DumpOpenedJson(const Json& doc);
 
 }  // namespace zg::render

@@ -1,6 +1,5 @@
 #include "app/render/image_painter.h"
 
-#include <cairo-svg.h>
 #include <fmt/format.h>
 #include <fontconfig/fontconfig.h>
 
@@ -436,11 +435,6 @@ void ReleaseFontCachesAtExit() {
     std::call_once(registered, [] { std::atexit(ReleaseFontCaches); });
 }
 
-cairo_status_t WriteToSink(void* closure, const unsigned char* data, unsigned int length) {
-    static_cast<files::ByteSink*>(closure)->Write({reinterpret_cast<const char*>(data), length});
-    return CAIRO_STATUS_SUCCESS;
-}
-
 }  // namespace
 
 namespace {
@@ -509,16 +503,15 @@ void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>
     PaintRows(cr, width, height, panels, caption, fonts, {0.0, static_cast<double>(height)});
 }
 
-bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
-                 const ImageCaption& caption, files::ByteSink& out, std::string& error) {
+bool WritePngImage(int width, int height, const std::vector<ViewPanel>& panels, const ImageCaption& caption,
+                   files::ByteSink& out, std::string& error) {
     // A picture's pixels live in memory of the renderer's own while it fits Cairo's
     // limits; anything larger goes to Cairo, which gives the error.
     const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
-    const bool ownPixels = format == ImageFormat::kPng && stride > 0 && height > 0 && height <= kMaxSide;
+    const bool ownPixels = stride > 0 && height > 0 && height <= kMaxSide;
     const PixelMemory pixels(ownPixels ? static_cast<std::size_t>(stride) * static_cast<std::size_t>(height) : 0);
     const CairoSurface surface(
-        format == ImageFormat::kSvg ? cairo_svg_surface_create_for_stream(WriteToSink, &out, width, height)
-        : pixels.Data() != nullptr
+        pixels.Data() != nullptr
             ? cairo_image_surface_create_for_data(pixels.Data(), CAIRO_FORMAT_ARGB32, width, height, stride)
             : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
@@ -535,7 +528,7 @@ bool EncodeImage(ImageFormat format, int width, int height, const std::vector<Vi
         PaintImage(cr.get(), width, height, panels, caption);
         status = cairo_status(cr.get());
     }
-    if (status == CAIRO_STATUS_SUCCESS && format == ImageFormat::kPng && !WritePng(surface.get(), out, error))
+    if (status == CAIRO_STATUS_SUCCESS && !WritePng(surface.get(), out, error))
         return false;
     cairo_surface_finish(surface.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());

@@ -1,6 +1,6 @@
 // ImagePainter: paints the views of one rendered image with Cairo (antialiased), with
 // the view labels, a title line and a legend, and encodes the image as PNG (through
-// WritePng) or SVG.
+// WritePng); svg_writer.h writes SVG.
 //
 // Each view's display list is drawn at its panel's position, in its own pixels, so a
 // single view filling the image keeps the coordinates of its display list. Labels,
@@ -43,8 +43,6 @@ struct ImageCaption {
     bool markerKey = false;           // explains the two sample-point markers
 };
 
-enum class ImageFormat { kPng, kSvg };
-
 // Has the fonts that images write their text in found on a thread of its own, so
 // that a command can call it as soon as it knows it will paint an image and get on
 // with its other work meanwhile. Painting waits for it; only the first call counts.
@@ -54,9 +52,10 @@ void PreloadFonts();
 void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
                 const ImageCaption& caption);
 
-// The image encoded as PNG or SVG and written to `out`; false, with a one-line error,
-// when Cairo cannot make it (an image too large for memory, for instance).
-bool EncodeImage(ImageFormat format, int width, int height, const std::vector<ViewPanel>& panels,
-                 const ImageCaption& caption, files::ByteSink& out, std::string& error);
+// The image painted and written to `out` as PNG (SVG: svg_writer.h); false, with a
+// one-line error, when Cairo cannot make it (an image too large for memory, for
+// instance).
+bool WritePngImage(int width, int height, const std::vector<ViewPanel>& panels, const ImageCaption& caption,
+                   files::ByteSink& out, std::string& error);
 
 }  // namespace zg::render

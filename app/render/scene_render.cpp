@@ -212,7 +212,7 @@ bool WriteFrame(const RenderedFrame& frame, OutputKind kind, files::ByteSink& ou
         return true;
     }
     if (kind == OutputKind::kSvg) return WriteSvgImage(frame.width, frame.height, Panels(frame), frame.caption, out, error);
-    return EncodeImage(ImageFormat::kPng, frame.width, frame.height, Panels(frame), frame.caption, out, error);
+    return WritePngImage(frame.width, frame.height, Panels(frame), frame.caption, out, error);
 }
 
 bool EncodeFrame(const RenderedFrame& frame, OutputKind kind, std::string& bytes, std::string& error) {

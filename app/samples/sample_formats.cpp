@@ -63,9 +63,7 @@ void WriteJson(const SampleSet& set, files::ByteSink& out) {
     head["vectorScale"] = JsonFloat(set.vectorScale);
     head["localBox"] = BoxJson(set.localBox);
     head["worldBox"] = BoxJson(set.worldBox);
-    std::string text = render::DumpJson(head);
-    text.pop_back();  // the closing brace: the point lists follow
-    out.Write(text);
+    out.Write(render::DumpOpenedJson(head));
     out.Write(",");
     WritePointList(out, "positions", set.positions);
     out.Write(",");

@@ -18,11 +18,7 @@ host::ReferenceTarget* PlaceholderObject::Clone(host::RemapDir& remap) {
     return copy;
 }
 
-PlaceholderObject* AsPlaceholder(host::Animatable* object) {
-    if (object == nullptr || object->SuperClassID() != host::kWSMObjectSuperClassId ||
-        object->ClassID() != kPlaceholderClassId)
-        return nullptr;
-    return static_cast<PlaceholderObject*>(object);
-}
+// By type, not by class identity: a module may offer a class of the same identity.
+PlaceholderObject* AsPlaceholder(host::Animatable* object) { return dynamic_cast<PlaceholderObject*>(object); }
 
 }  // namespace zg::scene

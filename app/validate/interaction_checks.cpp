@@ -49,14 +49,12 @@ public:
         host::InstallMessageBoxService(nullptr);
     }
     host::INT_PTR Open(host::HWND, const char*, const char*, const char*, const char*, int) override {
-        ++opened;
         return host::SE_ERR_NOASSOC;
     }
     int Show(host::HWND, const char*, const char*, host::UINT) override {
         ++shown;
         return host::IDOK;
     }
-    int opened = 0;
     int shown = 0;
 };
 

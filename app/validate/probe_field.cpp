@@ -15,7 +15,6 @@ public:
         if (node != nullptr) origin_ = node->GetObjectTM(0).GetTrans();
         ++owner_.made_;
     }
-    ~Field() override { ++owner_.released_; }
 
     host::Point3 Force(host::TimeValue t, const host::Point3& pos, const host::Point3&, int index) override {
         if (kind_ == FieldKind::kHuge) return {1e37f, -1e37f, 5e36f};

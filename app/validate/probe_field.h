@@ -23,13 +23,11 @@ public:
     void GetClassName(host::CStr& name) override { name = "Validation Field"; }
     host::ForceField* GetForceField(host::SceneNode* node) override;
 
-    FieldKind Kind() const { return kind_; }
     // Each tells the field's dependents that it changed (PART_OBJECT).
     void SetKind(FieldKind kind);
     void Shift();  // moves the pattern of its smooth force
 
     int FieldsMade() const { return made_; }
-    int FieldsLive() const { return made_ - released_; }
 
 private:
     class Field;
@@ -38,7 +36,6 @@ private:
     FieldKind kind_ = FieldKind::kSmooth;
     float phase_ = 0.0f;
     int made_ = 0;
-    int released_ = 0;
 };
 
 // The class of the validation field, with the internal name "ValidationField", so

@@ -16,19 +16,12 @@ std::string Text(const host::Point3& p) { return fmt::format("({}, {}, {})", p.x
 
 }  // namespace
 
-std::size_t Drawing::Primitives() const {
-    std::size_t n = 0;
-    for (const Call& c : calls) n += c.op == Op::kPolyline || c.op == Op::kSegment || c.op == Op::kMarker ? 1 : 0;
-    return n;
-}
-
 void CheckingWindow::Reset(uint32_t limits, bool record) {
     drawing_ = Drawing();
     problem_.clear();
     limits_ = limits;
     record_ = record;
     batchOpen_ = false;
-    dropped_ = 0;
 }
 
 void CheckingWindow::Broken(std::string problem) {
@@ -39,10 +32,7 @@ void CheckingWindow::Record(Drawing::Op op, int flag, const host::Point3* points
     const bool droppable = op == Drawing::Op::kPolyline || op == Drawing::Op::kSegment || op == Drawing::Op::kMarker;
     for (int i = 0; i < count; ++i) {
         if (host::IsFinite(points[i])) continue;
-        if (dropNonFinite_ && droppable) {
-            ++dropped_;
-            return;
-        }
+        if (dropNonFinite_ && droppable) return;
         Broken(count == 1 ? fmt::format("{} at {}, which is not finite", what, Text(points[i]))
                           : fmt::format("{} whose point {} is {}, which is not finite", what, i, Text(points[i])));
         break;

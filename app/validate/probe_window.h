@@ -29,8 +29,6 @@ struct Drawing {
     bool truncated = false;            // recording stopped at kMaxRecordedPoints
 
     bool operator==(const Drawing&) const = default;
-    // How many primitives (lines, segments, markers) it holds.
-    std::size_t Primitives() const;
 };
 
 // Beyond this many points a window keeps checking but stops recording.
@@ -48,13 +46,11 @@ public:
     bool BatchOpen() const { return batchOpen_; }
     // What checkHitCode answers; by default nothing is ever hit.
     void SetHitAnswer(std::function<int()> answer) { hitAnswer_ = std::move(answer); }
-    // While on, a line or marker with a point that is not finite is dropped and counted,
+    // While on, a line or marker with a point that is not finite is dropped,
     // as the host's own window does, instead of breaking the contract: for objects fed
     // non-finite input, such as a field that answers NaN. Transforms and colours stay
     // checked. Off by default; Reset keeps it.
     void DropNonFinitePoints(bool on) { dropNonFinite_ = on; }
-    // Primitives dropped since Reset.
-    std::size_t Dropped() const { return dropped_; }
 
     void setTransform(const host::Matrix3& m) override;
     uint32_t getRndLimits() override { return limits_; }
@@ -79,7 +75,6 @@ private:
     bool record_ = false;
     bool batchOpen_ = false;
     bool dropNonFinite_ = false;
-    std::size_t dropped_ = 0;
     std::function<int()> hitAnswer_;
 };
 

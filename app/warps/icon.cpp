@@ -90,7 +90,8 @@ int DisplayIcon(const Icon& icon, const host::Matrix3& iconTM, host::SceneNode* 
     host::GraphicsWindow* gw = vpt != nullptr ? vpt->GetGraphicsWindow() : nullptr;
     if (gw == nullptr || node == nullptr) return 0;
     gw->setTransform(iconTM);
-    const uint32_t saved = gw->getRndLimits();
+    const host::RenderLimitsScope limits(*gw);
+    const uint32_t saved = limits.Saved();
     gw->setRndLimits((saved & host::kRndZBuffer) | host::kRndWireframe);
     host::Point3 rgb;
     if (node->IsSelected()) {
@@ -104,7 +105,6 @@ int DisplayIcon(const Icon& icon, const host::Matrix3& iconTM, host::SceneNode* 
     }
     gw->setColor(host::LINE_COLOR, rgb.x, rgb.y, rgb.z);
     DrawLines(icon, gw, saved);
-    gw->setRndLimits(saved);
     return 0;
 }
 
@@ -113,7 +113,8 @@ int HitTestIcon(const Icon& icon, const host::Matrix3& iconTM, int type, int cro
     host::GraphicsWindow* gw = vpt != nullptr ? vpt->GetGraphicsWindow() : nullptr;
     if (gw == nullptr || p == nullptr) return 0;
     gw->setTransform(iconTM);
-    const uint32_t saved = gw->getRndLimits();
+    const host::RenderLimitsScope limits(*gw);
+    const uint32_t saved = limits.Saved();
     constexpr uint32_t kShading = host::kRndIllum | host::kRndFlat | host::kRndSpecular | host::kRndTexture;
     gw->setRndLimits((saved & ~kShading) | host::kRndWireframe | host::kRndPicking);
     host::HitRegion region;
@@ -122,7 +123,6 @@ int HitTestIcon(const Icon& icon, const host::Matrix3& iconTM, int type, int cro
     gw->clearHitCode();
     DrawLines(icon, gw, saved);
     const int hit = gw->checkHitCode() != 0 ? 1 : 0;
-    gw->setRndLimits(saved);
     return hit;
 }
 

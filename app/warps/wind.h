@@ -55,9 +55,6 @@ inline host::Point3 TurbulenceNoise(double qx, double qy, double qz, const Turbu
     const double z = 0.5 * (std::sin(1.23 * qx + 0.79 * qy + phase.z1) + std::sin(1.03 * qy - 0.71 * qz + phase.z2));
     return ToForce({x, y, z});
 }
-inline host::Point3 TurbulenceNoise(double qx, double qy, double qz, double phase) {
-    return TurbulenceNoise(qx, qy, qz, TurbulencePhase(phase));
-}
 
 // The wind force above for one time: settings, node transform and phase held,
 // evaluated per position. A planar push without decay or turbulence is the same

@@ -12,6 +12,7 @@
 #include "app/render/float_text.h"
 #include "app/render/image_painter.h"
 #include "app/render/png_writer.h"
+#include "app/render/svg_writer.h"
 #include "app/render/scene_render.h"
 #include "app/samples/sample_formats.h"
 #include "app/viewport/construction_grid.h"
@@ -101,7 +102,7 @@ TEST(ImagePainterTest, PngDecodesAtItsSizeWithTheDrawingOnIt) {
     caption.markerKey = true;
     zg::files::StringSink png;
     std::string error;
-    ASSERT_TRUE(zg::render::EncodeImage(zg::render::ImageFormat::kPng, 200, 100, {{"Top", "top", &list, 0, 0, {}}},
+    ASSERT_TRUE(zg::render::WritePngImage(200, 100, {{"Top", "top", &list, 0, 0, {}}},
                                         caption, png, error))
         << error;
     cairo_surface_t* image = DecodePng(png.Text());
@@ -187,8 +188,7 @@ TEST(ImagePainterTest, SvgIsAnSvgDocumentOfTheImageSize) {
     const DisplayList list = SampleList();
     zg::files::StringSink svg;
     std::string error;
-    ASSERT_TRUE(zg::render::EncodeImage(zg::render::ImageFormat::kSvg, 200, 100, {{"Top", "top", &list, 0, 0, {}}},
-                                        {}, svg, error));
+    ASSERT_TRUE(zg::render::WriteSvgImage(200, 100, {{"Top", "top", &list, 0, 0, {}}}, {}, svg, error));
     const std::string& bytes = svg.Text();
     EXPECT_EQ(bytes.rfind("<?xml", 0), 0u);
     EXPECT_NE(bytes.find("<svg"), std::string::npos);
@@ -199,7 +199,7 @@ TEST(ImagePainterTest, SvgIsAnSvgDocumentOfTheImageSize) {
 TEST(ImagePainterTest, AnImpossibleImageIsAnErrorNotACrash) {
     zg::files::StringSink png;
     std::string error;
-    EXPECT_FALSE(zg::render::EncodeImage(zg::render::ImageFormat::kPng, 100000, 100000, {}, {}, png, error));
+    EXPECT_FALSE(zg::render::WritePngImage(100000, 100000, {}, {}, png, error));
     EXPECT_EQ(png.Text(), "");
     EXPECT_NE(error.find("100000x100000"), std::string::npos) << error;
 }
@@ -215,7 +215,7 @@ TEST(ImagePainterTest, HugeAndDegenerateCoordinatesAreDrawnWithoutHarm) {
     list.Marker({1, 1, 1}, {1e200, 1e200}, host::kMarkerPlus);
     zg::files::StringSink png;
     std::string error;
-    ASSERT_TRUE(zg::render::EncodeImage(zg::render::ImageFormat::kPng, 64, 64, {{"V", "top", &list, 0, 0, {}}}, {},
+    ASSERT_TRUE(zg::render::WritePngImage(64, 64, {{"V", "top", &list, 0, 0, {}}}, {},
                                         png, error))
         << error;
     cairo_surface_t* image = DecodePng(png.Text());
