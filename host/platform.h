@@ -34,6 +34,7 @@ inline constexpr int SW_HIDE = 0;
 inline constexpr UINT MB_OK = 0x0;
 inline constexpr UINT MB_ICONERROR = 0x10;
 inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
 // ShellExecuteA results of 32 or less are errors; this one: nothing can open the file.
 inline constexpr INT_PTR SE_ERR_NOASSOC = 31;
 

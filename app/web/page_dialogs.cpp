@@ -1,10 +1,11 @@
 #include "app/web/page_dialogs.h"
 
 #include <fmt/format.h>
-#include <nlohmann/json.hpp>
 
 #include <iostream>
 #include <string_view>
+
+#include "app/render/float_text.h"
 
 namespace zg::web {
 
@@ -13,8 +14,6 @@ namespace {
 constexpr host::INT_PTR kOpened = 42;
 constexpr host::INT_PTR kFileNotFound = 2;
 constexpr host::INT_PTR kAccessDenied = 5;
-constexpr host::INT_PTR kNoAssociation = 31;
-constexpr int kIdCancel = 2;
 
 // Button sets and icons of a message box type.
 const char* Buttons(host::UINT type) {
@@ -30,7 +29,7 @@ const char* Buttons(host::UINT type) {
 
 const char* Icon(host::UINT type) {
     switch (type & 0xF0) {
-        case 0x10: return "error";
+        case host::MB_ICONERROR: return "error";
         case 0x20: return "question";
         case 0x30: return "warning";
         case 0x40: return "information";
@@ -47,8 +46,6 @@ bool IsWebAddress(std::string_view url) {
     return true;
 }
 
-std::string Dump(const nlohmann::json& j) { return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace); }
-
 }  // namespace
 
 PageDialogs::PageDialogs(Deliver deliver, CurrentPage currentPage, bool offline)
@@ -58,15 +55,15 @@ host::INT_PTR PageDialogs::Open(host::HWND, const char*, const char* file, const
     if (offline_) return kFileNotFound;
     if (file == nullptr || !IsWebAddress(file)) return kAccessDenied;
     const std::optional<ClientId> page = currentPage_();
-    if (!page) return kNoAssociation;
-    deliver_(*page, Dump({{"type", "openUrl"}, {"url", file}}), false);
+    if (!page) return host::SE_ERR_NOASSOC;
+    deliver_(*page, render::DumpJson(render::Json{{"type", "openUrl"}, {"url", file}}), false);
     return kOpened;
 }
 
 int PageDialogs::Show(host::HWND, const char* text, const char* caption, host::UINT type) {
     const std::string body = text != nullptr ? text : "";
     const std::string title = caption != nullptr ? caption : "";
-    const int dismissed = (type & 0xF) == 0 ? host::IDOK : kIdCancel;
+    const int dismissed = (type & 0xF) == 0 ? host::IDOK : host::IDCANCEL;
     const std::optional<ClientId> page = currentPage_();
     if (!page) {
         std::cerr << "zentrograph serve: " << title << ": " << body << "\n";
@@ -78,7 +75,7 @@ int PageDialogs::Show(host::HWND, const char* text, const char* caption, host::U
         if (stopped_) return dismissed;
         id = nextId_++;
     }
-    deliver_(*page, Dump({{"type", "messageBox"}, {"id", id}, {"text", body}, {"caption", title},
+    deliver_(*page, render::DumpJson(render::Json{{"type", "messageBox"}, {"id", id}, {"text", body}, {"caption", title},
                           {"buttons", Buttons(type)}, {"icon", Icon(type)}}),
              false);
     std::unique_lock lock(mutex_);

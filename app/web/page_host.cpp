@@ -5,6 +5,7 @@
 
 #include <system_error>
 
+#include "app/render/float_text.h"
 #include "app/text/one_line.h"
 #include "app/viewport/view_camera.h"
 #include "app/web/frame_encoding.h"
@@ -13,9 +14,8 @@ namespace zg::web {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using render::Json;
 
-std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 std::string WireColor(uint32_t bgr) {
     return fmt::format("#{:02x}{:02x}{:02x}", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -103,21 +103,21 @@ void PageHost::Opened(ClientId client) { pages_[client]; }
 
 void PageHost::Closed(ClientId client) { pages_.erase(client); }
 
-void PageHost::Received(ClientId client, std::string_view text) {
+void PageHost::Received(ClientId client, std::string_view text) { Received(client, ReadPageMessage(text)); }
+
+void PageHost::Received(ClientId client, const ReadMessage& read) {
     Page& page = pages_[client];
-    std::optional<int64_t> seq;
-    std::string error;
+    std::string error = read.error;
     bool needFile = false;
     current_ = client;
-    if (const std::optional<PageMessage> message = ParsePageMessage(text, seq, error))
-        error = Apply(client, page, message->command, needFile);
+    if (read.message) error = Apply(client, page, read.message->command, needFile);
     current_.reset();
     session_.RefreshPanel();
     for (auto& [id, other] : pages_) Update(id, other);
-    Json ack{{"type", "ack"}, {"seq", seq ? Json(*seq) : Json(nullptr)}};
+    Json ack{{"type", "ack"}, {"seq", read.seq ? Json(*read.seq) : Json(nullptr)}};
     if (!error.empty()) ack["error"] = text::OneLine(error);
     if (needFile) ack["needFile"] = true;
-    deliver_(client, Dump(ack), false);
+    deliver_(client, render::DumpJson(ack), false);
 }
 
 std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bool& needFile) {
@@ -317,7 +317,7 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
         }
         state["classes"] = std::move(categories);
     }
-    return Dump(state);
+    return render::DumpJson(state);
 }
 
 }  // namespace zg::web

@@ -46,6 +46,8 @@ public:
     void Closed(ClientId client);
     // Handles one message of a page: acts on it, then brings every page up to date.
     void Received(ClientId client, std::string_view text);
+    // The same for a message read already.
+    void Received(ClientId client, const ReadMessage& read);
 
     // The page whose message is being handled, if any: where dialogs show.
     std::optional<ClientId> CurrentPage() const { return current_; }

@@ -277,4 +277,10 @@ std::optional<PageMessage> ParsePageMessage(std::string_view text, std::optional
     return std::nullopt;
 }
 
+ReadMessage ReadPageMessage(std::string_view text) {
+    ReadMessage read;
+    read.message = ParsePageMessage(text, read.seq, read.error);
+    return read;
+}
+
 }  // namespace zg::web

@@ -137,4 +137,13 @@ struct PageMessage {
 // number whenever it could be read, so a refusal can still be acknowledged.
 std::optional<PageMessage> ParsePageMessage(std::string_view text, std::optional<int64_t>& seq, std::string& error);
 
+// A message as read: the message, or the reason it was refused, and its sequence
+// number whenever it could be read.
+struct ReadMessage {
+    std::optional<PageMessage> message;
+    std::optional<int64_t> seq;
+    std::string error;
+};
+ReadMessage ReadPageMessage(std::string_view text);
+
 }  // namespace zg::web

@@ -50,16 +50,16 @@ void PageServer::Opened(ClientId client) {
 
 void PageServer::Received(ClientId client, std::string message, bool binary) {
     if (binary) message = "binary message";  // the page speaks JSON text only; this fails to parse
-    // An answer to a message box cannot wait for the UI thread: the UI thread waits for it.
-    std::optional<int64_t> seq;
-    std::string error;
-    if (const auto parsed = ParsePageMessage(message, seq, error)) {
-        if (const auto* reply = std::get_if<command::DialogReply>(&parsed->command)) {
+    // Read here, once: an answer to a message box cannot wait for the UI thread, which
+    // waits for it.
+    ReadMessage read = ReadPageMessage(message);
+    if (read.message) {
+        if (const auto* reply = std::get_if<command::DialogReply>(&read.message->command)) {
             dialogs_.Reply(reply->id, reply->button);
             return;
         }
     }
-    ui_.Post([this, client, message = std::move(message)] { host_.Received(client, message); });
+    ui_.Post([this, client, read = std::move(read)] { host_.Received(client, read); });
 }
 
 void PageServer::Closed(ClientId client) {
