@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/files/byte_sink.h"
+#include "app/render/cairo_handles.h"
+#include "app/render/png_writer.h"
+
 namespace zg::panel {
 
 namespace {
@@ -38,11 +42,9 @@ std::string BitmapPng(const host::BitmapResource* bitmap) {
     if (bitmap == nullptr || bitmap->bitsPerPixel != 8 || bitmap->width < 1 || bitmap->height < 1 ||
         bitmap->width > 4096 || bitmap->height > 4096 || bitmap->pixels == nullptr || bitmap->palette == nullptr)
         return {};
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, bitmap->width, bitmap->height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return {};
-    }
+    const render::CairoSurface image(cairo_image_surface_create(CAIRO_FORMAT_RGB24, bitmap->width, bitmap->height));
+    cairo_surface_t* surface = image.get();
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return {};
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
@@ -59,16 +61,9 @@ std::string BitmapPng(const host::BitmapResource* bitmap) {
         }
     }
     cairo_surface_mark_dirty(surface);
-    std::string png;
-    cairo_surface_write_to_png_stream(
-        surface,
-        [](void* closure, const unsigned char* bytes, unsigned int length) {
-            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(bytes), length);
-            return CAIRO_STATUS_SUCCESS;
-        },
-        &png);
-    cairo_surface_destroy(surface);
-    return png;
+    files::StringSink png;
+    std::string error;
+    return render::WritePng(surface, png, error) ? png.Text() : std::string();
 }
 
 // "directionX" as "Direction X", for parameters without a display name.

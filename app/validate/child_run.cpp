@@ -16,6 +16,8 @@
 #include <iostream>
 #include <optional>
 
+#include "app/text/one_line.h"
+
 namespace zg::validate {
 
 namespace {
@@ -68,10 +70,8 @@ void Fail(std::string message) {
 void ChildReport::Note(std::string_view text) { Line("note", text); }
 
 void ChildReport::Line(std::string_view kind, std::string_view text) {
-    std::string line = fmt::format("{} {}", kind, text);
-    for (char& c : line)
-        if (c == '\n' || c == '\r') c = ' ';
-    line += '\n';
+    // Control characters a module's names or messages hold never reach the terminal.
+    const std::string line = fmt::format("{} {}\n", kind, text::OneLine(text));
     for (std::size_t done = 0; done < line.size();) {
         const ssize_t n = write(fd_, line.data() + done, line.size() - done);
         if (n < 0 && errno == EINTR) continue;

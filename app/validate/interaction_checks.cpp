@@ -188,8 +188,7 @@ std::string CheckRollouts(CheckContext& context) {
                 }
             for (const ParamSlot& slot : ParamsOf(object)) {
                 if (slot.IsTable() || !slot.def->range) continue;
-                const double v = slot.def->type == host::TYPE_FLOAT ? slot.block->GetFloat(slot.def->id)
-                                                                      : slot.block->GetInt(slot.def->id);
+                const double v = ReadNumber(slot);
                 Require(v >= slot.def->range->lo && v <= slot.def->range->hi,
                         "{}: after edits in its rollouts, {} is {}, outside its range {}..{}", name, slot.Label(), v,
                         slot.def->range->lo, slot.def->range->hi);

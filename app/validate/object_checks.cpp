@@ -111,7 +111,7 @@ std::string CheckExtremeValues(CheckContext& context) {
                 const std::string what = fmt::format("{} with {} stored at {} ({})", name, slot.Label(), v.name, v.value);
                 context.report.Note(fmt::format("checking {}", what));
                 StoreNumber(slot, v.value);
-                const double read = ReadState(object)[i].number;
+                const double read = ReadNumber(slot);
                 Require(std::isfinite(read), "{}: {} reads {}", what, slot.Label(), read);
                 world.Exercise(node, 0, what);
                 StoreNumber(slot, base[i].number);

@@ -69,16 +69,19 @@ bool ParamValue::operator==(const ParamValue& other) const {
     return sameNumber && nodes == other.nodes;
 }
 
+double ReadNumber(const ParamSlot& slot, host::TimeValue t) {
+    return slot.def->type == host::TYPE_FLOAT ? slot.block->GetFloat(slot.def->id, t)
+                                              : slot.block->GetInt(slot.def->id, t);
+}
+
 ParamState ReadState(host::Object* object, host::TimeValue t) {
     ParamState state;
     for (const ParamSlot& slot : ParamsOf(object)) {
         ParamValue v;
         if (slot.IsTable()) {
             for (int i = 0; i < slot.block->Count(slot.def->id); ++i) v.nodes.push_back(slot.block->GetNode(slot.def->id, t, i));
-        } else if (slot.def->type == host::TYPE_FLOAT) {
-            v.number = slot.block->GetFloat(slot.def->id, t);
         } else {
-            v.number = slot.block->GetInt(slot.def->id, t);
+            v.number = ReadNumber(slot, t);
         }
         state.push_back(std::move(v));
     }

@@ -55,6 +55,8 @@ int AppendToTables(host::Object* object, host::SceneNode* node);
 // float (beyond the float range: an infinity), integers and switches saturated to the
 // int range (NaN: 0). Answers the block's answer.
 bool StoreNumber(const ParamSlot& slot, double value);
+// The number a parameter that is not a node table holds at t.
+double ReadNumber(const ParamSlot& slot, host::TimeValue t = 0);
 // A value within the parameter's range (switches 0 or 1; unranged numbers within
 // -100..100). Integers come from the first 25 values of their range, so that counts
 // and resolutions that multiply stay quick to draw.

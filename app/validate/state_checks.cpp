@@ -129,8 +129,7 @@ std::string CheckCache(CheckContext& context) {
         };
         for (const ParamSlot& slot : ParamsOf(object)) {
             if (slot.IsTable()) continue;
-            const double current = slot.def->type == host::TYPE_FLOAT ? slot.block->GetFloat(slot.def->id)
-                                                                        : slot.block->GetInt(slot.def->id);
+            const double current = ReadNumber(slot);
             const double next = OtherValue(slot, current, context.rng);
             if (next == current || !StoreNumber(slot, next)) continue;
             changed(fmt::format("{} changed from {} to {}", slot.Label(), current, next), 0);
