@@ -10,7 +10,6 @@
 #include "app/cli/commands.h"
 #include "app/cli/scene_loading.h"
 #include "app/render/scene_render.h"
-#include "app/text/one_line.h"
 #include "app/viewport/scene_view.h"
 
 namespace zg::cli {
@@ -51,30 +50,19 @@ std::optional<host::IPoint2> ParsePixel(const std::string& text, std::string& er
 int Pick(CommandContext& ctx, const PickOptions& options) {
     std::string error;
     const auto size = render::ParseImageSize(options.size, error);
-    if (!size) {
-        fmt::print(*ctx.err, "pick: --size: {}\n", text::OneLine(error));
-        return kTrouble;
-    }
+    if (!size) return PrintError(ctx, "pick", "--size: " + error, kTrouble);
     const auto at = ParsePixel(options.at, error);
-    if (!at) {
-        fmt::print(*ctx.err, "pick: {}\n", text::OneLine(error));
-        return kTrouble;
-    }
-    if (at->x < 0 || at->y < 0 || at->x >= size->first || at->y >= size->second) {
-        fmt::print(*ctx.err, "pick: --at {}: outside the {}x{} view\n", text::OneLine(options.at), size->first,
-                   size->second);
-        return kTrouble;
-    }
+    if (!at) return PrintError(ctx, "pick", error, kTrouble);
+    if (at->x < 0 || at->y < 0 || at->x >= size->first || at->y >= size->second)
+        return PrintError(ctx, "pick", fmt::format("--at {}: outside the {}x{} view", options.at, size->first, size->second),
+                          kTrouble);
     plugins::ClassDirectory directory;
     LoadClasses(ctx, directory);
     std::unique_ptr<scene::Scene> scene = LoadSceneForCommand(ctx, directory, options.scene);
     if (!scene) return kTrouble;
     const double frame = options.frame.value_or(scene->StartFrame());
     const auto t = scene->Rate().FrameToTicks(frame, error);
-    if (!t) {
-        fmt::print(*ctx.err, "pick: --frame: {}\n", error);
-        return kTrouble;
-    }
+    if (!t) return PrintError(ctx, "pick", "--frame: " + error, kTrouble);
     const host::Box3 bounds = viewport::SceneBounds(*scene, *t);
     const auto views = viewport::SceneViews(*scene, bounds, static_cast<double>(size->first) / size->second);
     const scene::ViewDefinition* view = nullptr;
@@ -83,11 +71,9 @@ int Pick(CommandContext& ctx, const PickOptions& options) {
         if (v.name == options.view) view = &v;
         names += (names.empty() ? "" : ", ") + v.name;
     }
-    if (view == nullptr) {
-        fmt::print(*ctx.err, "pick: {}\n",
-                   text::OneLine(fmt::format("no view named \"{}\" (the scene's views: {})", options.view, names)));
-        return kTrouble;
-    }
+    if (view == nullptr)
+        return PrintError(ctx, "pick", fmt::format("no view named \"{}\" (the scene's views: {})", options.view, names),
+                          kTrouble);
     const auto hits = viewport::PickNodes(*scene, *view, *t, size->first, size->second, *at);
     for (const std::string& name : hits) fmt::print(*ctx.out, "{}\n", name);
     return hits.empty() ? kNoHit : kHit;

@@ -19,7 +19,6 @@
 #include "app/render/image_painter.h"
 #include "app/render/scene_render.h"
 #include "app/scene/scene_file.h"
-#include "app/text/one_line.h"
 
 namespace zg::cli {
 
@@ -73,10 +72,7 @@ std::vector<std::filesystem::path> Outputs(const std::filesystem::path& output, 
 
 int Render(CommandContext& ctx, const RenderOptions& options) {
     std::string error;
-    const auto fail = [&](const std::string& message) {
-        fmt::print(*ctx.err, "render: {}\n", text::OneLine(message));
-        return 1;
-    };
+    const auto fail = [&](const std::string& message) { return PrintError(ctx, "render", message); };
     const auto size = render::ParseImageSize(options.size, error);
     if (!size) return fail("--size: " + error);
     int first = 0;

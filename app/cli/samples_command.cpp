@@ -14,7 +14,6 @@
 #include "app/files/output_file.h"
 #include "app/samples/sample_capture.h"
 #include "app/samples/sample_formats.h"
-#include "app/text/one_line.h"
 
 namespace zg::cli {
 
@@ -29,10 +28,7 @@ struct SamplesOptions {
 };
 
 int Samples(CommandContext& ctx, const SamplesOptions& options) {
-    const auto fail = [&](const std::string& message) {
-        fmt::print(*ctx.err, "samples: {}\n", text::OneLine(message));
-        return 1;
-    };
+    const auto fail = [&](const std::string& message) { return PrintError(ctx, "samples", message); };
     std::string formatName = options.format;
     if (formatName.empty() && !options.output.empty()) {
         std::string ext = std::filesystem::path(options.output).extension().string();

@@ -21,10 +21,7 @@ int ShowScene(CommandContext& ctx, const std::filesystem::path& file, std::optio
     const double shownFrame = frame.value_or(loaded->StartFrame());
     std::string error;
     const std::optional<host::TimeValue> t = loaded->Rate().FrameToTicks(shownFrame, error);
-    if (!t) {
-        fmt::print(*ctx.err, "scene: --frame: {}\n", error);
-        return 1;
-    }
+    if (!t) return PrintError(ctx, "scene", "--frame: " + error);
     const std::vector<scene::NodeListing> nodes = scene::ListNodes(*loaded, *t, ResolverFor(directory));
     if (json) {
         *ctx.out << scene::ListingJson(nodes).dump(2) << '\n';

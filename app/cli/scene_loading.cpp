@@ -39,4 +39,9 @@ void PrintWarnings(CommandContext& ctx, const char* name, const std::vector<std:
     for (const std::string& line : lines) fmt::print(*ctx.err, "{}: warning: {}\n", name, text::OneLine(line));
 }
 
+int PrintError(CommandContext& ctx, const char* name, std::string_view message, int status) {
+    fmt::print(*ctx.err, "{}: {}\n", name, text::OneLine(message));
+    return status;
+}
+
 }  // namespace zg::cli

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/cli/commands.h"
@@ -34,5 +35,9 @@ std::vector<std::filesystem::path> CommandInputs(const plugins::ClassDirectory& 
 
 // Writes each line to ctx.err as "NAME: warning: LINE".
 void PrintWarnings(CommandContext& ctx, const char* name, const std::vector<std::string>& lines);
+
+// Writes "NAME: MESSAGE" to ctx.err as one line, whatever the message holds (names
+// from files and the command line among it), and answers `status`.
+int PrintError(CommandContext& ctx, const char* name, std::string_view message, int status = 1);
 
 }  // namespace zg::cli

@@ -39,7 +39,7 @@ std::unique_ptr<scene::Scene> StartingScene(CommandContext& ctx, const plugins::
     std::string error;
     if (options.demo) {
         auto demo = scene::ReadScene(render::DemoSceneText(), render::kDemoSceneName, ResolverFor(directory), error);
-        if (!demo) fmt::print(*ctx.err, "serve: {} (is the Zentrograph plug-in in {}?)\n", error, ctx.pluginDir.string());
+        if (!demo) PrintError(ctx, "serve", fmt::format("{} (is the Zentrograph plug-in in {}?)", error, ctx.pluginDir.string()));
         return demo;
     }
     if (options.scene.empty()) return std::make_unique<scene::Scene>();
@@ -87,9 +87,8 @@ int Serve(CommandContext& ctx, const ServeOptions& options) {
         server.StopOnSignals([&ui] { ui.Stop(); });
         std::string error;
         if (!server.Start(error)) {
-            fmt::print(*ctx.err, "serve: {}{}\n", error,
-                       options.port != 0 ? " (choose another with --port, or --port 0 for any free port)" : "");
-            return 1;
+            return PrintError(ctx, "serve",
+                              error + (options.port != 0 ? " (choose another with --port, or --port 0 for any free port)" : ""));
         }
         if (options.listen != kLoopback) {
             fmt::print(*ctx.err,

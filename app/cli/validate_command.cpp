@@ -37,9 +37,9 @@ std::optional<std::vector<fs::path>> ModulesToValidate(CommandContext& ctx, cons
     if (options.modules.empty()) {
         std::string error;
         std::optional<std::vector<fs::path>> files = plugins::ModuleFiles(ctx.pluginDir, error);
-        if (!files) fmt::print(*ctx.err, "validate: {}\n", error);
+        if (!files) PrintError(ctx, "validate", error);
         if (files && files->empty()) {
-            fmt::print(*ctx.err, "validate: no plug-in modules (*.dlo) in {}\n", ctx.pluginDir.string());
+            PrintError(ctx, "validate", fmt::format("no plug-in modules (*.dlo) in {}", ctx.pluginDir.string()));
             return std::nullopt;
         }
         return files;
@@ -49,11 +49,11 @@ std::optional<std::vector<fs::path>> ModulesToValidate(CommandContext& ctx, cons
         std::error_code ec;
         const fs::file_status status = fs::status(name, ec);
         if (status.type() == fs::file_type::not_found || ec) {
-            fmt::print(*ctx.err, "validate: {}: no such module file\n", name);
+            PrintError(ctx, "validate", name + ": no such module file");
             return std::nullopt;
         }
         if (fs::is_directory(status)) {
-            fmt::print(*ctx.err, "validate: {}: a folder, not a module file (give it with --plugins)\n", name);
+            PrintError(ctx, "validate", name + ": a folder, not a module file (give it with --plugins)");
             return std::nullopt;
         }
         files.emplace_back(name);
@@ -65,8 +65,8 @@ int Validate(CommandContext& ctx, const ValidateOptions& options) {
     const std::vector<std::string> known = validate::CheckNames();
     for (const std::string& check : options.checks) {
         if (std::find(known.begin(), known.end(), check) != known.end()) continue;
-        fmt::print(*ctx.err, "validate: --check {}: no such check (the checks: {})\n", check, fmt::join(known, ", "));
-        return 2;
+        return PrintError(ctx, "validate",
+                          fmt::format("--check {}: no such check (the checks: {})", check, fmt::join(known, ", ")), 2);
     }
     std::optional<std::vector<fs::path>> modules = ModulesToValidate(ctx, options);
     if (!modules) return 1;

@@ -213,20 +213,18 @@ bool WriteOutput(const fs::path& path, std::ostream& standardOutput,
 }
 
 std::optional<std::string> FindOverwrittenInput(const fs::path& output, const std::vector<fs::path>& inputs) {
-    if (output == kStandardStream) return std::nullopt;
+    // An output that is not there yet, as most are, overwrites nothing: one look each.
+    struct stat written {};
+    if (output == kStandardStream || ::stat(output.c_str(), &written) != 0) return std::nullopt;
     for (const fs::path& input : inputs) {
-        if (input != kStandardStream && SameFile(output, input))
+        struct stat read {};
+        if (input != kStandardStream && ::stat(input.c_str(), &read) == 0 && read.st_dev == written.st_dev &&
+            read.st_ino == written.st_ino)
             return fmt::format("{} would overwrite the input {}; choose another output", output.string(),
                                input.string());
     }
     return std::nullopt;
 }
 
-bool SameFile(const fs::path& a, const fs::path& b) {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
 
 }  // namespace zg::files

@@ -84,10 +84,6 @@ bool WriteFile(const std::filesystem::path& path, std::string_view contents, std
 bool WriteOutput(const std::filesystem::path& path, std::ostream& standardOutput,
                  const std::function<bool(ByteSink& out, std::string& error)>& write, std::string& error);
 
-// True when both paths name one existing file (the same device and inode), through
-// any symlinks and hard links.
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
-
 // None when writing `output` overwrites none of `inputs`; else one line naming the
 // input it would overwrite. "-" overwrites nothing.
 std::optional<std::string> FindOverwrittenInput(const std::filesystem::path& output,
