@@ -24,10 +24,10 @@ const char* KindOf(mode_t mode) {
     return "not a regular file";
 }
 
-std::string TooLarge(const std::string& name, std::size_t limit) {
+std::string TooLarge(std::size_t limit) {
     constexpr std::size_t kMiB = std::size_t{1} << 20;
-    return limit % kMiB == 0 ? fmt::format("{}: larger than the {} MiB this program reads", name, limit / kMiB)
-                             : fmt::format("{}: larger than the {} bytes this program reads", name, limit);
+    return limit % kMiB == 0 ? fmt::format("larger than the {} MiB this program reads", limit / kMiB)
+                             : fmt::format("larger than the {} bytes this program reads", limit);
 }
 
 std::optional<std::string> ReadStream(std::istream& in, std::size_t limit, std::string& error) {
@@ -36,7 +36,7 @@ std::optional<std::string> ReadStream(std::istream& in, std::size_t limit, std::
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         text.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (text.size() > limit) {
-            error = TooLarge(InputName(kStandardStream), limit);
+            error = fmt::format("{}: {}", InputName(kStandardStream), TooLarge(limit));
             return std::nullopt;
         }
     }
@@ -54,24 +54,23 @@ std::string InputName(const std::filesystem::path& path) {
 }
 
 std::optional<OpenedInput> OpenInputFile(const std::filesystem::path& path, std::size_t limit, std::string& error) {
-    const std::string name = path.string();
     // Not blocking: opening a FIFO must not wait for a writer before it is refused.
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd) {
-        error = fmt::format("{}: cannot open: {}", name, std::strerror(errno));
+        error = fmt::format("cannot open: {}", std::strerror(errno));
         return std::nullopt;
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) {
-        error = fmt::format("{}: cannot read: {}", name, std::strerror(errno));
+        error = fmt::format("cannot read: {}", std::strerror(errno));
         return std::nullopt;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = fmt::format("{}: is {}, not a file this program reads", name, KindOf(info.st_mode));
+        error = fmt::format("is {}, not a file this program reads", KindOf(info.st_mode));
         return std::nullopt;
     }
     if (static_cast<unsigned long long>(info.st_size) > limit) {
-        error = TooLarge(name, limit);
+        error = TooLarge(limit);
         return std::nullopt;
     }
     return OpenedInput{std::move(fd), static_cast<std::size_t>(info.st_size)};
@@ -98,7 +97,10 @@ std::optional<std::string> ReadInputFile(const std::filesystem::path& path, std:
     if (path == kStandardStream) return ReadStream(standardInput, limit, error);
     const std::string name = path.string();
     const std::optional<OpenedInput> input = OpenInputFile(path, limit, error);
-    if (!input) return std::nullopt;
+    if (!input) {
+        error = fmt::format("{}: {}", name, error);
+        return std::nullopt;
+    }
     const UniqueFd& fd = input->fd;
     // One byte more than the file holds, so that its end is seen without growing.
     std::string text(std::min(limit + 1, input->size + 1), '\0');
@@ -107,7 +109,7 @@ std::optional<std::string> ReadInputFile(const std::filesystem::path& path, std:
     while (true) {
         if (got == text.size()) {
             if (text.size() > limit) {
-                error = TooLarge(name, limit);
+                error = fmt::format("{}: {}", name, TooLarge(limit));
                 return std::nullopt;
             }
             text.resize(std::min(limit + 1, text.size() + 65536));

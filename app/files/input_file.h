@@ -29,9 +29,10 @@ struct OpenedInput {
     std::size_t size = 0;
 };
 
-// `path` opened for reading, for a caller that reads only parts of it. None, with one
-// line naming the file in `error`, when it is not a regular file, cannot be opened, or
-// is larger than `limit` bytes.
+// `path` opened for reading, for a caller that reads only parts of it. None, with the
+// reason in `error` (without the file's name, for the caller to put it in its own
+// words), when it is not a regular file, cannot be opened, or is larger than `limit`
+// bytes.
 std::optional<OpenedInput> OpenInputFile(const std::filesystem::path& path, std::size_t limit, std::string& error);
 
 // Fills `out` from `offset` in the file; false, with errno set or 0 at the file's

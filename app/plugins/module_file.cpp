@@ -222,8 +222,6 @@ bool CheckModuleFile(const std::filesystem::path& file, std::string& error) {
                                   }})
                                .Check();
         if (found) problem = *found;
-    } else if (const std::string named = file.string() + ": "; problem.starts_with(named)) {
-        problem.erase(0, named.size());
     }
     if (problem.empty()) return true;
     error = fmt::format("{}: not a loadable module: {}", file.string(), problem);
