@@ -43,8 +43,13 @@ std::optional<double> ParseNumber(std::string text) {
     return v;
 }
 
+// The description of a parameter of the block; none when the block has no such one.
+const host::ParamDef* DefOf(host::ParamBlock& block, host::ParamID id) {
+    return block.GetDesc() != nullptr ? block.GetDesc()->FindParam(id) : nullptr;
+}
+
 std::string ParamName(host::ParamBlock& block, host::ParamID id) {
-    const host::ParamDef* def = block.GetDesc() != nullptr ? block.GetDesc()->FindParam(id) : nullptr;
+    const host::ParamDef* def = DefOf(block, id);
     return def != nullptr && def->internalName != nullptr ? def->internalName : "the parameter";
 }
 
@@ -243,7 +248,7 @@ void CommandPanel::Refresh() {
 
 std::vector<host::PB2Value> CommandPanel::Values(host::ParamBlock& block, host::ParamID param) {
     const host::TimeValue t = time_();
-    const host::ParamDef* def = block.GetDesc() != nullptr ? block.GetDesc()->FindParam(param) : nullptr;
+    const host::ParamDef* def = DefOf(block, param);
     std::vector<host::PB2Value> values;
     if (def == nullptr) return values;
     if (def->type == host::TYPE_INODE_TAB) {
@@ -256,7 +261,7 @@ std::vector<host::PB2Value> CommandPanel::Values(host::ParamBlock& block, host::
 
 void CommandPanel::Restore(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& values) {
     const host::TimeValue t = time_();
-    const host::ParamDef* def = block.GetDesc() != nullptr ? block.GetDesc()->FindParam(param) : nullptr;
+    const host::ParamDef* def = DefOf(block, param);
     if (def == nullptr) return;
     if (def->type == host::TYPE_INODE_TAB) {
         block.SetCount(param, static_cast<int>(values.size()));
@@ -409,7 +414,7 @@ std::string CommandPanel::PickingFor() const {
     for (const Rollout& r : rollouts_)
         for (const Control& c : r.controls)
             if (c.handle == picking_->list && r.block != nullptr) {
-                const host::ParamDef* def = r.block->GetDesc()->FindParam(c.binding.param);
+                const host::ParamDef* def = DefOf(*r.block, c.binding.param);
                 return def != nullptr && def->internalName != nullptr ? def->internalName : "";
             }
     return {};
