@@ -35,7 +35,7 @@ public:
     // Scale, rotate X, Y, Z, translate (app/scene/transform.h), each at t.
     host::Matrix3 GetObjectTM(host::TimeValue t) override;
     host::SceneObject* GetObjectRef() override { return object_; }
-    int IsSelected() override { return selected_ ? 1 : 0; }
+    int IsSelected() override { return selected_ && selectionShown_ ? 1 : 0; }
     int IsFrozen() override { return frozen_ ? 1 : 0; }
     uint32_t GetWireColor() override { return wireColor_; }
 
@@ -53,6 +53,10 @@ public:
     // 0x00BBGGRR; the top byte is dropped.
     void SetWireColor(uint32_t color);
     void SetSelected(bool selected);
+    // While a front end that shows the selection itself has the node drawn, the node
+    // answers that it is not selected; nothing is notified and Selected() still tells.
+    void ShowSelection(bool shown) { selectionShown_ = shown; }
+    bool Selected() const { return selected_; }
     void SetFrozen(bool frozen);
 
     // Shows another object (or none); the old one is released.
@@ -75,6 +79,7 @@ private:
     AnimatedPoint scale_{host::Point3(1.0f, 1.0f, 1.0f)};
     uint32_t wireColor_ = 0x00FFFFFF;
     bool selected_ = false;
+    bool selectionShown_ = true;
     bool frozen_ = false;
 };
 

@@ -8,21 +8,16 @@
 
 namespace zg::viewport {
 
-namespace {
-
 uint32_t ViewLimits(const scene::ViewDefinition& view) {
     return kDefaultRndLimits | (view.boxOnly ? host::kRndBoxOnly : 0u);
 }
 
-// The object a node shows at t: its evaluated state, or the object itself.
 host::Object* ShownObject(host::SceneNode& node, host::TimeValue t) {
     host::Object* object = node.GetObjectRef();
     if (object == nullptr) return nullptr;
     host::Object* state = object->Eval(t).obj;
     return state != nullptr ? state : object;
 }
-
-}  // namespace
 
 host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t) {
     const Camera camera;

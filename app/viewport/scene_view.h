@@ -14,6 +14,18 @@
 
 namespace zg::viewport {
 
+// The snap preview mark, drawn over the scene in create mode where a click would place
+// the object: a plus sign in the interface's cursor colour.
+inline constexpr Rgb kSnapPreviewColor{1.0f, 0.85f, 0.2f};
+
+// The render limits objects draw with in `view`: the viewport defaults, and the
+// box-only state when the view asks for it.
+uint32_t ViewLimits(const scene::ViewDefinition& view);
+
+// The object a node shows at t: its evaluated state, or the object itself; none for a
+// node without an object.
+host::Object* ShownObject(host::SceneNode& node, host::TimeValue t);
+
 // The union of every node's world box at t; empty for a scene without nodes.
 host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t);
 
