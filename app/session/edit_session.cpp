@@ -21,8 +21,6 @@ namespace {
 constexpr float kEmptySceneHalfExtent = 5.0f;
 // The image shape default views are framed for before a front end reports its own.
 constexpr double kDefaultAspect = 1.6;
-// The snap preview mark: a plus sign in the interface's cursor colour.
-constexpr viewport::Rgb kPreviewColor{1.0f, 0.85f, 0.2f};
 
 bool IsClick(const host::IPoint2& a, const host::IPoint2& b) {
     return std::abs(static_cast<long long>(a.x) - b.x) < kClickSlop &&
@@ -114,21 +112,30 @@ viewport::Viewport EditSession::MakeViewport(int view, int width, int height) co
 bool EditSession::Orbit(int view, double dx, double dy) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
     if (!viewport::Orbit(views_[static_cast<std::size_t>(view)], dx, dy)) return false;
-    Changed();
+    CameraChanged();
     return true;
 }
 
 bool EditSession::Pan(int view, int width, int height, double dx, double dy) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
     if (!viewport::Pan(views_[static_cast<std::size_t>(view)], width, height, dx, dy)) return false;
-    Changed();
+    CameraChanged();
     return true;
 }
 
 bool EditSession::Zoom(int view, int width, int height, double factor, double x, double y) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
     if (!viewport::Zoom(views_[static_cast<std::size_t>(view)], width, height, factor, {x, y})) return false;
-    Changed();
+    CameraChanged();
+    return true;
+}
+
+bool EditSession::SetCamera(int view, const scene::ViewDefinition& camera) {
+    if (view < 0 || view >= static_cast<int>(views_.size())) return false;
+    scene::ViewDefinition& shown = views_[static_cast<std::size_t>(view)];
+    const scene::ViewDefinition before = shown;
+    if (!viewport::PlaceCamera(shown, camera)) return false;
+    if (!(shown == before)) CameraChanged();
     return true;
 }
 
@@ -143,12 +150,17 @@ viewport::DisplayList EditSession::Draw(int view, int width, int height) {
     const scene::ViewDefinition& def = views_[static_cast<std::size_t>(view)];
     viewport::DisplayList list =
         viewport::DrawSceneView(*scene_, def, time_, width, height, viewport::SceneBounds(*scene_, time_));
-    if (preview_ && preview_->first == view && creation_ && !creation_->Dragging()) {
+    if (const std::optional<host::Point3> mark = SnapPreviewMark(view)) {
         viewport::PixelPoint at;
-        if (viewport::MakeCamera(def, width, height).WorldToPixel(Vec3d(preview_->second), at))
-            list.Marker(kPreviewColor, at, host::kMarkerPlus);
+        if (viewport::MakeCamera(def, width, height).WorldToPixel(Vec3d(*mark), at))
+            list.Marker(viewport::kSnapPreviewColor, at, host::kMarkerPlus);
     }
     return list;
+}
+
+std::optional<host::Point3> EditSession::SnapPreviewMark(int view) const {
+    if (!preview_ || preview_->first != view || !creation_ || creation_->Dragging()) return std::nullopt;
+    return preview_->second;
 }
 
 // ---- Time ----

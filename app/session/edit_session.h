@@ -55,6 +55,9 @@ public:
     // Rises with every change a front end shows: the scene, the selection, the views,
     // the frame, the mode or the status line.
     uint64_t Revision() const { return revision_; }
+    // Rises with every change that may change what the views draw: every change
+    // Revision() counts but a camera's.
+    uint64_t DrawingRevision() const { return drawingRevision_; }
     // One line for the status bar about the last thing done.
     const std::string& Status() const { return status_; }
     void SetStatusLine(std::string status) { SetStatus(std::move(status)); }
@@ -64,12 +67,18 @@ public:
     bool Orbit(int view, double dx, double dy);
     bool Pan(int view, int width, int height, double dx, double dy);
     bool Zoom(int view, int width, int height, double factor, double x, double y);
+    // Puts a view's camera where a front end moved it (viewport::PlaceCamera); the
+    // revision rises when it moved. False, changing nothing, for a view that does not
+    // exist or a camera that is not usable.
+    bool SetCamera(int view, const scene::ViewDefinition& camera);
     // Grid snapping of the points that creation and moves find on a view's plane.
     void SetGridSnap(bool on);
     bool GridSnap() const { return gridSnap_; }
     // What view `view` shows at the current frame on a width x height image, with the
     // snap preview mark where the pointer last was in create mode.
     viewport::DisplayList Draw(int view, int width, int height);
+    // Where the snap preview mark shows in view `view` (world space), if it does.
+    std::optional<host::Point3> SnapPreviewMark(int view) const;
 
     // ---- Time ----
     double Frame() const { return frame_; }
@@ -137,7 +146,11 @@ private:
         host::IPoint2 start;
     };
 
-    void Changed() { ++revision_; }
+    void Changed() {
+        ++revision_;
+        ++drawingRevision_;
+    }
+    void CameraChanged() { ++revision_; }
     void SetStatus(std::string status);
     void SceneChanged(host::PartID part);
     viewport::Viewport MakeViewport(int view, int width, int height) const;
@@ -169,6 +182,7 @@ private:
     std::optional<std::pair<int, host::Point3>> preview_;
     bool unsaved_ = false;
     uint64_t revision_ = 1;
+    uint64_t drawingRevision_ = 1;
     std::string status_;
 };
 

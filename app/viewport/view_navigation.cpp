@@ -13,11 +13,6 @@ namespace {
 using scene::ViewDefinition;
 using scene::ViewKind;
 
-// Zoom keeps views between these extents, in scene units: far enough from the limits
-// of single precision that every drawn point stays meaningful.
-constexpr double kMinExtent = 1e-4;
-constexpr double kMaxExtent = 1e8;
-
 constexpr double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
 
 // v turned by `angle` radians about the unit axis `k` (Rodrigues' formula).
@@ -83,11 +78,11 @@ bool Zoom(ViewDefinition& view, int width, int height, double factor, const Pixe
     ViewDefinition changed = view;
     if (view.kind == ViewKind::kPerspective) {
         const Vec3d offset = view.eye - view.target;
-        const double distance = std::clamp(Length(offset) / factor, kMinExtent, kMaxExtent);
+        const double distance = std::clamp(Length(offset) / factor, kMinViewExtent, kMaxViewExtent);
         changed.eye = view.target + Normalized(offset) * distance;
         return Accept(view, changed);
     }
-    const double newWidth = std::clamp(view.width / factor, kMinExtent, kMaxExtent);
+    const double newWidth = std::clamp(view.width / factor, kMinViewExtent, kMaxViewExtent);
     // The world point under the pointer stays under it: the centre moves towards it by
     // the share of the view that the zoom takes away.
     const Camera camera = MakeCamera(view, width, height);
@@ -96,6 +91,30 @@ bool Zoom(ViewDefinition& view, int width, int height, double factor, const Pixe
     changed.width = newWidth;
     changed.center = ray.origin + (view.center - ray.origin) * kept;
     return Accept(view, changed);
+}
+
+}  // namespace zg::viewport
+
+namespace zg::viewport {
+
+bool PlaceCamera(ViewDefinition& view, const ViewDefinition& camera) {
+    ViewDefinition changed = view;
+    if (view.kind == ViewKind::kPerspective) {
+        const Vec3d offset = camera.eye - camera.target;
+        const double distance = Length(offset);
+        if (!std::isfinite(distance) || !(distance > 0.0)) return false;
+        changed.target = camera.target;
+        changed.eye = camera.target + offset * (std::clamp(distance, kMinViewExtent, kMaxViewExtent) / distance);
+        changed.up = camera.up;
+        changed.fov = camera.fov;
+    } else {
+        if (!std::isfinite(camera.width) || !(camera.width > 0.0)) return false;
+        changed.center = camera.center;
+        changed.width = std::clamp(camera.width, kMinViewExtent, kMaxViewExtent);
+    }
+    if (scene::FindViewProblem(changed)) return false;
+    view = changed;
+    return true;
 }
 
 }  // namespace zg::viewport

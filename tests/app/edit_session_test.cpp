@@ -167,6 +167,35 @@ TEST(ViewNavigationTest, OrbitPanAndZoomKeepWhatTheyPromise) {
     EXPECT_FALSE(zg::viewport::Zoom(top, 400, 400, std::nan(""), at));
 }
 
+TEST(ViewNavigationTest, ACameraFromThePageIsHeldToTheZoomRangeAndKeepsTheView) {
+    using zg::viewport::kMaxViewExtent;
+    using zg::viewport::kMinViewExtent;
+    zg::scene::ViewDefinition persp;
+    persp.name = "P";
+    zg::scene::ViewDefinition moved;
+    moved.kind = zg::scene::ViewKind::kTop;  // the kind and name of a camera are not taken
+    moved.target = {1, 2, 3};
+    moved.eye = {1, 2, 3 + 1e-9};
+    moved.fov = 30;
+    ASSERT_TRUE(zg::viewport::PlaceCamera(persp, moved));
+    EXPECT_EQ(persp.name, "P");
+    EXPECT_EQ(persp.kind, zg::scene::ViewKind::kPerspective);
+    EXPECT_NEAR(Length(persp.eye - persp.target), kMinViewExtent, 1e-12);
+    EXPECT_EQ(persp.fov, 30);
+    moved.eye = moved.target;
+    EXPECT_FALSE(zg::viewport::PlaceCamera(persp, moved));
+
+    zg::scene::ViewDefinition top;
+    top.name = "T";
+    top.kind = zg::scene::ViewKind::kTop;
+    moved.width = 1e12;
+    ASSERT_TRUE(zg::viewport::PlaceCamera(top, moved));
+    EXPECT_EQ(top.width, kMaxViewExtent);
+    EXPECT_EQ(top.center, zg::Vec3d());
+    moved.width = -1;
+    EXPECT_FALSE(zg::viewport::PlaceCamera(top, moved));
+}
+
 TEST(TransformTest, RotationDegreesUndoComposeTransform) {
     const host::Point3 cases[] = {{0, 0, 0}, {90, 0, 0}, {0, 0, -90}, {30, -45, 120}, {-170, 60, 10}, {12, 90, 0}};
     for (const host::Point3& angles : cases) {
