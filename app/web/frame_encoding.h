@@ -1,31 +1,41 @@
-// The binary form in which the interactive host sends a page what one view drew: the
-// display list of `render -o x.json`, packed into typed arrays so a frame of thousands
-// of segments stays small and decodes without parsing.
+// The binary form in which the interactive host sends a page the drawing of its views:
+// chunks of world-space records (app/viewport/world_drawing.h), each the drawing of one
+// node or of the host, with an id and a revision (app/web/page_drawing.h). The records
+// travel in the layout the page's GPU buffers take, so the page uploads what it
+// receives as it is, without reading it record by record.
 //
-// Little-endian 32-bit words throughout, every section starting on a multiple of four
-// bytes:
-//   magic 0x3146475A ("ZGF1"), view index, width, height, revision (low 32 bits)
-//   byte length N of a UTF-8 JSON array of the node names, the N bytes, spaces to a
-//   multiple of four
-//   item count, then four words per item:
-//     kind (0 polyline, 1 segments, 2 markers) | closed << 8 | marker code << 16,
-//     node index into the names (-1 for the host's own drawing),
-//     colour 0x00BBGGRR, point count
-//   point count in all, then x and y of every point as 32-bit floats, item after item
-// A polyline's points run along it, a segment batch holds two points per segment and
-// a marker item one point per marker: neighbouring markers of one node, colour and code
-// travel as one item.
+// A chunk travels in one or more parts, one binary WebSocket message each, so that a
+// large drawing never makes one huge message and the page handles it piece by piece.
+// Little-endian 32-bit words, every section on a multiple of four bytes:
+//   magic 0x3246475A ("ZGF2")
+//   chunk id, revision (low 32 bits), node id (0xFFFFFF: the host's own drawing)
+//   the chunk's line count and marker count in all
+//   this part's first line and line count, its first marker and marker count
+//   the part's lines, 32 bytes each: a, b as three 32-bit floats each; red, green,
+//     blue, line style (one byte each); the node word (node id | flags << 24)
+//   the part's markers, 20 bytes each: position as three floats; red, green, blue,
+//     marker code; the node word
+// A part holds lines, or markers, or both (the chunk's last lines and its first
+// markers); every part but the last of a chunk is kPartRecordBytes or less.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "app/viewport/display_list.h"
+#include "app/viewport/world_drawing.h"
 
 namespace zg::web {
 
-inline constexpr uint32_t kFrameMagic = 0x3146475A;
+inline constexpr uint32_t kChunkMagic = 0x3246475A;
+inline constexpr std::size_t kChunkHeaderBytes = 40;
+// The record bytes a part carries at most.
+inline constexpr std::size_t kPartRecordBytes = std::size_t{1} << 20;
 
-std::string EncodeFrame(const viewport::DisplayList& list, int view, uint64_t revision);
+// Calls `part` with each part of the chunk, in order; an empty drawing makes one part
+// with no records.
+void EncodeChunk(const viewport::WorldDrawing& drawing, uint32_t id, uint64_t revision, uint32_t node,
+                 const std::function<void(std::string)>& part);
 
 }  // namespace zg::web

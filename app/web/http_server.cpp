@@ -121,6 +121,10 @@ public:
         : ws_(std::move(socket)), server_(server), id_(server_->NextId()) {}
 
     void Run(http::request<http::string_body> req) {
+        // Small messages go out at once: waiting to fill a packet meets the page's
+        // delayed acknowledgements in a stall of tens of milliseconds on every answer.
+        beast::error_code ec;
+        beast::get_lowest_layer(ws_).socket().set_option(tcp::no_delay(true), ec);
         ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
         ws_.read_message_max(server_->options.maxMessageBytes);
         ws_.set_option(websocket::stream_base::decorator(

@@ -8,7 +8,7 @@
 #include "app/render/float_text.h"
 #include "app/text/one_line.h"
 #include "app/viewport/view_camera.h"
-#include "app/web/frame_encoding.h"
+#include "app/viewport/view_navigation.h"
 
 namespace zg::web {
 
@@ -86,6 +86,21 @@ Json RolloutJson(const panel::Rollout& r) {
                 {"width", r.width},                  {"height", r.height}, {"controls", std::move(controls)}};
 }
 
+Json Triple(const Vec3d& v) { return Json::array({v.x, v.y, v.z}); }
+
+// Where a view's camera is, as the page moves it: eye, target, up and the horizontal
+// field of view of a perspective view; centre, width and the image's right and up
+// directions of an orthographic one.
+Json CameraJson(const scene::ViewDefinition& view) {
+    if (view.kind == scene::ViewKind::kPerspective)
+        return Json{{"eye", Triple(view.eye)}, {"target", Triple(view.target)}, {"up", Triple(view.up)}, {"fov", view.fov}};
+    const viewport::Camera camera = viewport::MakeCamera(view, 1, 1);
+    return Json{{"center", Triple(view.center)},
+                {"width", view.width},
+                {"right", Triple(camera.ViewToWorld().rows[0])},
+                {"up", Triple(camera.ViewToWorld().rows[1])}};
+}
+
 // Overloads for std::visit.
 template <class... F>
 struct Overloaded : F... {
@@ -113,6 +128,10 @@ void PageHost::Received(ClientId client, const ReadMessage& read) {
     if (read.message) error = Apply(client, page, read.message->command, needFile);
     current_.reset();
     session_.RefreshPanel();
+    std::vector<const std::vector<ViewSize>*> shown;
+    for (const auto& [id, other] : pages_)
+        if (!other.views.empty()) shown.push_back(&other.views);
+    drawing_.Refresh(session_, shown);
     for (auto& [id, other] : pages_) Update(id, other);
     Json ack{{"type", "ack"}, {"seq", read.seq ? Json(*read.seq) : Json(nullptr)}};
     if (!error.empty()) ack["error"] = text::OneLine(error);
@@ -133,6 +152,7 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                 page.views = c.views;
                 page.sentRevision = 0;
                 page.sentClasses = false;
+                page.drawn = {};
             },
             [&](const command::Resize& c) {
                 if (ViewSize* s = size(c.view)) {
@@ -163,6 +183,12 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                     session_.Zoom(c.view, s->width, s->height, c.factor, c.x, c.y);
                 else
                     error = noView(c.view);
+            },
+            [&](const command::Camera& c) {
+                if (c.view >= static_cast<int>(session_.Views().size()))
+                    error = noView(c.view);
+                else if (!session_.SetCamera(c.view, c.camera))
+                    error = fmt::format("camera: not a usable camera for view {}", c.view);
             },
             [&](const command::Key& c) {
                 if (c.key == "Escape")
@@ -229,20 +255,15 @@ void PageHost::Update(ClientId client, Page& page) {
     const uint64_t panelRevision = session_.Panel().Revision();
     if (page.views.empty()) return;
     const bool panelChanged = page.sentPanelRevision != panelRevision;
-    if (page.sentRevision == session_.Revision() && !panelChanged) return;
-    deliver_(client, StateJson(!page.sentClasses, panelChanged), false);
-    page.sentClasses = true;
-    page.sentPanelRevision = panelRevision;
-    if (page.sentRevision == session_.Revision()) return;  // the panel alone changed
-    page.sentRevision = session_.Revision();
-    lastFrameBytes_ = 0;
-    for (std::size_t i = 0; i < page.views.size() && i < session_.Views().size(); ++i) {
-        const int view = static_cast<int>(i);
-        std::string frame =
-            EncodeFrame(session_.Draw(view, page.views[i].width, page.views[i].height), view, session_.Revision());
-        lastFrameBytes_ += frame.size();
-        deliver_(client, std::move(frame), true);
+    if (page.sentRevision != session_.Revision() || panelChanged) {
+        deliver_(client, StateJson(!page.sentClasses, panelChanged), false);
+        page.sentClasses = true;
+        page.sentPanelRevision = panelRevision;
+        page.sentRevision = session_.Revision();
     }
+    const std::size_t bytes = drawing_.Bring(
+        page.drawn, page.views, [&](std::string message, bool binary) { deliver_(client, std::move(message), binary); });
+    if (bytes != 0) lastFrameBytes_ = bytes;
 }
 
 std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
@@ -277,9 +298,13 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
             const Vec3d axis = camera.WorldToView().rows[i];
             axes.push_back(Json::array({axis.x, -axis.y}));
         }
-        views.push_back(Json{{"name", view.name}, {"projection", scene::ProjectionName(view.kind)}, {"axes", axes}});
+        views.push_back(Json{{"name", view.name},
+                             {"projection", scene::ProjectionName(view.kind)},
+                             {"axes", axes},
+                             {"camera", CameraJson(view)}});
     }
     state["views"] = std::move(views);
+    state["zoomRange"] = Json::array({viewport::kMinViewExtent, viewport::kMaxViewExtent});
     Json nodes = Json::array();
     for (int i = 0; i < scene.NodeCount(); ++i) {
         scene::Node* node = scene.NodeAt(i);

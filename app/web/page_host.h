@@ -1,17 +1,19 @@
 // PageHost: the interactive host as the pages connected to it see it. It reads each
 // page's messages (app/web/page_protocol.h), applies them to the edit session, and
-// answers with what changed: a state message (JSON), one binary frame per view
-// (app/web/frame_encoding.h) and an acknowledgement of the message.
+// answers with what changed: a state message (JSON), the chunks of the views' drawing
+// the page lacks (app/web/page_drawing.h) and an acknowledgement of the message.
 //
 // Server to page:
 //   {"type": "state", "revision", "file", "unsaved", "status", "frame", "start", "end",
 //    "fps", "create": class name or null, "drag": null, "create", "move" or "rectangle",
 //    "gridSnap", "views": [{"name", "projection", "axes": world X, Y, Z as image
-//    directions [x, y]}], "nodes": [{"name", "class", "selected", "color"}],
+//    directions [x, y], "camera": {"eye", "target", "up", "fov"} or {"center",
+//    "width"}}], "zoomRange": [least, most] distance to the target or view width,
+//    "nodes": [{"name", "class", "selected", "color"}],
 //    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only),
 //    "panel": {"edited": node name or null, "picking": list name or null,
 //              "rollouts": [...] (when they changed: app/panel/rollout.h as JSON)}}
-//   binary frames, one per view, after every state
+//   the drawing's chunk parts and its "drawing" message, when it changed
 //   {"type": "ack", "seq", "error"?: one line, "needFile"?: true}
 //   {"type": "openUrl", "url"}, {"type": "messageBox", "id", "text", "caption",
 //    "buttons", "icon"} (app/web/page_dialogs.h)
@@ -31,6 +33,7 @@
 
 #include "app/session/edit_session.h"
 #include "app/web/http_server.h"
+#include "app/web/page_drawing.h"
 #include "app/web/page_protocol.h"
 
 namespace zg::web {
@@ -51,7 +54,7 @@ public:
 
     // The page whose message is being handled, if any: where dialogs show.
     std::optional<ClientId> CurrentPage() const { return current_; }
-    // Bytes of the frames sent for the last change of one page, all its views.
+    // Bytes of the drawing sent to a page the last time it was sent any, all its views.
     std::size_t LastFrameBytes() const { return lastFrameBytes_; }
 
 private:
@@ -60,6 +63,7 @@ private:
         uint64_t sentRevision = 0;
         uint64_t sentPanelRevision = 0;
         bool sentClasses = false;
+        PageDrawing::PageCopy drawn;
     };
 
     // Applies a command; answers a one-line error, or "" when it was done.
@@ -72,6 +76,7 @@ private:
     Deliver deliver_;
     std::filesystem::path saveFolder_;
     std::map<ClientId, Page> pages_;
+    PageDrawing drawing_;
     std::size_t lastFrameBytes_ = 0;
     std::optional<ClientId> current_;
 };

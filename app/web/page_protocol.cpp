@@ -100,6 +100,20 @@ uint64_t Handle(const Json& message, const char* key) {
     return static_cast<uint64_t>(d);
 }
 
+// A point or direction of a camera: [x, y, z], each finite and within kMaxCoordinate.
+Vec3d Triple(const Json& message, const char* key) {
+    const Json& v = Field(message, key);
+    if (!v.is_array() || v.size() != 3) Refuse(fmt::format("{}: expected [x, y, z]", key));
+    double c[3];
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (!v[i].is_number()) Refuse(fmt::format("{}[{}]: expected a number", key, i));
+        c[i] = v[i].get<double>();
+        if (!std::isfinite(c[i]) || std::fabs(c[i]) > kMaxCoordinate)
+            Refuse(fmt::format("{}[{}]: expected a number from {} to {}", key, i, -kMaxCoordinate, kMaxCoordinate));
+    }
+    return {c[0], c[1], c[2]};
+}
+
 int Pixel(const Json& message, const char* key) {
     return static_cast<int>(std::lround(Number(message, key, -kMaxPixel, kMaxPixel)));
 }
@@ -158,6 +172,22 @@ PageCommand Command(const Json& m, const std::string& type) {
         OnlyKeys(m, {"view", "factor", "x", "y"});
         return command::Zoom{View(m), Number(m, "factor", 1e-3, 1e3), Number(m, "x", -kMaxPixel, kMaxPixel),
                              Number(m, "y", -kMaxPixel, kMaxPixel)};
+    }
+    if (type == "camera") {
+        command::Camera c;
+        c.view = View(m);
+        if (m.contains("center") || m.contains("width")) {
+            OnlyKeys(m, {"view", "center", "width"});
+            c.camera.center = Triple(m, "center");
+            c.camera.width = Number(m, "width", 0, kMaxCoordinate);
+        } else {
+            OnlyKeys(m, {"view", "eye", "target", "up", "fov"});
+            c.camera.eye = Triple(m, "eye");
+            c.camera.target = Triple(m, "target");
+            c.camera.up = Triple(m, "up");
+            c.camera.fov = Number(m, "fov", 0, 180);
+        }
+        return c;
     }
     if (type == "key") {
         OnlyKeys(m, {"key"});

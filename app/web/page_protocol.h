@@ -8,6 +8,9 @@
 //   {"type": "orbit", "view": i, "dx": px, "dy": px}
 //   {"type": "pan", "view": i, "dx": px, "dy": px}
 //   {"type": "zoom", "view": i, "factor": f, "x": px, "y": px}
+//   {"type": "camera", "view": i, "eye": [x, y, z], "target": [x, y, z], "up": [x, y, z],
+//    "fov": degrees}                        a perspective camera as the page moved it,
+//   {"type": "camera", "view": i, "center": [x, y, z], "width": w}   an orthographic one
 //   {"type": "key", "key": "Escape" | "Delete"}
 //   {"type": "create", "class": name}      enter create mode for a class
 //   {"type": "selectMode"}                  leave create mode
@@ -45,6 +48,7 @@ inline constexpr std::size_t kMaxNesting = 8;
 inline constexpr std::size_t kMaxNames = 4096;
 inline constexpr double kMaxPixel = 1e6;
 inline constexpr std::size_t kMaxText = 1024;
+inline constexpr double kMaxCoordinate = 1e15;
 
 struct ViewSize {
     int width = 1;
@@ -77,6 +81,11 @@ struct Pan {
 struct Zoom {
     int view = 0;
     double factor = 1, x = 0, y = 0;
+};
+struct Camera {
+    int view = 0;
+    // The camera's fields (eye, target, up, fov; or center, width); the rest unused.
+    scene::ViewDefinition camera;
 };
 struct Key {
     std::string key;  // "Escape" or "Delete"
@@ -123,7 +132,7 @@ struct DialogReply {
 
 using PageCommand =
     std::variant<command::Hello, command::Resize, command::Pointer, command::Orbit, command::Pan, command::Zoom,
-                 command::Key, command::Create, command::SelectMode, command::Select, command::Frame,
+                 command::Camera, command::Key, command::Create, command::SelectMode, command::Select, command::Frame,
                  command::GridSnap, command::Save, command::Control, command::Rollout, command::Pick, command::Undo,
                  command::DialogReply>;
 

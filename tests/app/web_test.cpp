@@ -1,5 +1,5 @@
 // The interactive host's server side without a browser: who is let in, how page
-// messages are read, the binary frames, the page host's answers, and a handler that
+// messages are read, the page host's answers, and a handler that
 // throws.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 
 #include "app/session/edit_session.h"
 #include "app/web/access.h"
-#include "app/web/frame_encoding.h"
 #include "app/web/http_server.h"
 #include "app/web/page_host.h"
 #include "app/web/page_protocol.h"
@@ -74,6 +73,8 @@ TEST(PageProtocolTest, ReadsEveryMessageKind) {
         R"({"type": "pointer", "view": 0, "phase": "down", "x": 10.4, "y": -3, "button": 2, "additive": true})",
         R"({"type": "orbit", "view": 0, "dx": 1.5, "dy": 0})",
         R"({"type": "zoom", "view": 0, "factor": 1.2, "x": 0, "y": 0})",
+        R"({"type": "camera", "view": 0, "eye": [1, 2, 3], "target": [0, 0, 0], "up": [0, 0, 1], "fov": 40})",
+        R"({"type": "camera", "view": 1, "center": [1, 2, 3], "width": 0.5})",
         R"({"type": "key", "key": "Delete"})",
         R"({"type": "create", "class": "Zentrograph"})",
         R"({"type": "select", "names": ["A", "B"]})",
@@ -108,6 +109,9 @@ TEST(PageProtocolTest, RefusesMalformedMessagesWithTheFieldAtFault) {
         {R"({"type": "zoom", "view": 0, "factor": 0, "x": 0, "y": 0})", "factor:"},
         {R"({"type": "key", "key": "F1"})", "key:"},
         {R"({"type": "frame", "frame": "3"})", "frame:"},
+        {R"({"type": "camera", "view": 0, "eye": [1, 2], "target": [0, 0, 0], "up": [0, 0, 1], "fov": 40})", "eye:"},
+        {R"({"type": "camera", "view": 0, "center": [0, 0, 1e300], "width": 1})", "center[2]:"},
+        {R"({"type": "camera", "view": 0, "center": [0, 0, 0], "width": 1, "fov": 3})", "fov: unknown key"},
         {R"({"type": "selectMode", "extra": 1})", "extra: unknown key"},
         {R"({"type": "save", "seq": 1.5})", "seq:"},
         {R"({"type": "selectMode", "a\nb": 1})", "a\\nb: unknown key"},  // still one line
@@ -124,39 +128,9 @@ TEST(PageProtocolTest, RefusesMalformedMessagesWithTheFieldAtFault) {
     EXPECT_EQ(seq, 7);  // a refusal can still be acknowledged
 }
 
-TEST(FrameEncodingTest, PacksItemsWithNeighbouringMarkersAsOneItem) {
-    zg::viewport::DisplayList list(30, 20);
-    const zg::viewport::PixelPoint line[] = {{0, 0}, {10, 5}};
-    list.Polyline({1, 0, 0}, line, true, false);
-    list.BeginNode("Viewer");
-    for (int i = 0; i < 3; ++i) list.Marker({0, 0, 1}, {1.0 * i, 2.0}, 14);
-    list.Marker({0, 0, 1}, {9, 9}, 10);
-    const std::string bytes = zg::web::EncodeFrame(list, 1, 7);
-    ASSERT_EQ(bytes.size() % 4, 0u);
-    std::vector<uint32_t> w(bytes.size() / 4);
-    std::memcpy(w.data(), bytes.data(), bytes.size());
-    EXPECT_EQ(w[0], zg::web::kFrameMagic);
-    EXPECT_EQ(w[1], 1u);
-    EXPECT_EQ(w[2], 30u);
-    EXPECT_EQ(w[4], 7u);
-    EXPECT_EQ(bytes.substr(24, w[5]), R"(["Viewer"])");
-    std::size_t at = 6 + (w[5] + 3) / 4;
-    ASSERT_EQ(w[at], 3u);  // the polyline, the run of three dots, the ring
-    EXPECT_EQ(w[at + 1], 0x100u);  // a closed polyline
-    EXPECT_EQ(w[at + 2], 0xFFFFFFFFu);  // drawn by the host
-    EXPECT_EQ(w[at + 3], 0xFFu);  // red
-    EXPECT_EQ(w[at + 5], 2u | (14u << 16));
-    EXPECT_EQ(w[at + 8], 3u);
-    EXPECT_EQ(w[at + 9], 2u | (10u << 16));
-    EXPECT_EQ(w[at + 13], 6u);  // points in all
-    float last[2];
-    std::memcpy(last, bytes.data() + bytes.size() - 8, 8);
-    EXPECT_EQ(last[0], 9.0f);
-}
-
 class PageHostTest : public rendertest::RenderSceneFixture {};
 
-TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithStateAndFrames) {
+TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithStateAndDrawing) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});
     std::vector<std::pair<std::string, bool>> sent;
@@ -164,11 +138,21 @@ TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithState
         session, [&](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); }, ".");
     host.Opened(1);
     host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}], "seq": 1})");
-    ASSERT_EQ(sent.size(), 3u);
+    ASSERT_EQ(sent.size(), 5u);  // state, the grid and the viewer, the drawing, the acknowledgement
     EXPECT_NE(sent[0].first.find(R"("type":"state")"), std::string::npos);
     EXPECT_NE(sent[0].first.find(R"("Tarnwick")"), std::string::npos);
+    EXPECT_NE(sent[0].first.find(R"("camera":{"center":[0.0,0.0,0.0],"width":4.0,"right":[1.0,0.0,0.0],"up":[0.0,1.0,0.0]})"), std::string::npos);
+    EXPECT_TRUE(sent[1].second && sent[2].second);
+    EXPECT_EQ(sent[3].first.rfind(R"({"type":"drawing","views":[[)", 0), 0u);
+    EXPECT_EQ(sent[4].first, R"({"type":"ack","seq":1})");
+
+    // The page moved the camera: the host takes it and tells the state; the grid of the
+    // new view is the only drawing sent.
+    sent.clear();
+    host.Received(1, R"({"type": "camera", "view": 0, "center": [1, 0, 0], "width": 4, "seq": 9})");
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(session.Views()[0].center, zg::Vec3d(1, 0, 0));
     EXPECT_TRUE(sent[1].second);
-    EXPECT_EQ(sent[2].first, R"({"type":"ack","seq":1})");
 
     sent.clear();
     host.Received(1, R"({"type": "pointer", "view": 3, "phase": "up", "x": 0, "y": 0, "seq": 2})");
