@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build demo test test-asan fuzz bench clean
+.PHONY: all deps configure build demo test test-asan fuzz bench bench-page clean
 
 all: build
 
@@ -52,9 +52,15 @@ TAB := $(shell printf '\t')
 bench: build
 	@rm -f $(BUILD)/bench-targets.tsv
 	@for b in $(BENCHES); do $(BUILD)/bin/$$b --targets=$(abspath $(BUILD))/bench-targets.tsv || exit 1; done
+	@node bench/page/bench_page.mjs --build=$(abspath $(BUILD)) --targets=$(abspath $(BUILD))/bench-targets.tsv
 	@grep -hv '^#' $(BUILD)/bench-targets.tsv bench/recorded_targets.tsv | sort -s -t '$(TAB)' -k1,1n | \
 		awk -F '$(TAB)' 'BEGIN { f = "%-50s %-42s %8s  %-16s %s\n"; printf "\n" f, "benchmark", "baseline", "ratio", "target", "holds" } \
 		{ printf f, $$2, $$3, $$4, $$5, $$6 }'
+
+# The page in headless Chromium on generated scenes: orbit frame rate, creation-drag
+# latency, bytes per step and load time, each with the machine's load average.
+bench-page: build
+	@node bench/page/bench_page.mjs --build=$(abspath $(BUILD))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
