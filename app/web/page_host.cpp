@@ -305,6 +305,8 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
     }
     state["views"] = std::move(views);
     state["zoomRange"] = Json::array({viewport::kMinViewExtent, viewport::kMaxViewExtent});
+    const host::Point3 selection = host::GetUIColor(host::COLOR_SELECTION);
+    state["selectionColor"] = Json::array({selection.x, selection.y, selection.z});
     Json nodes = Json::array();
     for (int i = 0; i < scene.NodeCount(); ++i) {
         scene::Node* node = scene.NodeAt(i);

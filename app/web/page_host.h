@@ -9,6 +9,7 @@
 //    "gridSnap", "views": [{"name", "projection", "axes": world X, Y, Z as image
 //    directions [x, y], "camera": {"eye", "target", "up", "fov"} or {"center",
 //    "width"}}], "zoomRange": [least, most] distance to the target or view width,
+//    "selectionColor": [r, g, b] from 0 to 1,
 //    "nodes": [{"name", "class", "selected", "color"}],
 //    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only),
 //    "panel": {"edited": node name or null, "picking": list name or null,

@@ -1,46 +1,72 @@
-// Reading the host's binary frames.
+// Reading the host's drawing: chunk parts, the message that makes them the drawing, and
+// what a view then shows in its pixels.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { decodeFrame, describeFrame, FRAME_MAGIC } from '../../app/web/page/frame_decoding.mjs';
+import { projection } from '../../app/web/page/camera.mjs';
+import {
+  CHUNK_MAGIC, ChunkStore, describeDrawing, HOST_NODE, POLYLINE_CLOSED, POLYLINE_START,
+} from '../../app/web/page/frame_decoding.mjs';
 
-// A frame laid out as the host writes it: header words, names, items, points.
-function encode({ view, width, height, names, items }) {
-  const nameBytes = new TextEncoder().encode(JSON.stringify(names));
-  const padded = (nameBytes.length + 3) & ~3;
-  const points = items.flatMap((i) => i.points);
-  const buffer = new ArrayBuffer(24 + padded + 4 + 16 * items.length + 4 + 4 * points.length);
+// One part as the host writes it (app/web/frame_encoding.h): lines are
+// [ax, ay, az, bx, by, bz, color, style, nodeWord], markers [x, y, z, color, code, nodeWord].
+function part(id, revision, node, lines, markers, { totals, first = [0, 0] } = {}) {
+  const buffer = new ArrayBuffer(40 + 32 * lines.length + 20 * markers.length);
+  const [allLines, allMarkers] = totals || [lines.length, markers.length];
+  new Uint32Array(buffer, 0, 10).set([CHUNK_MAGIC, id, revision, node, allLines, allMarkers, first[0], lines.length,
+                                      first[1], markers.length]);
   const dv = new DataView(buffer);
-  let at = 0;
-  const word = (v) => { dv.setUint32(at, v >>> 0, true); at += 4; };
-  [FRAME_MAGIC, view, width, height, 7, nameBytes.length].forEach(word);
-  new Uint8Array(buffer, at, nameBytes.length).set(nameBytes);
-  at += padded;
-  word(items.length);
-  for (const i of items) [i.kind | (i.closed << 8) | (i.code << 16), i.node, i.color, i.points.length / 2].forEach(word);
-  word(points.length / 2);
-  for (const v of points) { dv.setFloat32(at, v, true); at += 4; }
+  lines.forEach((l, i) => {
+    const at = 40 + 32 * i;
+    l.slice(0, 6).forEach((v, k) => dv.setFloat32(at + 4 * k, v, true));
+    dv.setUint32(at + 24, (l[6] | (l[7] << 24)) >>> 0, true);
+    dv.setUint32(at + 28, l[8] >>> 0, true);
+  });
+  markers.forEach((m, i) => {
+    const at = 40 + 32 * lines.length + 20 * i;
+    m.slice(0, 3).forEach((v, k) => dv.setFloat32(at + 4 * k, v, true));
+    dv.setUint32(at + 12, (m[3] | (m[4] << 24)) >>> 0, true);
+    dv.setUint32(at + 16, m[5] >>> 0, true);
+  });
   return buffer;
 }
 
-test('a frame decodes to its items, each with its kind, node, colour and own points', () => {
-  const buffer = encode({
-    view: 1, width: 640, height: 480, names: ['Viewer', 'Pull'],
-    items: [
-      { kind: 0, closed: 1, code: 0, node: -1, color: 0x404040, points: [0, 0, 10, 0, 10, 10] },
-      { kind: 1, closed: 0, code: 0, node: 0, color: 0x00a5ff, points: [1, 2, 3, 4] },
-      { kind: 2, closed: 0, code: 14, node: 1, color: 0xffffff, points: [5.5, 6.5] },
-    ],
-  });
-  const frame = decodeFrame(buffer);
-  assert.deepEqual([frame.view, frame.width, frame.height, frame.revision], [1, 640, 480, 7]);
-  assert.deepEqual(describeFrame(frame).items, [
-    { kind: 'polyline', node: null, code: 0, color: 0x404040, closed: true, points: [0, 0, 10, 0, 10, 10] },
-    { kind: 'segments', node: 'Viewer', code: 0, color: 0x00a5ff, closed: false, points: [1, 2, 3, 4] },
-    { kind: 'markers', node: 'Pull', code: 14, color: 0xffffff, closed: false, points: [5.5, 6.5] },
+// A top view 10 units across on a 100 x 100 image: world (x, y) is pixel (50 + 10x, 50 - 10y).
+const TOP = projection({ center: [0, 0, 0], width: 10, right: [1, 0, 0], up: [0, 1, 0] }, 100, 100);
+
+test('a view shows its chunks once they are made its drawing, as items in its pixels', () => {
+  const store = new ChunkStore();
+  const start = POLYLINE_START << 24;
+  store.receive(part(1, 1, HOST_NODE, [[-5, 0, 0, 5, 0, 0, 0x404040, 0, HOST_NODE]], []));
+  store.receive(part(2, 1, 3, [
+    [0, 0, 0, 1, 0, 0, 0xff, 1, 3 | start | (POLYLINE_CLOSED << 24)], [1, 0, 0, 1, 1, 0, 0xff, 1, 3],
+    [1, 1, 0, 0, 0, 0, 0xff, 1, 3], [0, 0, 0, 0, 2, 0, 0xff, 2, 3], [1, 0, 0, 1, 2, 0, 0xff, 2, 3],
+  ], [[2, 2, 0, 0xff, 14, 3], [3, 2, 0, 0xff, 14, 3], [4, 4, 0, 0xff, 10, 3]], { totals: [5, 4] }));
+  assert.equal(store.chunksOf(0).length, 0, 'nothing shows before the drawing message');
+  assert.deepEqual(store.commit({ views: [[1, 2]], drop: [], nodes: [[3, 'Viewer']] }), [0]);
+  assert.deepEqual(store.chunksOf(0).map((c) => c.id), [1], 'a chunk still missing a part stays out');
+
+  store.receive(part(2, 1, 3, [], [[9, 9, 0, 0xff, 14, 3]], { totals: [5, 4], first: [5, 3] }));
+  assert.deepEqual(store.commit({ views: [[1, 2]], drop: [], nodes: [] }), [0]);
+  const items = describeDrawing(store, 0, TOP).items.map(({ kind, node, code, closed, points }) => [kind, node, code, closed, points]);
+  assert.deepEqual(items, [
+    ['polyline', null, 0, false, [0, 50, 100, 50]],
+    ['polyline', 'Viewer', 0, true, [50, 50, 60, 50, 60, 40]],
+    ['segments', 'Viewer', 0, false, [50, 50, 50, 30, 60, 50, 60, 30]],
+    ['markers', 'Viewer', 14, false, [70, 30, 80, 30]],
+    ['markers', 'Viewer', 10, false, [90, 10]],
+    ['markers', 'Viewer', 14, false, [140, -40]],
   ]);
+
+  assert.deepEqual(store.commit({ views: [[1, 2]], drop: [], nodes: [] }), [], 'nothing changed');
+  store.commit({ views: [[2]], drop: [1], nodes: [] });
+  assert.equal(store.chunks.has(1), false);
+  assert.deepEqual(store.idsOf(['Viewer', 'Other']), [3]);
 });
 
-test('a buffer that is not a frame is refused', () => {
-  assert.throws(() => decodeFrame(new ArrayBuffer(8)), /not a frame/);
-  assert.throws(() => decodeFrame(new ArrayBuffer(2)));
+test('a part that is not one, or of the wrong length, is refused', () => {
+  const store = new ChunkStore();
+  assert.throws(() => store.receive(new ArrayBuffer(8)), /not a drawing part/);
+  assert.throws(() => store.receive(new ArrayBuffer(40)), /not a drawing part/);
+  const cut = part(1, 1, 0, [[0, 0, 0, 1, 1, 1, 0, 1, 0]], []).slice(0, 60);
+  assert.throws(() => store.receive(cut), /wrong length/);
 });

@@ -39,3 +39,16 @@ test('the outbox sends one message at a time, numbered, and merges what waits be
   outbox.attach(openSocket());  // a new connection forgets what the old one owed
   assert.equal(outbox.idle(), true);
 });
+
+test('a sender hears when its message, or the one it merged into, is answered or dropped', () => {
+  const outbox = new Outbox();
+  outbox.attach(openSocket());
+  const heard = [];
+  outbox.send({ type: 'camera', view: 0 }, 'camera0', () => heard.push('first'));
+  outbox.send({ type: 'camera', view: 0 }, 'camera0', () => heard.push('second'));
+  outbox.send({ type: 'camera', view: 0 }, 'camera0', () => heard.push('third'));
+  outbox.acknowledged();
+  assert.deepEqual(heard, ['first']);
+  outbox.attach(openSocket());
+  assert.deepEqual(heard, ['first', 'second', 'third']);
+});

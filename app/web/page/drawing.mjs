@@ -1,105 +1,125 @@
-// Drawing a view on its canvas: the host's frame, the world axes and the rubber band
-// of a rectangle selection. A view is drawn at most once per animation frame.
+// Drawing a view: its chunks through its camera, on WebGL2 where the browser has it and
+// on a 2D canvas otherwise, with the world axes and the rubber band of a rectangle
+// selection over it. A view is drawn at most once per animation frame, and only when
+// something it shows changed: its camera, size, drawing or selection.
+import { projection } from './camera.mjs';
+import { createCanvasDrawing } from './canvas_drawing.mjs';
+import { createGlDrawing } from './gl_drawing.mjs';
 import { page } from './page_state.mjs';
 
 const AXIS_COLORS = ['#e06666', '#6ccf7f', '#6f9bf0'];
-const BACKGROUND = '#1c1f26';
+const SVG = 'http://www.w3.org/2000/svg';
 
-// A colour of the host's frames (0x00BBGGRR) as CSS.
-export function cssColor(bgr) {
-  return `rgb(${bgr & 0xff},${(bgr >> 8) & 0xff},${(bgr >> 16) & 0xff})`;
+function svg(tag, attributes = {}) {
+  const element = document.createElementNS(SVG, tag);
+  for (const [key, value] of Object.entries(attributes)) element.setAttribute(key, value);
+  return element;
 }
 
-function drawMarker(ctx, code, x, y) {
-  switch (code) {
-    case 1: ctx.strokeRect(x - 3.5, y - 3.5, 7, 7); break;
-    case 2: ctx.beginPath(); ctx.moveTo(x - 3.5, y); ctx.lineTo(x + 3.5, y); ctx.moveTo(x, y - 3.5); ctx.lineTo(x, y + 3.5); ctx.stroke(); break;
-    case 4: ctx.beginPath(); ctx.moveTo(x - 3, y - 3); ctx.lineTo(x + 3, y + 3); ctx.moveTo(x - 3, y + 3); ctx.lineTo(x + 3, y - 3); ctx.stroke(); break;
-    case 10: ctx.beginPath(); ctx.arc(x, y, 2.5, 0, 2 * Math.PI); ctx.stroke(); break;
-    case 14: ctx.beginPath(); ctx.arc(x, y, 2.5, 0, 2 * Math.PI); ctx.fill(); break;
-    default: ctx.fillRect(x - 0.5, y - 0.5, 1, 1);
+// Gives the view its drawing surface and the overlay its axes and rubber band show on.
+export function attachDrawing(view) {
+  let drawing = null;
+  try {
+    drawing = createGlDrawing(view.canvas);
+  } catch (e) {
+    console.warn(`WebGL2 drawing unavailable, drawing on a 2D canvas: ${e.message}`);
   }
+  view.drawing = drawing || createCanvasDrawing(view.canvas);
+  view.drawingKind = drawing ? 'webgl2' : '2d';
+  const overlay = svg('svg', { class: 'overlay' });
+  const axes = [0, 1, 2].map((i) => {
+    const g = svg('g', { stroke: AXIS_COLORS[i], fill: AXIS_COLORS[i] });
+    g.append(svg('line', { 'stroke-width': 2 }), svg('text', { stroke: 'none' }));
+    g.lastChild.textContent = 'XYZ'[i];
+    overlay.append(g);
+    return g;
+  });
+  const band = svg('rect', { fill: 'none', stroke: '#e8c34a', 'stroke-dasharray': '4 3', visibility: 'hidden' });
+  overlay.append(band);
+  view.root.append(overlay);
+  view.overlay = { axes, band };
 }
 
 export function scheduleDraw(view) {
   if (view.pending) return;
   view.pending = true;
-  requestAnimationFrame(() => { view.pending = false; drawView(view); });
+  requestAnimationFrame(() => {
+    view.pending = false;
+    drawView(view);
+  });
 }
 
-function drawFrame(ctx, frame) {
-  ctx.lineWidth = 1;
-  ctx.lineJoin = 'round';
-  const xy = frame.xy;
-  let p = 0;
-  for (const item of frame.items) {
-    ctx.strokeStyle = ctx.fillStyle = cssColor(item.color);
-    if (item.kind === 0) {
-      ctx.beginPath();
-      ctx.moveTo(xy[p], xy[p + 1]);
-      for (let i = 1; i < item.points; i++) ctx.lineTo(xy[p + 2 * i], xy[p + 2 * i + 1]);
-      if (item.closed) ctx.closePath();
-      ctx.stroke();
-    } else if (item.kind === 1) {
-      ctx.beginPath();
-      for (let i = 0; i + 1 < item.points; i += 2) {
-        const q = p + 2 * i;
-        ctx.moveTo(xy[q], xy[q + 1]);
-        ctx.lineTo(xy[q + 2], xy[q + 3]);
-      }
-      ctx.stroke();
-    } else {
-      for (let i = 0; i < item.points; i++) drawMarker(ctx, item.code, xy[p + 2 * i], xy[p + 2 * i + 1]);
-    }
-    p += 2 * item.points;
-  }
+// The projection the view is drawn with now, or null before the host gave its camera.
+export function projectionOf(view) {
+  return view.camera ? projection(view.camera, view.w, view.h) : null;
 }
 
 export function drawView(view) {
-  const { ctx, dpr } = view;
-  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
-  ctx.fillStyle = BACKGROUND;
-  ctx.fillRect(0, 0, view.w, view.h);
-  const frame = view.frame;
-  if (frame) {
-    // A frame drawn for another size (while the window is resized) is stretched.
-    ctx.scale(view.w / frame.width, view.h / frame.height);
-    drawFrame(ctx, frame);
-    ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
-  }
-  drawTripod(view);
+  const p = projectionOf(view);
+  if (!p || !view.drawing) return;
+  view.drawing.draw(p, view.dpr);
+  drawTripod(view, p);
   drawRubberBand(view);
 }
 
 // The world axes as the view shows them, bottom left.
-function drawTripod(view) {
-  const info = page.state && page.state.views[view.index];
-  if (!info) return;
-  const { ctx } = view;
+function drawTripod(view, p) {
   const ox = 28;
   const oy = view.h - 28;
-  ctx.lineWidth = 2;
-  ctx.font = '11px "DejaVu Sans", sans-serif';
-  info.axes.forEach(([x, y], i) => {
-    if (Math.hypot(x, y) < 0.05) return;
-    ctx.strokeStyle = ctx.fillStyle = AXIS_COLORS[i];
-    ctx.beginPath();
-    ctx.moveTo(ox, oy);
-    ctx.lineTo(ox + 18 * x, oy + 18 * y);
-    ctx.stroke();
-    ctx.fillText('XYZ'[i], ox + 23 * x - 3, oy + 23 * y + 4);
+  view.overlay.axes.forEach((g, i) => {
+    const x = p.right[i];
+    const y = -p.up[i];
+    const shown = Math.hypot(x, y) >= 0.05;
+    g.setAttribute('visibility', shown ? 'visible' : 'hidden');
+    if (!shown) return;
+    const [line, text] = g.children;
+    line.setAttribute('x1', ox);
+    line.setAttribute('y1', oy);
+    line.setAttribute('x2', ox + 18 * x);
+    line.setAttribute('y2', oy + 18 * y);
+    text.setAttribute('x', ox + 23 * x - 3);
+    text.setAttribute('y', oy + 23 * y + 4);
   });
-  ctx.lineWidth = 1;
 }
 
 function drawRubberBand(view) {
   const drag = page.drag;
-  if (!drag || drag.view !== view.index || !drag.rubber || !page.state || page.state.drag !== 'rectangle') return;
-  const { ctx } = view;
-  ctx.save();
-  ctx.strokeStyle = '#e8c34a';
-  ctx.setLineDash([4, 3]);
-  ctx.strokeRect(Math.min(drag.x0, drag.x) + 0.5, Math.min(drag.y0, drag.y) + 0.5,
-                 Math.abs(drag.x - drag.x0), Math.abs(drag.y - drag.y0));
-  ctx.restore();
+  const band = view.overlay.band;
+  const shown = !!drag && drag.view === view.index && drag.rubber && !!page.state && page.state.drag === 'rectangle';
+  band.setAttribute('visibility', shown ? 'visible' : 'hidden');
+  if (!shown) return;
+  band.setAttribute('x', Math.min(drag.x0, drag.x) + 0.5);
+  band.setAttribute('y', Math.min(drag.y0, drag.y) + 0.5);
+  band.setAttribute('width', Math.abs(drag.x - drag.x0));
+  band.setAttribute('height', Math.abs(drag.y - drag.y0));
+}
+
+// Gives the views the chunks of the store that changed for them (all, without `which`)
+// and draws them again.
+export function showChunks(store, which = null) {
+  for (const view of page.views) {
+    if (which && !which.includes(view.index)) continue;
+    view.drawing.setChunks(store.chunksOf(view.index));
+    scheduleDraw(view);
+  }
+}
+
+let shownSelection = '';
+
+// Shows the nodes of `ids` selected, in `color` (red, green, blue from 0 to 1), in every
+// view; draws again only when that changed.
+export function showSelection(ids, color, force = false) {
+  const key = JSON.stringify([[...ids].sort((a, b) => a - b), color]);
+  if (key === shownSelection && !force) return;
+  shownSelection = key;
+  for (const view of page.views) {
+    view.drawing.setSelected(ids, color);
+    scheduleDraw(view);
+  }
+}
+
+// The view's picture as a PNG data address, drawn now: for tests that compare it.
+export function pictureOf(view) {
+  drawView(view);
+  return view.canvas.toDataURL('image/png');
 }

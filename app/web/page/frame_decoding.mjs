@@ -1,47 +1,194 @@
-// The binary frame of one view (app/web/frame_encoding.h): what the view draws, as
-// items in pixels with the node each belongs to.
+import { inFront, projectLine, toView, viewToPixel } from './camera.mjs';
 
-export const FRAME_MAGIC = 0x3146475a;
-export const ITEM_KINDS = ['polyline', 'segments', 'markers'];
+// The views' drawing as the host sends it (app/web/page_drawing.h): chunks of
+// world-space records, each arriving in one or more binary parts
+// (app/web/frame_encoding.h) and made the page's drawing by a "drawing" message. Until
+// that message comes the page keeps what it had, so a view never shows half a change.
 
-// Reads a frame; throws on a buffer that is not one.
-export function decodeFrame(buffer) {
-  const dv = new DataView(buffer);
-  let at = 0;
-  const word = () => { const v = dv.getUint32(at, true); at += 4; return v; };
-  if (word() !== FRAME_MAGIC) throw new Error('not a frame');
-  const view = word();
-  const width = word();
-  const height = word();
-  const revision = word();
-  const nameBytes = word();
-  const names = JSON.parse(new TextDecoder().decode(new Uint8Array(buffer, at, nameBytes)));
-  at = (at + nameBytes + 3) & ~3;
-  const count = word();
-  const items = new Array(count);
-  for (let i = 0; i < count; i++) {
-    const head = word();
-    const node = dv.getInt32(at, true); at += 4;
-    const color = word();
-    const points = word();
-    items[i] = { kind: head & 0xff, closed: (head >> 8) & 1, code: head >>> 16, node, color, points };
+export const CHUNK_MAGIC = 0x3246475a;
+const HEADER_BYTES = 40;
+export const LINE_BYTES = 32;
+export const MARKER_BYTES = 20;
+export const HOST_NODE = 0xffffff;
+// Flags of a record's node word (its top byte).
+export const DRAWN_IN_NODE_COLOR = 1;
+export const POLYLINE_START = 2;
+export const POLYLINE_CLOSED = 4;
+// Line styles: the host's lines, an object's polylines, its force segments, the host's
+// segments.
+export const STYLE_HOST_LINE = 0;
+export const STYLE_OBJECT_LINE = 1;
+export const STYLE_FORCE = 2;
+
+// One part of a chunk; throws on a buffer that is not one.
+export function decodePart(buffer) {
+  if (buffer.byteLength < HEADER_BYTES) throw new Error('not a drawing part');
+  const w = new Uint32Array(buffer, 0, HEADER_BYTES / 4);
+  if (w[0] !== CHUNK_MAGIC) throw new Error('not a drawing part');
+  const [, id, revision, node, lines, markers, firstLine, lineCount, firstMarker, markerCount] = w;
+  const lineBytes = lineCount * LINE_BYTES;
+  if (HEADER_BYTES + lineBytes + markerCount * MARKER_BYTES !== buffer.byteLength ||
+      firstLine + lineCount > lines || firstMarker + markerCount > markers) {
+    throw new Error('a drawing part of the wrong length');
   }
-  const total = word();
-  const xy = new Float32Array(buffer, at, total * 2);
-  return { view, width, height, revision, names, items, xy };
+  return {
+    id, revision, node, lines, markers, firstLine, firstMarker,
+    lineData: { buffer, offset: HEADER_BYTES, count: lineCount },
+    markerData: { buffer, offset: HEADER_BYTES + lineBytes, count: markerCount },
+  };
 }
 
-// A frame as plain data for scripts and tests: each item with its kind's name, its
-// node's name and its own points.
-export function describeFrame(frame) {
-  let p = 0;
-  const items = frame.items.map((item) => {
-    const points = Array.from(frame.xy.subarray(p, p + 2 * item.points));
-    p += 2 * item.points;
-    return {
-      kind: ITEM_KINDS[item.kind], node: item.node >= 0 ? frame.names[item.node] : null,
-      code: item.code, color: item.color, closed: !!item.closed, points,
-    };
+// Typed views of a run of line or marker records, for drawing on the CPU.
+export function recordViews({ buffer, offset, count }, bytes) {
+  return {
+    count,
+    f32: new Float32Array(buffer, offset, (count * bytes) / 4),
+    u8: new Uint8Array(buffer, offset, count * bytes),
+    u32: new Uint32Array(buffer, offset, (count * bytes) / 4),
+  };
+}
+
+export class ChunkStore {
+  constructor() {
+    this.chunks = new Map();   // id -> {id, revision, node, lines: [part data], markers: [...]}
+    this.pending = new Map();  // id -> the chunk being received
+    this.layouts = [];         // per view: chunk ids in drawing order
+    this.names = new Map();    // node id -> name
+  }
+
+  // Takes one binary part; answers false when it is not one.
+  receive(buffer) {
+    const part = decodePart(buffer);
+    let chunk = this.pending.get(part.id);
+    if (!chunk || chunk.revision !== part.revision) {
+      chunk = { id: part.id, revision: part.revision, node: part.node, lineCount: part.lines,
+                markerCount: part.markers, lines: [], markers: [], got: 0 };
+      this.pending.set(part.id, chunk);
+    }
+    if (part.lineData.count) chunk.lines.push(part.lineData);
+    if (part.markerData.count) chunk.markers.push(part.markerData);
+    chunk.got += part.lineData.count + part.markerData.count;
+  }
+
+  // Makes the chunks received the drawing, as the "drawing" message says; answers the
+  // indices of the views whose drawing changed.
+  commit(message) {
+    const changed = new Set();
+    for (const [id, chunk] of this.pending) {
+      if (chunk.got !== chunk.lineCount + chunk.markerCount) continue;
+      this.chunks.set(id, chunk);
+      this.pending.delete(id);
+      changed.add(id);
+    }
+    for (const id of message.drop || []) {
+      this.chunks.delete(id);
+      this.pending.delete(id);
+    }
+    for (const [id, name] of message.nodes || []) this.names.set(id, name);
+    const views = [];
+    message.views.forEach((ids, i) => {
+      const before = this.layouts[i];
+      if (!before || before.length !== ids.length || ids.some((id, k) => id !== before[k] || changed.has(id))) {
+        views.push(i);
+      }
+    });
+    this.layouts = message.views;
+    return views;
+  }
+
+  // The chunks view `index` draws, in order.
+  chunksOf(index) {
+    return (this.layouts[index] || []).map((id) => this.chunks.get(id)).filter(Boolean);
+  }
+
+  // The node ids of the nodes named.
+  idsOf(names) {
+    const wanted = new Set(names);
+    const ids = [];
+    for (const [id, name] of this.names) if (wanted.has(name)) ids.push(id);
+    return ids;
+  }
+}
+
+// The page's drawing: one store for every view.
+export const store = new ChunkStore();
+
+// Every line record of `chunks`, in order, as
+// (a, b, rgb, style, nodeWord) with a and b world points; then every marker as
+// (at, rgb, code, nodeWord). For drawing and describing on the CPU.
+export function eachLine(chunks, visit) {
+  for (const chunk of chunks) {
+    for (const data of chunk.lines) {
+      const { count, f32, u8, u32 } = recordViews(data, LINE_BYTES);
+      for (let i = 0; i < count; i++) {
+        const f = i * 8;
+        const b = i * 32;
+        visit([f32[f], f32[f + 1], f32[f + 2]], [f32[f + 3], f32[f + 4], f32[f + 5]],
+              (u8[b + 24] | (u8[b + 25] << 8) | (u8[b + 26] << 16)) >>> 0, u8[b + 27], u32[f + 7]);
+      }
+    }
+  }
+}
+
+export function eachMarker(chunks, visit) {
+  for (const chunk of chunks) {
+    for (const data of chunk.markers) {
+      const { count, f32, u8, u32 } = recordViews(data, MARKER_BYTES);
+      for (let i = 0; i < count; i++) {
+        const f = i * 5;
+        const b = i * 20;
+        visit([f32[f], f32[f + 1], f32[f + 2]], (u8[b + 12] | (u8[b + 13] << 8) | (u8[b + 14] << 16)) >>> 0,
+              u8[b + 15], u32[f + 4]);
+      }
+    }
+  }
+}
+
+// What a view shows, as plain data for scripts and tests: items in pixels of the
+// projection `p`, in drawing order, each with its kind ("polyline", "segments" or
+// "markers"), node name (null for the host's own), marker code, colour (0x00BBGGRR),
+// whether it is closed, and its points. Polylines are whole again; a run of segments,
+// or of markers, of one node and colour is one item, as the host drew them.
+export function describeDrawing(store, index, p) {
+  const chunks = store.chunksOf(index);
+  const items = [];
+  const nameOf = (word) => {
+    const id = word & HOST_NODE;
+    return id === HOST_NODE ? null : store.names.get(id) ?? null;
+  };
+  let last = null;
+  eachLine(chunks, (a, b, color, style, word) => {
+    const node = nameOf(word);
+    const flags = word >>> 24;
+    const pixels = projectLine(p, a, b);
+    if (style === STYLE_FORCE || style === 3) {
+      if (!last || last.kind !== 'segments' || last.node !== node || last.color !== color) {
+        last = { kind: 'segments', node, code: 0, color, closed: false, points: [] };
+        items.push(last);
+      }
+      if (pixels) last.points.push(...pixels[0], ...pixels[1]);
+      return;
+    }
+    if (flags & POLYLINE_START || !last || last.kind !== 'polyline' || last.node !== node) {
+      last = { kind: 'polyline', node, code: 0, color, closed: !!(flags & POLYLINE_CLOSED), points: [] };
+      items.push(last);
+      if (pixels) last.points.push(...pixels[0]);
+    }
+    if (pixels) last.points.push(...pixels[1]);
   });
-  return { width: frame.width, height: frame.height, items };
+  for (const item of items) {
+    if (item.kind === 'polyline' && item.closed) item.points.splice(-2, 2);
+  }
+  last = null;
+  eachMarker(chunks, (at, color, code, word) => {
+    const node = nameOf(word);
+    const v = toView(p, at);
+    if (!inFront(p, v)) return;
+    if (!last || last.node !== node || last.color !== color || last.code !== code) {
+      last = { kind: 'markers', node, code, color, closed: false, points: [] };
+      items.push(last);
+    }
+    last.points.push(...viewToPixel(p, v));
+  });
+  return { width: p.width, height: p.height, items };
 }

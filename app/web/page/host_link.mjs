@@ -26,21 +26,28 @@ export class Outbox {
     this.queue = [];
     this.inFlight = 0;
     this.seq = 0;
+    this.flying = null;  // the queue entry sent and not yet acknowledged
   }
 
-  // A new socket: whatever waited for the old one is dropped.
+  // A new socket: whatever waited for the old one is dropped, and those waiting for
+  // its answer stop waiting.
   attach(ws) {
+    for (const entry of [this.flying, ...this.queue]) for (const call of entry ? entry.answered : []) call();
     this.ws = ws;
     this.inFlight = 0;
     this.queue = [];
+    this.flying = null;
   }
 
-  send(message, mergeKey) {
+  // `answered`, if given, is called once the host has acknowledged the message (or the
+  // one it merged into), or the message was dropped with its socket.
+  send(message, mergeKey, answered) {
     const last = this.queue[this.queue.length - 1];
     if (mergeKey && last && last.key === mergeKey) {
       last.message = merge(last.message, message);
+      if (answered) last.answered.push(answered);
     } else {
-      this.queue.push({ message, key: mergeKey });
+      this.queue.push({ message, key: mergeKey, answered: answered ? [answered] : [] });
     }
     this.pump();
   }
@@ -53,15 +60,18 @@ export class Outbox {
 
   pump() {
     while (this.inFlight < 1 && this.queue.length && this.ws && this.ws.readyState === SOCKET_OPEN) {
-      const { message } = this.queue.shift();
-      message.seq = ++this.seq;
+      this.flying = this.queue.shift();
+      this.flying.message.seq = ++this.seq;
       this.inFlight++;
-      this.ws.send(JSON.stringify(message));
+      this.ws.send(JSON.stringify(this.flying.message));
     }
   }
 
   acknowledged() {
     this.inFlight = Math.max(0, this.inFlight - 1);
+    const answered = this.flying ? this.flying.answered : [];
+    this.flying = null;
+    for (const call of answered) call();
     this.pump();
   }
 

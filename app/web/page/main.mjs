@@ -1,14 +1,15 @@
-// The Zentrograph page: viewports drawn from the host's frames, navigation, selection
+// The Zentrograph page: viewports drawn from the host's drawing, navigation, selection
 // and creation with the mouse, the time bar and the command panel. The host does all
 // the work; the page shows what it sends and tells it what the user did. This module
 // starts the page and hands each message of the host to the module that shows it.
 import { answered, reportError, save, showMessageBox, wireDialogs } from './dialogs.mjs';
-import { scheduleDraw } from './drawing.mjs';
-import { decodeFrame, describeFrame } from './frame_decoding.mjs';
+import { pictureOf, projectionOf, showChunks, showSelection } from './drawing.mjs';
+import { describeDrawing, store } from './frame_decoding.mjs';
 import { connect, outbox } from './host_link.mjs';
 import { $, page } from './page_state.mjs';
 import { renderClasses, renderModify, renderNodes, renderToolState, wirePanel } from './panel.mjs';
 import { updateTime, wireTimeBar } from './time_bar.mjs';
+import { takeHostCameras } from './navigation.mjs';
 import { buildViews } from './views.mjs';
 
 function sendHello() {
@@ -30,6 +31,8 @@ function applyState(state) {
   }
   if (state.views.length !== page.views.length) {
     buildViews(state.views.length);
+    showChunks(store);
+    showNodeSelection(true);
     sendHello();
   }
   state.views.forEach((info, i) => {
@@ -48,7 +51,15 @@ function applyState(state) {
   renderToolState();
   renderNodes();
   renderModify(state.panel);
-  page.views.forEach(scheduleDraw);
+  takeHostCameras(state);
+  showNodeSelection();
+}
+
+// The selected nodes of the last state, drawn from the views' own records.
+function showNodeSelection(force = false) {
+  if (!page.state) return;
+  const names = page.state.nodes.filter((n) => n.selected).map((n) => n.name);
+  showSelection(store.idsOf(names), page.state.selectionColor || [1, 1, 1], force);
 }
 
 function receiveText(message) {
@@ -58,6 +69,9 @@ function receiveText(message) {
     window.open(message.url, '_blank', 'noopener,noreferrer');
   } else if (message.type === 'messageBox') {
     showMessageBox(message);
+  } else if (message.type === 'drawing') {
+    showChunks(store, store.commit(message));
+    showNodeSelection();
   } else if (message.type === 'ack') {
     outbox.acknowledged();
     answered(message);
@@ -65,17 +79,11 @@ function receiveText(message) {
 }
 
 function receiveFrame(buffer) {
-  let frame;
   try {
-    frame = decodeFrame(buffer);
+    store.receive(buffer);
   } catch (e) {
-    reportError(`A frame from the host could not be read: ${e.message}`);
-    return;
+    reportError(`The host's drawing could not be read: ${e.message}`);
   }
-  const view = page.views[frame.view];
-  if (!view) return;
-  view.frame = frame;
-  scheduleDraw(view);
 }
 
 function isTyping(target) {
@@ -101,14 +109,18 @@ function wireKeys() {
 }
 
 // Read-only inspection for scripts and tests: whether the page is waiting for the
-// host, its last state, and what a view last drew.
+// host, its last state, what a view shows (in its pixels), its picture, and whether it
+// draws with WebGL2 or on a 2D canvas.
 window.__zentrograph = {
   idle: () => outbox.idle() && page.views.every((v) => !v.pending),
   state: () => page.state,
   frame: (index) => {
-    const frame = page.views[index] && page.views[index].frame;
-    return frame ? describeFrame(frame) : null;
+    const view = page.views[index];
+    const p = view && projectionOf(view);
+    return p ? describeDrawing(store, index, p) : null;
   },
+  picture: (index) => page.views[index] && pictureOf(page.views[index]),
+  drawingKind: (index) => page.views[index] && page.views[index].drawingKind,
 };
 
 wireDialogs();

@@ -4,7 +4,7 @@
 export const page = {
   state: null,        // the host's last state message
   classes: [],        // categories of creatable classes, from the first state
-  views: [],          // {index, root, canvas, ctx, label, w, h, dpr, frame, pending}
+  views: [],          // {index, root, canvas, label, w, h, dpr, drawing, overlay, camera, unheard, pending}
   activeView: 0,
   drag: null,         // the pointer drag under way in a view
   playing: false,

@@ -1,12 +1,12 @@
 // The viewports: building their canvases, keeping each canvas at whole pixels of its
 // box, the active view, and turning the pointer in a view into navigation (orbit,
 // pan, zoom) or into pointer events for the host.
-import { scheduleDraw } from './drawing.mjs';
+import { attachDrawing, scheduleDraw } from './drawing.mjs';
 import { outbox } from './host_link.mjs';
+import { NAV_ORBIT, NAV_PAN, navigate, zoomView } from './navigation.mjs';
 import { $, page } from './page_state.mjs';
 
-export const NAV_ORBIT = 'orbit';
-export const NAV_PAN = 'pan';
+export { NAV_ORBIT, NAV_PAN };
 
 export function buildViews(count) {
   const host = $('viewports');
@@ -23,7 +23,8 @@ export function buildViews(count) {
     label.className = 'label';
     root.append(canvas, label);
     host.append(root);
-    const view = { index: i, root, canvas, label, ctx: canvas.getContext('2d'), w: 1, h: 1, dpr: 1, frame: null };
+    const view = { index: i, root, canvas, label, w: 1, h: 1, dpr: 1, camera: null, unheard: 0 };
+    attachDrawing(view);
     page.views.push(view);
     measure(view);
     attachInput(view);
@@ -112,7 +113,7 @@ function attachInput(view) {
       const dy = e.offsetY - drag.y;
       drag.x = e.offsetX;
       drag.y = e.offsetY;
-      if (dx || dy) outbox.send({ type: drag.nav, view: view.index, dx, dy }, `${drag.nav}${view.index}`);
+      if (dx || dy) navigate(view, drag.nav, dx, dy);
       return;
     }
     if (drag && drag.view === view.index) {
@@ -135,6 +136,6 @@ function attachInput(view) {
   canvas.addEventListener('pointercancel', finish);
   canvas.addEventListener('wheel', (e) => {
     e.preventDefault();
-    outbox.send({ type: 'zoom', view: view.index, factor: wheelFactor(e), x: e.offsetX, y: e.offsetY }, `zoom${view.index}`);
+    zoomView(view, wheelFactor(e), e.offsetX, e.offsetY);
   }, { passive: false });
 }

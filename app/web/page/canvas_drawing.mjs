@@ -1,0 +1,105 @@
+// Drawing a view on a 2D canvas, for a browser without WebGL2: the same picture as
+// the WebGL2 drawing (app/web/page/gl_drawing.mjs), its records projected on the CPU
+// every frame. Lines first, then markers, as there.
+import { inFront, projectLine, toView, viewToPixel } from './camera.mjs';
+import { DRAWN_IN_NODE_COLOR, eachLine, eachMarker, HOST_NODE, STYLE_FORCE, STYLE_OBJECT_LINE } from './frame_decoding.mjs';
+import { FORCE_BASE_ALPHA, SKY_BOTTOM, SKY_TOP } from './gl_drawing.mjs';
+
+const css = (rgb, alpha = 1) => `rgba(${rgb[0]},${rgb[1]},${rgb[2]},${alpha})`;
+const bytes = (c) => [c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff];
+const unit = (c) => c.map((v) => Math.round(v * 255));
+const WIDTHS = [1, 1.3, 1.5, 1];
+
+function drawMarker(ctx, code, x, y) {
+  switch (code) {
+    case 1: ctx.strokeRect(x - 3, y - 3, 6, 6); break;
+    case 2: ctx.beginPath(); ctx.moveTo(x - 3.5, y); ctx.lineTo(x + 3.5, y); ctx.moveTo(x, y - 3.5); ctx.lineTo(x, y + 3.5); ctx.stroke(); break;
+    case 4: ctx.beginPath(); ctx.moveTo(x - 3.5, y - 3.5); ctx.lineTo(x + 3.5, y + 3.5); ctx.moveTo(x - 3.5, y + 3.5); ctx.lineTo(x + 3.5, y - 3.5); ctx.stroke(); break;
+    case 10: ctx.beginPath(); ctx.arc(x, y, 2, 0, 2 * Math.PI); ctx.stroke(); break;
+    case 14: ctx.beginPath(); ctx.arc(x, y, 2.5, 0, 2 * Math.PI); ctx.fill(); break;
+    default: ctx.fillRect(x - 0.5, y - 0.5, 1, 1);
+  }
+}
+
+export function createCanvasDrawing(canvas) {
+  const ctx = canvas.getContext('2d');
+  return ctx && new CanvasDrawing(ctx);
+}
+
+class CanvasDrawing {
+  constructor(ctx) {
+    this.ctx = ctx;
+    this.chunks = [];
+    this.selected = new Set();
+    this.selection = [0, 0, 0];
+  }
+
+  setChunks(chunks) { this.chunks = chunks; }
+
+  setSelected(ids, color) {
+    this.selected = new Set(ids);
+    this.selection = unit(color);
+  }
+
+  colorOf(rgb, word) {
+    const id = word & HOST_NODE;
+    if ((word >>> 24) & DRAWN_IN_NODE_COLOR && id !== HOST_NODE && this.selected.has(id)) return this.selection;
+    return bytes(rgb);
+  }
+
+  draw(p, dpr) {
+    const { ctx } = this;
+    ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+    const sky = ctx.createLinearGradient(0, 0, 0, p.height);
+    sky.addColorStop(0, css(unit(SKY_TOP)));
+    sky.addColorStop(1, css(unit(SKY_BOTTOM)));
+    ctx.fillStyle = sky;
+    ctx.fillRect(0, 0, p.width, p.height);
+    ctx.lineCap = 'round';
+    ctx.lineJoin = 'round';
+    // Lines of one colour and width go out as one path; a fading segment as its own.
+    let open = null;
+    const flush = () => {
+      if (open) ctx.stroke();
+      open = null;
+    };
+    eachLine(this.chunks, (a, b, rgb, style, word) => {
+      const pixels = projectLine(p, a, b);
+      if (!pixels) return;
+      const [[ax, ay], [bx, by]] = pixels;
+      const color = this.colorOf(rgb, word);
+      if (style === STYLE_FORCE && Math.hypot(bx - ax, by - ay) >= 1) {
+        flush();
+        const fade = ctx.createLinearGradient(ax, ay, bx, by);
+        fade.addColorStop(0, css(color, FORCE_BASE_ALPHA));
+        fade.addColorStop(1, css(color));
+        ctx.strokeStyle = fade;
+        ctx.lineWidth = WIDTHS[style];
+        ctx.beginPath();
+        ctx.moveTo(ax, ay);
+        ctx.lineTo(bx, by);
+        ctx.stroke();
+        return;
+      }
+      const key = `${color}|${style}`;
+      if (!open || open !== key) {
+        flush();
+        open = key;
+        ctx.strokeStyle = css(color);
+        ctx.lineWidth = WIDTHS[style] ?? WIDTHS[STYLE_OBJECT_LINE];
+        ctx.beginPath();
+      }
+      ctx.moveTo(ax, ay);
+      ctx.lineTo(bx, by);
+    });
+    flush();
+    ctx.lineWidth = 1;
+    eachMarker(this.chunks, (at, rgb, code, word) => {
+      const v = toView(p, at);
+      if (!inFront(p, v)) return;
+      const [x, y] = viewToPixel(p, v);
+      ctx.strokeStyle = ctx.fillStyle = css(this.colorOf(rgb, word));
+      drawMarker(ctx, code, x, y);
+    });
+  }
+}

@@ -1,0 +1,329 @@
+// Drawing a view on WebGL2: the records of its chunks go to the GPU as they arrived
+// (app/web/frame_encoding.h) and stay there while the camera moves; each frame is the
+// view's background, one instanced draw of every line and one of every marker.
+//
+// Lines are stroked as the renderer strokes them: quads around each line, each pixel
+// covered by the distance to the line with round caps, 1 pixel wide for the host's own
+// lines, 1.3 for an object's polylines, 1.5 for force segments, which fade from their
+// base to their tip. Markers are point sprites shaped in the fragment shader after
+// their codes, at the renderer's sizes. Records drawn in their node's colour take the
+// selection colour while the node is selected, from a small texture of node states,
+// so a selection change draws again without touching the buffers.
+import { LINE_BYTES, MARKER_BYTES } from './frame_decoding.mjs';
+import { viewMatrix } from './camera.mjs';
+
+// The renderer's view background: a gradient from top to bottom.
+export const SKY_TOP = [0.155, 0.172, 0.2];
+export const SKY_BOTTOM = [0.085, 0.095, 0.112];
+// A force segment's opacity at its base.
+export const FORCE_BASE_ALPHA = 0.28;
+const SPRITE_PIXELS = 14;
+const STATE_ROW = 1024;
+
+const PROJECT = `
+uniform mat4 uView;
+uniform float uScale;
+uniform vec2 uSize;
+uniform float uNear;
+uniform bool uPerspective;
+uniform float uDpr;
+// View space to device pixels, y down.
+vec2 toPixel(vec3 v) {
+  float k = uPerspective ? uScale / -v.z : uScale;
+  return vec2(uSize.x * 0.5 + v.x * k, uSize.y * 0.5 - v.y * k) * uDpr;
+}
+vec4 toClip(vec2 pixel) {
+  return vec4(pixel.x / (uSize.x * uDpr) * 2.0 - 1.0, 1.0 - pixel.y / (uSize.y * uDpr) * 2.0, 0.0, 1.0);
+}
+uniform highp usampler2D uStates;
+uniform vec3 uSelection;
+vec3 nodeColor(uvec3 rgb, uint word) {
+  uint id = word & 0xFFFFFFu;
+  if ((word >> 24 & 1u) == 1u && id != 0xFFFFFFu) {
+    uint state = texelFetch(uStates, ivec2(int(id % ${STATE_ROW}u), int(id / ${STATE_ROW}u)), 0).r;
+    if (state == 1u) return uSelection;
+  }
+  return vec3(rgb) / 255.0;
+}
+`;
+
+const LINE_VERTEX = `#version 300 es
+layout(location = 0) in vec3 aA;
+layout(location = 1) in vec3 aB;
+layout(location = 2) in uvec4 aRgbStyle;
+layout(location = 3) in uint aNode;
+${PROJECT}
+out vec2 vPixel;
+flat out vec2 vA;
+flat out vec2 vB;
+flat out vec3 vColor;
+flat out float vHalf;
+flat out float vFade;
+void main() {
+  vec3 a = (uView * vec4(aA, 1.0)).xyz;
+  vec3 b = (uView * vec4(aB, 1.0)).xyz;
+  if (uPerspective) {
+    bool aIn = a.z <= -uNear;
+    bool bIn = b.z <= -uNear;
+    if (!aIn && !bIn) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
+    if (!aIn) a = mix(a, b, (-uNear - a.z) / (b.z - a.z));
+    if (!bIn) b = mix(b, a, (-uNear - b.z) / (a.z - b.z));
+  }
+  vec2 pa = toPixel(a);
+  vec2 pb = toPixel(b);
+  uint style = aRgbStyle.w;
+  float width = style == 1u ? 1.3 : (style == 2u ? 1.5 : 1.0);
+  vHalf = 0.5 * width * uDpr;
+  float reach = vHalf + uDpr;
+  vec2 d = pb - pa;
+  float len = length(d);
+  vec2 u = len > 1e-6 ? d / len : vec2(1.0, 0.0);
+  vec2 n = vec2(-u.y, u.x);
+  int corner = gl_VertexID;
+  vec2 p = ((corner & 1) == 0 ? pa - u * reach : pb + u * reach) + n * ((corner & 2) == 0 ? -reach : reach);
+  vPixel = p;
+  vA = pa;
+  vB = pb;
+  vColor = nodeColor(aRgbStyle.rgb, aNode);
+  vFade = style == 2u && len >= uDpr ? 1.0 : 0.0;
+  gl_Position = toClip(p);
+}`;
+
+const LINE_FRAGMENT = `#version 300 es
+precision highp float;
+in vec2 vPixel;
+flat in vec2 vA;
+flat in vec2 vB;
+flat in vec3 vColor;
+flat in float vHalf;
+flat in float vFade;
+out vec4 color;
+void main() {
+  vec2 d = vB - vA;
+  float len2 = dot(d, d);
+  float t = len2 > 0.0 ? clamp(dot(vPixel - vA, d) / len2, 0.0, 1.0) : 0.0;
+  float distance = length(vPixel - (vA + d * t));
+  float cover = clamp(vHalf + 0.5 - distance, 0.0, 1.0);
+  if (cover <= 0.0) discard;
+  float alpha = vFade > 0.5 ? mix(${FORCE_BASE_ALPHA}, 1.0, t) : 1.0;
+  color = vec4(vColor, cover * alpha);
+}`;
+
+const MARKER_VERTEX = `#version 300 es
+layout(location = 0) in vec3 aAt;
+layout(location = 1) in uvec4 aRgbCode;
+layout(location = 2) in uint aNode;
+${PROJECT}
+flat out vec3 vColor;
+flat out uint vCode;
+void main() {
+  vec3 v = (uView * vec4(aAt, 1.0)).xyz;
+  gl_PointSize = ${SPRITE_PIXELS}.0 * uDpr;
+  if (uPerspective && v.z > -uNear) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
+  gl_Position = toClip(toPixel(v));
+  vColor = nodeColor(aRgbCode.rgb, aNode);
+  vCode = aRgbCode.w;
+}`;
+
+// The marker shapes as the renderer draws them (app/render/image_painter.cpp), in
+// pixels from the marker's point: distance to each shape's stroke, or its fill.
+const MARKER_FRAGMENT = `#version 300 es
+precision highp float;
+flat in vec3 vColor;
+flat in uint vCode;
+out vec4 color;
+float segment(vec2 p, vec2 a, vec2 b) {
+  vec2 d = b - a;
+  float t = clamp(dot(p - a, d) / dot(d, d), 0.0, 1.0);
+  return length(p - a - d * t);
+}
+void main() {
+  vec2 p = (gl_PointCoord - 0.5) * ${SPRITE_PIXELS}.0;
+  float cover;
+  if (vCode == 1u) {          // hollow box: a 6-pixel square stroked 1 wide
+    vec2 q = abs(p) - 3.0;
+    float edge = max(q.x, q.y) > 0.0 ? length(max(q, 0.0)) : -max(q.x, q.y);
+    cover = clamp(1.0 - edge, 0.0, 1.0);
+  } else if (vCode == 2u) {   // plus
+    cover = clamp(1.0 - min(segment(p, vec2(-3.5, 0.0), vec2(3.5, 0.0)), segment(p, vec2(0.0, -3.5), vec2(0.0, 3.5))), 0.0, 1.0);
+  } else if (vCode == 4u) {   // diagonal cross
+    cover = clamp(1.0 - min(segment(p, vec2(-3.5), vec2(3.5)), segment(p, vec2(-3.5, 3.5), vec2(3.5, -3.5))), 0.0, 1.0);
+  } else if (vCode == 10u) {  // ring of radius 2, stroked 1 wide
+    cover = clamp(1.0 - abs(length(p) - 2.0), 0.0, 1.0);
+  } else if (vCode == 14u) {  // filled dot of radius 2.5
+    cover = clamp(3.0 - length(p), 0.0, 1.0);
+  } else {                    // a single pixel
+    vec2 q = max(1.0 - abs(p), 0.0);
+    cover = q.x * q.y;
+  }
+  if (cover <= 0.0) discard;
+  color = vec4(vColor, cover);
+}`;
+
+const SKY_VERTEX = `#version 300 es
+out float vDown;
+void main() {
+  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
+  vDown = 0.5 - 0.5 * p.y;
+  gl_Position = vec4(p, 0.0, 1.0);
+}`;
+
+const SKY_FRAGMENT = `#version 300 es
+precision highp float;
+in float vDown;
+out vec4 color;
+void main() { color = vec4(mix(vec3(${SKY_TOP}), vec3(${SKY_BOTTOM}), vDown), 1.0); }`;
+
+function compile(gl, vertex, fragment) {
+  const program = gl.createProgram();
+  for (const [type, source] of [[gl.VERTEX_SHADER, vertex], [gl.FRAGMENT_SHADER, fragment]]) {
+    const shader = gl.createShader(type);
+    gl.shaderSource(shader, source);
+    gl.compileShader(shader);
+    if (!gl.getShaderParameter(shader, gl.COMPILE_STATUS)) throw new Error(gl.getShaderInfoLog(shader));
+    gl.attachShader(program, shader);
+  }
+  gl.linkProgram(program);
+  if (!gl.getProgramParameter(program, gl.LINK_STATUS)) throw new Error(gl.getProgramInfoLog(program));
+  const uniforms = {};
+  for (let i = 0; i < gl.getProgramParameter(program, gl.ACTIVE_UNIFORMS); i++) {
+    const { name } = gl.getActiveUniform(program, i);
+    uniforms[name] = gl.getUniformLocation(program, name);
+  }
+  return { program, uniforms };
+}
+
+// Instanced attributes over `buffer`: [location, size, type, integer, offset] each.
+function instanced(gl, buffer, stride, attributes) {
+  const vao = gl.createVertexArray();
+  gl.bindVertexArray(vao);
+  gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
+  for (const [location, size, type, integer, offset] of attributes) {
+    gl.enableVertexAttribArray(location);
+    if (integer) gl.vertexAttribIPointer(location, size, type, stride, offset);
+    else gl.vertexAttribPointer(location, size, type, false, stride, offset);
+    gl.vertexAttribDivisor(location, 1);
+  }
+  gl.bindVertexArray(null);
+  return vao;
+}
+
+// The records of one kind for all the view's chunks, in one GPU buffer. A chunk that
+// comes back with as many records is written over in place; anything else builds the
+// buffer anew.
+class RecordBuffer {
+  constructor(gl, recordBytes, pick) {
+    this.gl = gl;
+    this.recordBytes = recordBytes;
+    this.pick = pick;  // chunk -> its parts of this kind
+    this.buffer = gl.createBuffer();
+    this.count = 0;
+    this.placed = [];  // [chunk, first record] in order
+  }
+
+  update(chunks) {
+    const { gl } = this;
+    gl.bindBuffer(gl.ARRAY_BUFFER, this.buffer);
+    const counts = chunks.map((c) => this.pick(c).reduce((n, part) => n + part.count, 0));
+    const same = this.placed.length === chunks.length &&
+      this.placed.every(([c], i) => c.id === chunks[i].id && this.counts[i] === counts[i]);
+    if (!same) {
+      this.count = counts.reduce((a, b) => a + b, 0);
+      gl.bufferData(gl.ARRAY_BUFFER, Math.max(1, this.count) * this.recordBytes, gl.STATIC_DRAW);
+    }
+    let at = 0;
+    chunks.forEach((chunk, i) => {
+      if (!same || this.placed[i][0] !== chunk) {
+        let offset = at;
+        for (const part of this.pick(chunk)) {
+          gl.bufferSubData(gl.ARRAY_BUFFER, offset * this.recordBytes,
+                           new Uint8Array(part.buffer, part.offset, part.count * this.recordBytes));
+          offset += part.count;
+        }
+      }
+      at += counts[i];
+    });
+    this.placed = chunks.map((c, i) => [c, i]);
+    this.counts = counts;
+  }
+}
+
+// A view's WebGL2 drawing; null when the canvas cannot have WebGL2.
+export function createGlDrawing(canvas) {
+  const gl = canvas.getContext('webgl2', { antialias: false, alpha: false, depth: false, stencil: false,
+                                           premultipliedAlpha: false, preserveDrawingBuffer: false });
+  if (!gl) return null;
+  return new GlDrawing(gl);
+}
+
+class GlDrawing {
+  constructor(gl) {
+    this.gl = gl;
+    this.lines = compile(gl, LINE_VERTEX, LINE_FRAGMENT);
+    this.markers = compile(gl, MARKER_VERTEX, MARKER_FRAGMENT);
+    this.sky = compile(gl, SKY_VERTEX, SKY_FRAGMENT);
+    this.lineRecords = new RecordBuffer(gl, LINE_BYTES, (c) => c.lines);
+    this.markerRecords = new RecordBuffer(gl, MARKER_BYTES, (c) => c.markers);
+    this.lineVao = instanced(gl, this.lineRecords.buffer, LINE_BYTES, [
+      [0, 3, gl.FLOAT, false, 0], [1, 3, gl.FLOAT, false, 12], [2, 4, gl.UNSIGNED_BYTE, true, 24],
+      [3, 1, gl.UNSIGNED_INT, true, 28]]);
+    this.markerVao = instanced(gl, this.markerRecords.buffer, MARKER_BYTES, [
+      [0, 3, gl.FLOAT, false, 0], [1, 4, gl.UNSIGNED_BYTE, true, 12], [2, 1, gl.UNSIGNED_INT, true, 16]]);
+    this.skyVao = gl.createVertexArray();
+    this.states = gl.createTexture();
+    this.setSelected([], [0, 0, 0]);
+  }
+
+  setChunks(chunks) {
+    this.lineRecords.update(chunks);
+    this.markerRecords.update(chunks);
+  }
+
+  // The node ids drawn as selected, in `color` (red, green, blue from 0 to 1).
+  setSelected(ids, color) {
+    const { gl } = this;
+    const rows = Math.max(1, Math.ceil((Math.max(-1, ...ids) + 1) / STATE_ROW));
+    const states = new Uint8Array(rows * STATE_ROW);
+    for (const id of ids) states[id] = 1;
+    gl.bindTexture(gl.TEXTURE_2D, this.states);
+    gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);
+    gl.texImage2D(gl.TEXTURE_2D, 0, gl.R8UI, STATE_ROW, rows, 0, gl.RED_INTEGER, gl.UNSIGNED_BYTE, states);
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+    this.selection = color;
+  }
+
+  // Draws the view through the projection `p` (app/web/page/camera.mjs) at `dpr`
+  // device pixels per pixel.
+  draw(p, dpr) {
+    const { gl } = this;
+    gl.viewport(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight);
+    gl.disable(gl.BLEND);
+    gl.useProgram(this.sky.program);
+    gl.bindVertexArray(this.skyVao);
+    gl.drawArrays(gl.TRIANGLES, 0, 3);
+    gl.enable(gl.BLEND);
+    gl.blendFuncSeparate(gl.SRC_ALPHA, gl.ONE_MINUS_SRC_ALPHA, gl.ONE, gl.ONE_MINUS_SRC_ALPHA);
+    const view = viewMatrix(p);
+    for (const [shader, vao, records, mode, vertices] of [
+      [this.lines, this.lineVao, this.lineRecords, gl.TRIANGLE_STRIP, 4],
+      [this.markers, this.markerVao, this.markerRecords, gl.POINTS, 1]]) {
+      if (!records.count) continue;
+      const u = shader.uniforms;
+      gl.useProgram(shader.program);
+      gl.uniformMatrix4fv(u.uView, false, view);
+      gl.uniform1f(u.uScale, p.scale);
+      gl.uniform2f(u.uSize, p.width, p.height);
+      gl.uniform1f(u.uNear, p.near);
+      gl.uniform1i(u.uPerspective, p.perspective ? 1 : 0);
+      gl.uniform1f(u.uDpr, dpr);
+      gl.uniform3fv(u.uSelection, this.selection);
+      gl.activeTexture(gl.TEXTURE0);
+      gl.bindTexture(gl.TEXTURE_2D, this.states);
+      gl.uniform1i(u.uStates, 0);
+      gl.bindVertexArray(vao);
+      gl.drawArraysInstanced(mode, 0, vertices, records.count);
+    }
+    gl.bindVertexArray(null);
+  }
+}
