@@ -50,14 +50,16 @@ export async function startServer(args = [], { cwd } = {}) {
 export async function launchBrowser() {
   return chromium.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    args: ['--no-sandbox', '--disable-gpu', '--enable-unsafe-swiftshader', '--disable-quic', '--no-first-run', '--disable-background-networking',
            '--disable-component-update', '--disable-sync'],
   });
 }
 
-// A page of its own open on the server, once it has drawn both views.
-export async function openPage(browser, server, { width = 1400, height = 860 } = {}) {
+// A page of its own open on the server, once it has drawn both views; `init`, if
+// given, runs in the page before the page's own script.
+export async function openPage(browser, server, { width = 1400, height = 860, init } = {}) {
   const context = await browser.newContext({ viewport: { width, height } });
+  if (init) await context.addInitScript(init);
   const page = await context.newPage();
   const problems = [];
   page.on('pageerror', (e) => problems.push(e.message));
@@ -100,13 +102,13 @@ export async function keepFailure(page, name) {
 // Runs `body(page, server)` against a server of its own started on `scene` (written
 // to scene.json in a fresh folder) with `args`; fails on any error in the page, keeps
 // a screenshot when the test fails, and expects the server to stop cleanly.
-export async function withScenePage(browser, name, scene, args, body) {
+export async function withScenePage(browser, name, scene, args, body, pageOptions = {}) {
   const folder = mkdtempSync(path.join(tmpdir(), 'zentrograph-e2e-'));
   writeFileSync(path.join(folder, 'scene.json'), JSON.stringify(scene));
   const server = await startServer(['scene.json', ...args], { cwd: folder });
   let page;
   try {
-    page = await openPage(browser, server);
+    page = await openPage(browser, server, pageOptions);
     await body(page, server);
     assert.deepEqual(page.problems, []);
   } catch (e) {

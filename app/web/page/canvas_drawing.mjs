@@ -2,7 +2,9 @@
 // the WebGL2 drawing (app/web/page/gl_drawing.mjs), its records projected on the CPU
 // every frame. Lines first, then markers, as there.
 import { inFront, projectLine, toView, viewToPixel } from './camera.mjs';
-import { DRAWN_IN_NODE_COLOR, eachLine, eachMarker, HOST_NODE, STYLE_FORCE, STYLE_OBJECT_LINE } from './frame_decoding.mjs';
+import {
+  DRAWN_IN_NODE_COLOR, eachLine, eachMarker, HOST_NODE, POLYLINE_START, STYLE_FORCE, STYLE_HOST_LINE, STYLE_OBJECT_LINE,
+} from './frame_decoding.mjs';
 import { FORCE_BASE_ALPHA, SKY_BOTTOM, SKY_TOP } from './gl_drawing.mjs';
 
 const css = (rgb, alpha = 1) => `rgba(${rgb[0]},${rgb[1]},${rgb[2]},${alpha})`;
@@ -57,40 +59,38 @@ class CanvasDrawing {
     ctx.fillRect(0, 0, p.width, p.height);
     ctx.lineCap = 'round';
     ctx.lineJoin = 'round';
-    // Lines of one colour and width go out as one path; a fading segment as its own.
-    let open = null;
+    // As the renderer strokes them: each polyline as one path, each segment on its own
+    // (lines that overlap darken their edges alike), a force segment fading.
+    let open = false;
     const flush = () => {
       if (open) ctx.stroke();
-      open = null;
+      open = false;
     };
     eachLine(this.chunks, (a, b, rgb, style, word) => {
+      const polyline = style === STYLE_HOST_LINE || style === STYLE_OBJECT_LINE;
+      if (!polyline || (word >>> 24) & POLYLINE_START) flush();
       const pixels = projectLine(p, a, b);
       if (!pixels) return;
       const [[ax, ay], [bx, by]] = pixels;
       const color = this.colorOf(rgb, word);
-      if (style === STYLE_FORCE && Math.hypot(bx - ax, by - ay) >= 1) {
-        flush();
-        const fade = ctx.createLinearGradient(ax, ay, bx, by);
-        fade.addColorStop(0, css(color, FORCE_BASE_ALPHA));
-        fade.addColorStop(1, css(color));
-        ctx.strokeStyle = fade;
-        ctx.lineWidth = WIDTHS[style];
+      if (!open) {
+        ctx.lineWidth = WIDTHS[style] ?? 1;
+        if (style === STYLE_FORCE && Math.hypot(bx - ax, by - ay) >= 1) {
+          const fade = ctx.createLinearGradient(ax, ay, bx, by);
+          fade.addColorStop(0, css(color, FORCE_BASE_ALPHA));
+          fade.addColorStop(1, css(color));
+          ctx.strokeStyle = fade;
+        } else {
+          ctx.strokeStyle = css(color);
+        }
         ctx.beginPath();
         ctx.moveTo(ax, ay);
-        ctx.lineTo(bx, by);
-        ctx.stroke();
-        return;
+        open = true;
+      } else {
+        ctx.moveTo(ax, ay);
       }
-      const key = `${color}|${style}`;
-      if (!open || open !== key) {
-        flush();
-        open = key;
-        ctx.strokeStyle = css(color);
-        ctx.lineWidth = WIDTHS[style] ?? WIDTHS[STYLE_OBJECT_LINE];
-        ctx.beginPath();
-      }
-      ctx.moveTo(ax, ay);
       ctx.lineTo(bx, by);
+      if (!polyline) flush();
     });
     flush();
     ctx.lineWidth = 1;
