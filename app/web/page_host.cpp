@@ -101,6 +101,25 @@ Json CameraJson(const scene::ViewDefinition& view) {
                 {"up", Triple(camera.ViewToWorld().rows[1])}};
 }
 
+// The views as the page shows them: name, projection, the world axes as image
+// directions (x right, y down) and the camera.
+Json ViewsJson(const std::vector<scene::ViewDefinition>& defined) {
+    Json views = Json::array();
+    for (const scene::ViewDefinition& view : defined) {
+        const viewport::Camera camera = viewport::MakeCamera(view, 1, 1);
+        Json axes = Json::array();
+        for (int i = 0; i < 3; ++i) {
+            const Vec3d axis = camera.WorldToView().rows[i];
+            axes.push_back(Json::array({axis.x, -axis.y}));
+        }
+        views.push_back(Json{{"name", view.name},
+                             {"projection", scene::ProjectionName(view.kind)},
+                             {"axes", axes},
+                             {"camera", CameraJson(view)}});
+    }
+    return views;
+}
+
 // Overloads for std::visit.
 template <class... F>
 struct Overloaded : F... {
@@ -256,10 +275,20 @@ void PageHost::Update(ClientId client, Page& page) {
     if (page.views.empty()) return;
     const bool panelChanged = page.sentPanelRevision != panelRevision;
     if (page.sentRevision != session_.Revision() || panelChanged) {
-        deliver_(client, StateJson(!page.sentClasses, panelChanged), false);
+        // When only cameras moved, the views alone: an orbit step costs a few hundred
+        // bytes whatever the scene holds.
+        const bool camerasOnly =
+            page.sentClasses && !panelChanged && page.sentDrawingRevision == session_.DrawingRevision();
+        deliver_(client,
+                 camerasOnly ? render::DumpJson(Json{{"type", "views"},
+                                                     {"revision", session_.Revision()},
+                                                     {"views", ViewsJson(session_.Views())}})
+                             : StateJson(!page.sentClasses, panelChanged),
+                 false);
         page.sentClasses = true;
         page.sentPanelRevision = panelRevision;
         page.sentRevision = session_.Revision();
+        page.sentDrawingRevision = session_.DrawingRevision();
     }
     const std::size_t bytes = drawing_.Bring(
         page.drawn, page.views, [&](std::string message, bool binary) { deliver_(client, std::move(message), binary); });
@@ -289,21 +318,7 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
         case session::EditSession::Drag::kRectangle: state["drag"] = "rectangle"; break;
     }
     state["gridSnap"] = session_.GridSnap();
-    Json views = Json::array();
-    for (const scene::ViewDefinition& view : session_.Views()) {
-        // The world axes as the view shows them: image directions, x right and y down.
-        const viewport::Camera camera = viewport::MakeCamera(view, 1, 1);
-        Json axes = Json::array();
-        for (int i = 0; i < 3; ++i) {
-            const Vec3d axis = camera.WorldToView().rows[i];
-            axes.push_back(Json::array({axis.x, -axis.y}));
-        }
-        views.push_back(Json{{"name", view.name},
-                             {"projection", scene::ProjectionName(view.kind)},
-                             {"axes", axes},
-                             {"camera", CameraJson(view)}});
-    }
-    state["views"] = std::move(views);
+    state["views"] = ViewsJson(session_.Views());
     state["zoomRange"] = Json::array({viewport::kMinViewExtent, viewport::kMaxViewExtent});
     const host::Point3 selection = host::GetUIColor(host::COLOR_SELECTION);
     state["selectionColor"] = Json::array({selection.x, selection.y, selection.z});

@@ -14,6 +14,8 @@
 //    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only),
 //    "panel": {"edited": node name or null, "picking": list name or null,
 //              "rollouts": [...] (when they changed: app/panel/rollout.h as JSON)}}
+//   {"type": "views", "revision", "views": [...]}: instead of the state, when only
+//   cameras moved since the last one (the views as in the state)
 //   the drawing's chunk parts and its "drawing" message, when it changed
 //   {"type": "ack", "seq", "error"?: one line, "needFile"?: true}
 //   {"type": "openUrl", "url"}, {"type": "messageBox", "id", "text", "caption",
@@ -63,6 +65,7 @@ private:
         std::vector<ViewSize> views;  // empty until the page's hello
         uint64_t sentRevision = 0;
         uint64_t sentPanelRevision = 0;
+        uint64_t sentDrawingRevision = 0;
         bool sentClasses = false;
         PageDrawing::PageCopy drawn;
     };

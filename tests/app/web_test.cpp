@@ -146,12 +146,13 @@ TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithState
     EXPECT_EQ(sent[3].first.rfind(R"({"type":"drawing","views":[[)", 0), 0u);
     EXPECT_EQ(sent[4].first, R"({"type":"ack","seq":1})");
 
-    // The page moved the camera: the host takes it and tells the state; the grid of the
-    // new view is the only drawing sent.
+    // The page moved the camera: the host takes it and tells the views alone; the grid
+    // of the new view is the only drawing sent.
     sent.clear();
     host.Received(1, R"({"type": "camera", "view": 0, "center": [1, 0, 0], "width": 4, "seq": 9})");
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(session.Views()[0].center, zg::Vec3d(1, 0, 0));
+    EXPECT_EQ(sent[0].first.rfind(R"({"type":"views","revision":)", 0), 0u) << sent[0].first;
     EXPECT_TRUE(sent[1].second);
 
     sent.clear();

@@ -9,7 +9,7 @@ import { connect, outbox } from './host_link.mjs';
 import { $, page } from './page_state.mjs';
 import { renderClasses, renderModify, renderNodes, renderToolState, wirePanel } from './panel.mjs';
 import { updateTime, wireTimeBar } from './time_bar.mjs';
-import { takeHostCameras } from './navigation.mjs';
+import { takeHostCameras, takeHostViews } from './navigation.mjs';
 import { buildViews } from './views.mjs';
 
 function sendHello() {
@@ -69,6 +69,8 @@ function receiveText(message) {
     window.open(message.url, '_blank', 'noopener,noreferrer');
   } else if (message.type === 'messageBox') {
     showMessageBox(message);
+  } else if (message.type === 'views') {
+    takeHostViews(message);
   } else if (message.type === 'drawing') {
     showChunks(store, store.commit(message));
     showNodeSelection();

@@ -45,3 +45,11 @@ export function takeHostCameras(state) {
     scheduleDraw(view);
   });
 }
+
+// The host's word that only cameras moved: its views replace the state's.
+export function takeHostViews(message) {
+  if (!page.state) return;
+  page.state.revision = message.revision;
+  page.state.views = message.views;
+  takeHostCameras(page.state);
+}
