@@ -1,8 +1,11 @@
 // Drawing a view on WebGL2: the records of its chunks go to the GPU as they arrived
 // (app/web/frame_encoding.h) and stay there while the camera moves; each frame is the
-// view's background, one instanced draw of every line and one of every marker.
+// view's background, one draw of every line and one of every marker. Lines are read by
+// the vertex shader from a texture of their records, one triangle each, and markers
+// are one point each: no instancing, which software renderers run instance by
+// instance.
 //
-// Lines are stroked as the renderer strokes them: quads around each line, each pixel
+// Lines are stroked as the renderer strokes them: a triangle around each line, each pixel
 // covered by the distance to the line with round caps, 1 pixel wide for the host's own
 // lines, 1.3 for an object's polylines, 1.5 for force segments, which fade from their
 // base to their tip. Markers are point sprites shaped in the fragment shader after
@@ -17,8 +20,9 @@ export const SKY_TOP = [0.155, 0.172, 0.2];
 export const SKY_BOTTOM = [0.085, 0.095, 0.112];
 // A force segment's opacity at its base.
 export const FORCE_BASE_ALPHA = 0.28;
-const SPRITE_PIXELS = 14;
 const STATE_ROW = 1024;
+// Line records per row of the line texture: two texels of four words each.
+const LINE_ROW = 1024;
 
 const PROJECT = `
 uniform mat4 uView;
@@ -48,10 +52,7 @@ vec3 nodeColor(uvec3 rgb, uint word) {
 `;
 
 const LINE_VERTEX = `#version 300 es
-layout(location = 0) in vec3 aA;
-layout(location = 1) in vec3 aB;
-layout(location = 2) in uvec4 aRgbStyle;
-layout(location = 3) in uint aNode;
+uniform highp usampler2D uLines;
 ${PROJECT}
 out vec2 vPixel;
 flat out vec2 vA;
@@ -60,8 +61,14 @@ flat out vec3 vColor;
 flat out float vHalf;
 flat out float vFade;
 void main() {
-  vec3 a = (uView * vec4(aA, 1.0)).xyz;
-  vec3 b = (uView * vec4(aB, 1.0)).xyz;
+  int line = gl_VertexID / 3;
+  ivec2 at = ivec2(2 * (line % ${LINE_ROW}), line / ${LINE_ROW});
+  uvec4 w0 = texelFetch(uLines, at, 0);
+  uvec4 w1 = texelFetch(uLines, at + ivec2(1, 0), 0);
+  vec3 a = (uView * vec4(uintBitsToFloat(w0.xyz), 1.0)).xyz;
+  vec3 b = (uView * vec4(uintBitsToFloat(uvec3(w0.w, w1.xy)), 1.0)).xyz;
+  uvec4 aRgbStyle = uvec4(w1.z & 255u, (w1.z >> 8) & 255u, (w1.z >> 16) & 255u, w1.z >> 24);
+  uint aNode = w1.w;
   if (uPerspective) {
     bool aIn = a.z <= -uNear;
     bool bIn = b.z <= -uNear;
@@ -79,8 +86,11 @@ void main() {
   float len = length(d);
   vec2 u = len > 1e-6 ? d / len : vec2(1.0, 0.0);
   vec2 n = vec2(-u.y, u.x);
-  int corner = gl_VertexID;
-  vec2 p = ((corner & 1) == 0 ? pa - u * reach : pb + u * reach) + n * ((corner & 2) == 0 ? -reach : reach);
+  // One triangle around the line's stroke: its base across the start, twice as wide as
+  // the stroke, its apex twice the stroke's length on, so the stroke lies inside it.
+  vec2 start = pa - u * reach;
+  int corner = gl_VertexID % 3;
+  vec2 p = corner == 2 ? start + u * 2.0 * (len + 2.0 * reach) : start + n * (corner == 0 ? -2.0 : 2.0) * reach;
   vPixel = p;
   vA = pa;
   vB = pb;
@@ -116,9 +126,13 @@ layout(location = 2) in uint aNode;
 ${PROJECT}
 flat out vec3 vColor;
 flat out uint vCode;
+flat out float vSize;
 void main() {
   vec3 v = (uView * vec4(aAt, 1.0)).xyz;
-  gl_PointSize = ${SPRITE_PIXELS}.0 * uDpr;
+  // Each shape's sprite reaches a pixel past its stroke.
+  uint code = aRgbCode.w;
+  vSize = code == 4u ? 14.0 : (code == 1u || code == 2u ? 10.0 : (code == 10u || code == 14u ? 8.0 : 4.0));
+  gl_PointSize = vSize * uDpr;
   if (uPerspective && v.z > -uNear) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
   gl_Position = toClip(toPixel(v));
   vColor = nodeColor(aRgbCode.rgb, aNode);
@@ -131,6 +145,7 @@ const MARKER_FRAGMENT = `#version 300 es
 precision highp float;
 flat in vec3 vColor;
 flat in uint vCode;
+flat in float vSize;
 out vec4 color;
 float segment(vec2 p, vec2 a, vec2 b) {
   vec2 d = b - a;
@@ -138,7 +153,7 @@ float segment(vec2 p, vec2 a, vec2 b) {
   return length(p - a - d * t);
 }
 void main() {
-  vec2 p = (gl_PointCoord - 0.5) * ${SPRITE_PIXELS}.0;
+  vec2 p = (gl_PointCoord - 0.5) * vSize;
   float cover;
   if (vCode == 1u) {          // hollow box: a 6-pixel square stroked 1 wide
     vec2 q = abs(p) - 3.0;
@@ -193,59 +208,102 @@ function compile(gl, vertex, fragment) {
   return { program, uniforms };
 }
 
-// Instanced attributes over `buffer`: [location, size, type, integer, offset] each.
-function instanced(gl, buffer, stride, attributes) {
+// Vertex attributes over `buffer`: [location, size, type, integer, offset] each.
+function attributes(gl, buffer, stride, list) {
   const vao = gl.createVertexArray();
   gl.bindVertexArray(vao);
   gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
-  for (const [location, size, type, integer, offset] of attributes) {
+  for (const [location, size, type, integer, offset] of list) {
     gl.enableVertexAttribArray(location);
     if (integer) gl.vertexAttribIPointer(location, size, type, stride, offset);
     else gl.vertexAttribPointer(location, size, type, false, stride, offset);
-    gl.vertexAttribDivisor(location, 1);
   }
   gl.bindVertexArray(null);
   return vao;
 }
 
-// The records of one kind for all the view's chunks, in one GPU buffer. A chunk that
-// comes back with as many records is written over in place; anything else builds the
-// buffer anew.
-class RecordBuffer {
-  constructor(gl, recordBytes, pick) {
-    this.gl = gl;
-    this.recordBytes = recordBytes;
-    this.pick = pick;  // chunk -> its parts of this kind
-    this.buffer = gl.createBuffer();
+// The records of one kind for all the view's chunks, on the GPU in drawing order. A
+// chunk that comes back with as many records is written over in place; anything else
+// lays them out anew.
+class Records {
+  constructor(pick, store) {
+    this.pick = pick;    // chunk -> its parts of this kind
+    this.store = store;  // {resize(count), write(first record, part)}
     this.count = 0;
-    this.placed = [];  // [chunk, first record] in order
+    this.chunks = [];
+    this.counts = [];
   }
 
   update(chunks) {
-    const { gl } = this;
-    gl.bindBuffer(gl.ARRAY_BUFFER, this.buffer);
     const counts = chunks.map((c) => this.pick(c).reduce((n, part) => n + part.count, 0));
-    const same = this.placed.length === chunks.length &&
-      this.placed.every(([c], i) => c.id === chunks[i].id && this.counts[i] === counts[i]);
+    const same = this.chunks.length === chunks.length &&
+      this.chunks.every((c, i) => c.id === chunks[i].id && this.counts[i] === counts[i]);
     if (!same) {
       this.count = counts.reduce((a, b) => a + b, 0);
-      gl.bufferData(gl.ARRAY_BUFFER, Math.max(1, this.count) * this.recordBytes, gl.STATIC_DRAW);
+      this.store.resize(this.count);
     }
     let at = 0;
     chunks.forEach((chunk, i) => {
-      if (!same || this.placed[i][0] !== chunk) {
-        let offset = at;
+      if (!same || this.chunks[i] !== chunk) {
+        let first = at;
         for (const part of this.pick(chunk)) {
-          gl.bufferSubData(gl.ARRAY_BUFFER, offset * this.recordBytes,
-                           new Uint8Array(part.buffer, part.offset, part.count * this.recordBytes));
-          offset += part.count;
+          this.store.write(first, part);
+          first += part.count;
         }
       }
       at += counts[i];
     });
-    this.placed = chunks.map((c, i) => [c, i]);
+    this.chunks = chunks;
     this.counts = counts;
   }
+}
+
+// Markers as a vertex buffer, one vertex a marker.
+function markerStore(gl, buffer) {
+  return {
+    resize(count) {
+      gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
+      gl.bufferData(gl.ARRAY_BUFFER, Math.max(1, count) * MARKER_BYTES, gl.STATIC_DRAW);
+    },
+    write(first, part) {
+      gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
+      gl.bufferSubData(gl.ARRAY_BUFFER, first * MARKER_BYTES, new Uint8Array(part.buffer, part.offset, part.count * MARKER_BYTES));
+    },
+  };
+}
+
+// Lines as a texture of LINE_ROW records a row, two texels of unsigned words each.
+function lineStore(gl, texture) {
+  const rowWords = LINE_ROW * (LINE_BYTES / 4);
+  return {
+    resize(count) {
+      gl.bindTexture(gl.TEXTURE_2D, texture);
+      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA32UI, 2 * LINE_ROW, Math.max(1, Math.ceil(count / LINE_ROW)), 0,
+                    gl.RGBA_INTEGER, gl.UNSIGNED_INT, null);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+    },
+    // A run of records goes in as its part of a first row, whole rows, and the part of a
+    // last row.
+    write(first, part) {
+      gl.bindTexture(gl.TEXTURE_2D, texture);
+      gl.pixelStorei(gl.UNPACK_ALIGNMENT, 4);
+      const words = new Uint32Array(part.buffer, part.offset, part.count * (LINE_BYTES / 4));
+      let record = first;
+      let done = 0;
+      while (done < part.count) {
+        const column = record % LINE_ROW;
+        const rows = column === 0 ? Math.floor((part.count - done) / LINE_ROW) : 0;
+        const take = rows > 0 ? rows * LINE_ROW : Math.min(LINE_ROW - column, part.count - done);
+        const from = done * (LINE_BYTES / 4);
+        gl.texSubImage2D(gl.TEXTURE_2D, 0, 2 * column, Math.floor(record / LINE_ROW), rows > 0 ? 2 * LINE_ROW : 2 * take,
+                         rows > 0 ? rows : 1, gl.RGBA_INTEGER, gl.UNSIGNED_INT,
+                         words.subarray(from, from + (rows > 0 ? rows * rowWords : take * (LINE_BYTES / 4))));
+        record += take;
+        done += take;
+      }
+    },
+  };
 }
 
 // A view's WebGL2 drawing; null when the canvas cannot have WebGL2.
@@ -262,12 +320,13 @@ class GlDrawing {
     this.lines = compile(gl, LINE_VERTEX, LINE_FRAGMENT);
     this.markers = compile(gl, MARKER_VERTEX, MARKER_FRAGMENT);
     this.sky = compile(gl, SKY_VERTEX, SKY_FRAGMENT);
-    this.lineRecords = new RecordBuffer(gl, LINE_BYTES, (c) => c.lines);
-    this.markerRecords = new RecordBuffer(gl, MARKER_BYTES, (c) => c.markers);
-    this.lineVao = instanced(gl, this.lineRecords.buffer, LINE_BYTES, [
-      [0, 3, gl.FLOAT, false, 0], [1, 3, gl.FLOAT, false, 12], [2, 4, gl.UNSIGNED_BYTE, true, 24],
-      [3, 1, gl.UNSIGNED_INT, true, 28]]);
-    this.markerVao = instanced(gl, this.markerRecords.buffer, MARKER_BYTES, [
+    this.lineTexture = gl.createTexture();
+    this.markerBuffer = gl.createBuffer();
+    this.lineRecords = new Records((c) => c.lines, lineStore(gl, this.lineTexture));
+    this.markerRecords = new Records((c) => c.markers, markerStore(gl, this.markerBuffer));
+    this.lineRecords.store.resize(0);
+    this.lineVao = gl.createVertexArray();
+    this.markerVao = attributes(gl, this.markerBuffer, MARKER_BYTES, [
       [0, 3, gl.FLOAT, false, 0], [1, 4, gl.UNSIGNED_BYTE, true, 12], [2, 1, gl.UNSIGNED_INT, true, 16]]);
     this.skyVao = gl.createVertexArray();
     this.states = gl.createTexture();
@@ -306,7 +365,7 @@ class GlDrawing {
     gl.blendFuncSeparate(gl.SRC_ALPHA, gl.ONE_MINUS_SRC_ALPHA, gl.ONE, gl.ONE_MINUS_SRC_ALPHA);
     const view = viewMatrix(p);
     for (const [shader, vao, records, mode, vertices] of [
-      [this.lines, this.lineVao, this.lineRecords, gl.TRIANGLE_STRIP, 4],
+      [this.lines, this.lineVao, this.lineRecords, gl.TRIANGLES, 3],
       [this.markers, this.markerVao, this.markerRecords, gl.POINTS, 1]]) {
       if (!records.count) continue;
       const u = shader.uniforms;
@@ -321,8 +380,11 @@ class GlDrawing {
       gl.activeTexture(gl.TEXTURE0);
       gl.bindTexture(gl.TEXTURE_2D, this.states);
       gl.uniform1i(u.uStates, 0);
+      gl.activeTexture(gl.TEXTURE1);
+      gl.bindTexture(gl.TEXTURE_2D, this.lineTexture);
+      gl.uniform1i(u.uLines, 1);
       gl.bindVertexArray(vao);
-      gl.drawArraysInstanced(mode, 0, vertices, records.count);
+      gl.drawArrays(mode, 0, vertices * records.count);
     }
     gl.bindVertexArray(null);
   }
