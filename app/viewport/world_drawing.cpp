@@ -25,23 +25,19 @@ void ColorBytes(const Rgb& color, uint8_t out[3]) {
     out[2] = ColorByte(color.b);
 }
 
-bool WorldDrawing::AddLine(const WorldLine& line) {
-    if (refused_ || !host::GrowWithin(budget_, lines_, 1)) {
+template <typename T>
+bool WorldDrawing::Append(std::vector<T>& records, const T& record) {
+    if (refused_ || !host::GrowWithin(budget_, records, 1)) {
         refused_ = true;
         return false;
     }
-    lines_.push_back(line);
+    records.push_back(record);
     return true;
 }
 
-bool WorldDrawing::AddMarker(const WorldMarker& marker) {
-    if (refused_ || !host::GrowWithin(budget_, markers_, 1)) {
-        refused_ = true;
-        return false;
-    }
-    markers_.push_back(marker);
-    return true;
-}
+bool WorldDrawing::AddLine(const WorldLine& line) { return Append(lines_, line); }
+
+bool WorldDrawing::AddMarker(const WorldMarker& marker) { return Append(markers_, marker); }
 
 bool WorldDrawing::SameAs(const WorldDrawing& other) const {
     return SameRecords(lines_, other.lines_) && SameRecords(markers_, other.markers_);

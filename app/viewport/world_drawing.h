@@ -72,6 +72,9 @@ public:
     bool SameAs(const WorldDrawing& other) const;
 
 private:
+    template <typename T>
+    bool Append(std::vector<T>& records, const T& record);
+
     std::vector<WorldLine> lines_;
     std::vector<WorldMarker> markers_;
     host::BudgetShare budget_;

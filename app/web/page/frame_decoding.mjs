@@ -117,29 +117,28 @@ export const store = new ChunkStore();
 // (a, b, rgb, style, nodeWord) with a and b world points; then every marker as
 // (at, rgb, code, nodeWord). For drawing and describing on the CPU.
 export function eachLine(chunks, visit) {
-  for (const chunk of chunks) {
-    for (const data of chunk.lines) {
-      const { count, f32, u8, u32 } = recordViews(data, LINE_BYTES);
-      for (let i = 0; i < count; i++) {
-        const f = i * 8;
-        const b = i * 32;
-        visit([f32[f], f32[f + 1], f32[f + 2]], [f32[f + 3], f32[f + 4], f32[f + 5]],
-              (u8[b + 24] | (u8[b + 25] << 8) | (u8[b + 26] << 16)) >>> 0, u8[b + 27], u32[f + 7]);
-      }
-    }
-  }
+  eachRecord(chunks, (c) => c.lines, LINE_BYTES, ({ f32, u8, u32 }, i) => {
+    const f = i * 8;
+    const b = i * 32;
+    visit([f32[f], f32[f + 1], f32[f + 2]], [f32[f + 3], f32[f + 4], f32[f + 5]],
+          (u8[b + 24] | (u8[b + 25] << 8) | (u8[b + 26] << 16)) >>> 0, u8[b + 27], u32[f + 7]);
+  });
 }
 
 export function eachMarker(chunks, visit) {
+  eachRecord(chunks, (c) => c.markers, MARKER_BYTES, ({ f32, u8, u32 }, i) => {
+    const f = i * 5;
+    const b = i * 20;
+    visit([f32[f], f32[f + 1], f32[f + 2]], (u8[b + 12] | (u8[b + 13] << 8) | (u8[b + 14] << 16)) >>> 0, u8[b + 15],
+          u32[f + 4]);
+  });
+}
+
+function eachRecord(chunks, pick, bytes, visit) {
   for (const chunk of chunks) {
-    for (const data of chunk.markers) {
-      const { count, f32, u8, u32 } = recordViews(data, MARKER_BYTES);
-      for (let i = 0; i < count; i++) {
-        const f = i * 5;
-        const b = i * 20;
-        visit([f32[f], f32[f + 1], f32[f + 2]], (u8[b + 12] | (u8[b + 13] << 8) | (u8[b + 14] << 16)) >>> 0,
-              u8[b + 15], u32[f + 4]);
-      }
+    for (const data of pick(chunk)) {
+      const views = recordViews(data, bytes);
+      for (let i = 0; i < views.count; i++) visit(views, i);
     }
   }
 }
