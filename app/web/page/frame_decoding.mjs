@@ -56,7 +56,15 @@ export class ChunkStore {
     this.names = new Map();    // node id -> name
   }
 
-  // Takes one binary part; answers false when it is not one.
+  // Forgets everything: a new connection's host numbers its chunks afresh.
+  clear() {
+    this.chunks.clear();
+    this.pending.clear();
+    this.layouts = [];
+    this.names.clear();
+  }
+
+  // Takes one binary part; throws when it is not one.
   receive(buffer) {
     const part = decodePart(buffer);
     let chunk = this.pending.get(part.id);

@@ -134,6 +134,7 @@ buildViews(2);
 connect({
   onOpen: () => {
     setConnection('online', 'connected');
+    store.clear();
     sendHello();
   },
   onText: receiveText,
