@@ -11,6 +11,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
@@ -377,8 +378,15 @@ std::vector<int> FrameList(const std::string& text, const std::optional<std::str
     return *frames;
 }
 
-std::string Validate(const std::vector<std::string>& modules, const std::optional<uint64_t>& seed) {
+std::string Validate(const std::vector<std::string>& modules, const std::optional<uint64_t>& seed,
+                     const std::vector<std::string>& checks) {
     validate::ValidationOptions options;
+    const std::vector<std::string> known = validate::CheckNames();
+    for (const std::string& check : checks) {
+        if (std::find(known.begin(), known.end(), check) == known.end())
+            Raise(fmt::format("check {}: no such check (the checks: {})", check, fmt::join(known, ", ")));
+    }
+    options.only = checks;
     for (const std::string& m : modules) {
         if (!std::filesystem::is_regular_file(m)) Raise(m + ": no such module file");
         options.modules.emplace_back(m);

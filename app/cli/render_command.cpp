@@ -55,15 +55,14 @@ std::string LowerExtension(const std::filesystem::path& path) {
 
 std::optional<ChosenOutput> ChooseOutput(const RenderOptions& options, const std::filesystem::path& output,
                                          std::string& error) {
-    const std::string name = !options.format.empty()              ? options.format
-                             : output == files::kStandardStream ? std::string("png")
-                                                                 : LowerExtension(output);
+    const std::string name = !options.format.empty() ? options.format : LowerExtension(output);
     if (const auto animation = render::AnimationFormatNamed(name)) return ChosenOutput{render::OutputKind::kPng, animation};
     if (!options.format.empty()) {
         const auto kind = render::OutputKindNamed(options.format);
         if (!kind) error = fmt::format("--format {}: expected png, svg, json, webp, gif or mp4", options.format);
         return kind ? std::optional(ChosenOutput{*kind, std::nullopt}) : std::nullopt;
     }
+    if (output == files::kStandardStream) return ChosenOutput{render::OutputKind::kPng, std::nullopt};
     const auto kind = render::OutputKindOf(output, error);
     if (!kind) error = "-o: " + error;
     return kind ? std::optional(ChosenOutput{*kind, std::nullopt}) : std::nullopt;
@@ -105,7 +104,8 @@ bool CheckOptions(const RenderOptions& options, const ChosenOutput& chosen, cons
                   std::string& error) {
     const bool sequence = !options.frames.empty();
     if (chosen.animation && !sequence) {
-        error = fmt::format("{}: an animated {} file needs --frames", output.string(),
+        error = fmt::format("{}: an animated {} file needs --frames",
+                            options.format.empty() ? output.string() : "--format " + options.format,
                             render::AnimationFormatName(*chosen.animation));
     } else if (sequence && !chosen.animation && output == files::kStandardStream) {
         error = "--frames: a sequence of numbered files cannot go to standard output";

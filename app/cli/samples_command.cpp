@@ -79,7 +79,14 @@ int Samples(CommandContext& ctx, const SamplesOptions& options) {
     // for VTK, the series file that lists them.
     std::vector<std::filesystem::path> outputs;
     for (const int f : frames) outputs.push_back(render::NumberedPath(output, f));
-    const std::filesystem::path series = std::filesystem::path(output).concat(".series");
+    // A chunk's series lists its own frames, beside the other chunks' series.
+    std::filesystem::path series = std::filesystem::path(output).concat(".series");
+    if (!options.chunk.empty()) {
+        std::string part = options.chunk;
+        part.replace(part.find('/'), 1, "of");
+        series.replace_filename(fmt::format("{}_chunk{}{}.series", output.stem().string(), part,
+                                            output.extension().string()));
+    }
     if (!frames.empty() && *format == samples::SampleFormat::kVtk) outputs.push_back(series);
     if (frames.empty()) outputs.push_back(output);
     const auto inputs = CommandInputs(directory, options.scene);

@@ -304,10 +304,11 @@ class Scene:
         return f"Scene({len(self._handle.node_names)} nodes, {self.fps} fps, frames {self.frame_range})"
 
 
-def validate(path: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]], seed: Optional[int] = None) -> dict:
-    """Runs the plug-in validator on module files, every check in a process of its
-    own, and answers what ``zentrograph validate --json`` prints: ``seed``, ``checks``
+def validate(path: Union[str, os.PathLike, Sequence[Union[str, os.PathLike]]], seed: Optional[int] = None,
+             checks: Optional[Sequence[str]] = None) -> dict:
+    """Runs the plug-in validator on module files, every check (or those named in
+    ``checks``) in a process of its own, and answers what ``zentrograph validate --json`` prints: ``seed``, ``checks``
     (``module``, ``check``, ``outcome``, ``message``, and ``replay`` for a failure),
     ``passed`` and ``failed``."""
     paths = [path] if isinstance(path, (str, os.PathLike)) else list(path)
-    return json.loads(_core.validate([os.fspath(p) for p in paths], seed))
+    return json.loads(_core.validate([os.fspath(p) for p in paths], seed, list(checks or [])))
