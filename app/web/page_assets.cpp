@@ -16,7 +16,7 @@ std::string_view ContentTypeOf(std::string_view name) {
         return name.size() >= ext.size() && name.substr(name.size() - ext.size()) == ext;
     };
     if (ends(".html")) return "text/html; charset=utf-8";
-    if (ends(".js")) return "text/javascript; charset=utf-8";
+    if (ends(".js") || ends(".mjs")) return "text/javascript; charset=utf-8";
     if (ends(".css")) return "text/css; charset=utf-8";
     if (ends(".svg")) return "image/svg+xml";
     if (ends(".png")) return "image/png";

@@ -1,5 +1,5 @@
-// The page's files (HTML, script, style sheet, icon), built into the program so that the
-// server never reads a file to answer a request.
+// The page's files (HTML, its script's ES modules, style sheet, icon), built into the
+// program so that the server never reads a file to answer a request.
 #pragma once
 
 #include <span>
@@ -8,7 +8,7 @@
 namespace zg::web {
 
 struct EmbeddedFile {
-    std::string_view name;   // "index.html", "app.js", ...
+    std::string_view name;   // "index.html", "main.mjs", ...
     std::string_view bytes;
 };
 

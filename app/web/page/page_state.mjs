@@ -1,0 +1,18 @@
+// What the page knows between messages: the host's last state, the views it shows, the
+// drag under way, and what the panel shows now. Every module of the page shares it.
+
+export const page = {
+  state: null,        // the host's last state message
+  classes: [],        // categories of creatable classes, from the first state
+  views: [],          // {index, root, canvas, ctx, label, w, h, dpr, frame, pending}
+  activeView: 0,
+  drag: null,         // the pointer drag under way in a view
+  playing: false,
+  scrubbing: false,
+  savingAs: false,    // a first save's name was sent and waits for its answer
+  rollouts: [],       // the rollouts shown, as the host described them
+  rolloutLayout: null,
+  edited: null,       // the node whose rollouts the panel shows
+};
+
+export const $ = (id) => document.getElementById(id);

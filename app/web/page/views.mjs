@@ -1,0 +1,140 @@
+// The viewports: building their canvases, keeping each canvas at whole pixels of its
+// box, the active view, and turning the pointer in a view into navigation (orbit,
+// pan, zoom) or into pointer events for the host.
+import { scheduleDraw } from './drawing.mjs';
+import { outbox } from './host_link.mjs';
+import { $, page } from './page_state.mjs';
+
+export const NAV_ORBIT = 'orbit';
+export const NAV_PAN = 'pan';
+
+export function buildViews(count) {
+  const host = $('viewports');
+  host.replaceChildren();
+  page.views = [];
+  host.style.gridTemplateColumns = count === 1 ? '1fr' : '1fr 1fr';
+  host.style.gridTemplateRows = count > 2 ? '1fr 1fr' : '1fr';
+  for (let i = 0; i < count; i++) {
+    const root = document.createElement('div');
+    root.className = 'viewport';
+    root.dataset.view = String(i);
+    const canvas = document.createElement('canvas');
+    const label = document.createElement('div');
+    label.className = 'label';
+    root.append(canvas, label);
+    host.append(root);
+    const view = { index: i, root, canvas, label, ctx: canvas.getContext('2d'), w: 1, h: 1, dpr: 1, frame: null };
+    page.views.push(view);
+    measure(view);
+    attachInput(view);
+    new ResizeObserver(() => {
+      if (measure(view)) {
+        outbox.send({ type: 'resize', view: i, width: view.w, height: view.h }, `resize${i}`);
+        scheduleDraw(view);
+      }
+    }).observe(root);
+  }
+  setActiveView(Math.min(page.activeView, count - 1));
+}
+
+// Sizes the canvas to whole pixels of its box, so that the host draws on exactly the
+// pixels the pointer reports; true when the size changed.
+function measure(view) {
+  const w = Math.max(1, view.root.clientWidth);
+  const h = Math.max(1, view.root.clientHeight);
+  const dpr = window.devicePixelRatio || 1;
+  if (w === view.w && h === view.h && dpr === view.dpr) return false;
+  view.w = w;
+  view.h = h;
+  view.dpr = dpr;
+  view.canvas.style.width = `${w}px`;
+  view.canvas.style.height = `${h}px`;
+  view.canvas.width = Math.round(w * dpr);
+  view.canvas.height = Math.round(h * dpr);
+  return true;
+}
+
+function setActiveView(index) {
+  page.activeView = index;
+  page.views.forEach((v) => v.root.classList.toggle('active', v.index === index));
+}
+
+// Which navigation a button press starts, if any: the middle button pans; the right
+// button, or the left one with Alt, orbits a perspective view and pans the others.
+// `creating`: a class is being created, where a right click cancels instead.
+export function navigationFor(e, { perspective, creating }) {
+  if (e.button === 1) return NAV_PAN;
+  if (e.button === 2 && creating) return null;
+  if (e.button === 2 || (e.button === 0 && e.altKey)) {
+    if (e.shiftKey) return NAV_PAN;
+    return perspective ? NAV_ORBIT : NAV_PAN;
+  }
+  return null;
+}
+
+// The wheel's zoom factor: above 1 brings the scene closer.
+export function wheelFactor(e) {
+  return Math.exp(-e.deltaY * (e.deltaMode === 1 ? 0.05 : 0.0015));
+}
+
+function pointerMessage(view, e, phase) {
+  return {
+    type: 'pointer', view: view.index, phase, x: Math.round(e.offsetX), y: Math.round(e.offsetY),
+    button: e.button === 2 ? 2 : 0, additive: e.shiftKey || e.ctrlKey,
+  };
+}
+
+function attachInput(view) {
+  const { canvas } = view;
+  canvas.addEventListener('contextmenu', (e) => e.preventDefault());
+  canvas.addEventListener('pointerdown', (e) => {
+    setActiveView(view.index);
+    canvas.setPointerCapture(e.pointerId);
+    const info = page.state && page.state.views[view.index];
+    const nav = navigationFor(e, {
+      perspective: !!info && info.projection === 'perspective', creating: !!(page.state && page.state.create),
+    });
+    if (nav) {
+      page.drag = { view: view.index, nav, x: e.offsetX, y: e.offsetY };
+      return;
+    }
+    if (e.button === 0) {
+      page.drag = { view: view.index, x0: e.offsetX, y0: e.offsetY, x: e.offsetX, y: e.offsetY, rubber: true };
+      outbox.send(pointerMessage(view, e, 'down'));
+    } else if (e.button === 2) {
+      outbox.send(pointerMessage(view, e, 'down'));
+    }
+  });
+  canvas.addEventListener('pointermove', (e) => {
+    const drag = page.drag;
+    if (drag && drag.view === view.index && drag.nav) {
+      const dx = e.offsetX - drag.x;
+      const dy = e.offsetY - drag.y;
+      drag.x = e.offsetX;
+      drag.y = e.offsetY;
+      if (dx || dy) outbox.send({ type: drag.nav, view: view.index, dx, dy }, `${drag.nav}${view.index}`);
+      return;
+    }
+    if (drag && drag.view === view.index) {
+      drag.x = e.offsetX;
+      drag.y = e.offsetY;
+      outbox.send(pointerMessage(view, e, 'move'), 'move');
+      scheduleDraw(view);
+    } else if (page.state && page.state.create) {
+      outbox.send(pointerMessage(view, e, 'move'), 'move');  // free moves show the snap
+    }
+  });
+  const finish = (e) => {
+    const drag = page.drag;
+    if (!drag || drag.view !== view.index) return;
+    page.drag = null;
+    if (!drag.nav && e.button === 0) outbox.send(pointerMessage(view, e, 'up'));
+    scheduleDraw(view);
+  };
+  canvas.addEventListener('pointerup', finish);
+  canvas.addEventListener('pointercancel', finish);
+  canvas.addEventListener('wheel', (e) => {
+    e.preventDefault();
+    outbox.send({ type: 'zoom', view: view.index, factor: wheelFactor(e), x: e.offsetX, y: e.offsetY }, `zoom${view.index}`);
+  }, { passive: false });
+}
