@@ -14,6 +14,7 @@
 #include <ostream>
 
 #include "app/cli/commands.h"
+#include "app/cli/frame_options.h"
 #include "app/cli/scene_loading.h"
 #include "app/files/input_file.h"
 #include "app/files/output_file.h"
@@ -68,29 +69,6 @@ std::optional<ChosenOutput> ChooseOutput(const RenderOptions& options, const std
     return kind ? std::optional(ChosenOutput{*kind, std::nullopt}) : std::nullopt;
 }
 
-// The frames of --frames: the whole list, and the part of it --chunk picks (all of it
-// without). Both empty for a single frame; none, with the reason, when malformed.
-struct ChosenFrames {
-    std::vector<int> whole;
-    std::vector<int> part;
-};
-
-std::optional<ChosenFrames> ChooseFrames(const RenderOptions& options, std::string& error) {
-    if (options.frames.empty()) return ChosenFrames{};
-    auto whole = scene::ParseFrameList(options.frames, error);
-    if (!whole) {
-        error = fmt::format("--frames {}: {}", options.frames, error);
-        return std::nullopt;
-    }
-    if (options.chunk.empty()) return ChosenFrames{*whole, *whole};
-    auto part = scene::ChunkOfFrames(*whole, options.chunk, error);
-    if (!part) {
-        error = "--chunk " + error;
-        return std::nullopt;
-    }
-    return ChosenFrames{std::move(*whole), std::move(*part)};
-}
-
 std::filesystem::path DefaultOutput(const RenderOptions& options) {
     const std::string ext = options.format.empty() || !render::AnimationFormatNamed(options.format)
                                 ? std::string(".png")
@@ -124,7 +102,7 @@ int Render(CommandContext& ctx, const RenderOptions& options) {
     const auto fail = [&](const std::string& message) { return PrintError(ctx, "render", message); };
     const auto size = render::ParseImageSize(options.size, error);
     if (!size) return fail("--size: " + error);
-    const auto list = ChooseFrames(options, error);
+    const auto list = ChooseFrames(options.frames, options.chunk, error);
     if (!list) return fail(error);
     const std::vector<int>* frames = &list->part;
     const bool sequence = !frames->empty();
@@ -240,16 +218,9 @@ void AddRenderCommand(CLI::App& app, CommandContext& ctx) {
     auto frameValue = std::make_shared<double>(0.0);
     CLI::Option* frame =
         command->add_option("--frame", *frameValue, "Frame to draw (default: the scene's first frame)")->type_name("F");
-    CLI::Option* frames =
-        command
-            ->add_option("--frames", options->frames,
-                         "Draw a list of frames (0:24, 1-100, 1-3,5,7-20:2) into numbered files (OUT_0000.png, ...) "
-                         "or one animated .webp, .gif or .mp4 file, with progress on a terminal")
-            ->type_name("LIST");
-    frame->excludes(frames);
-    command->add_option("--chunk", options->chunk, "Draw only the K-th of N equal parts of the frame list (farms)")
-        ->type_name("K/N")
-        ->needs(frames);
+    CLI::Option* frames = AddFrameListOptions(*command, frame, options->frames, options->chunk, "Draw",
+                                              "into numbered files (OUT_0000.png, ...) or one animated .webp, .gif "
+                                              "or .mp4 file, with progress on a terminal");
     command->add_option("--jobs", options->jobs, "Draw numbered frames on N processes of this machine")
         ->type_name("N")
         ->check(CLI::Range(1, 256))

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "app/cli/commands.h"
+#include "app/cli/frame_options.h"
 #include "app/cli/scene_loading.h"
 #include "app/files/input_file.h"
 #include "app/files/output_file.h"
@@ -61,15 +62,11 @@ int Samples(CommandContext& ctx, const SamplesOptions& options) {
     if (!format) return fail(fmt::format("--format {}: expected json, csv or vtk", formatName));
     const std::filesystem::path output = options.output.empty() ? files::kStandardStream : options.output;
     std::string error;
-    std::vector<int> frames;
-    if (!options.frames.empty()) {
-        auto list = scene::ParseFrameList(options.frames, error);
-        if (!list) return fail(fmt::format("--frames {}: {}", options.frames, error));
-        if (!options.chunk.empty()) list = scene::ChunkOfFrames(*list, options.chunk, error);
-        if (!list) return fail("--chunk " + error);
-        frames = std::move(*list);
-        if (output == files::kStandardStream) return fail("--frames: one file per frame cannot go to standard output");
-    }
+    const auto list = ChooseFrames(options.frames, options.chunk, error);
+    if (!list) return fail(error);
+    const std::vector<int>& frames = list->part;
+    if (!frames.empty() && output == files::kStandardStream)
+        return fail("--frames: one file per frame cannot go to standard output");
 
     plugins::ClassDirectory directory;
     LoadClasses(ctx, directory);
@@ -136,16 +133,9 @@ void AddSamplesCommand(CLI::App& app, CommandContext& ctx) {
                              ->add_option("--frame", *frameValue,
                                           "Frame to sample at (default: the scene's first frame)")
                              ->type_name("F");
-    CLI::Option* frames =
-        command
-            ->add_option("--frames", options->frames,
-                         "Sample a list of frames (0:24, 1-100, 1-3,5,7-20:2) into numbered files (OUT_0000.vtk, ...); "
-                         "VTK adds OUT.series, which ParaView opens as one time series")
-            ->type_name("LIST");
-    frame->excludes(frames);
-    command->add_option("--chunk", options->chunk, "Sample only the K-th of N equal parts of the frame list (farms)")
-        ->type_name("K/N")
-        ->needs(frames);
+    AddFrameListOptions(*command, frame, options->frames, options->chunk, "Sample",
+                        "into numbered files (OUT_0000.vtk, ...); VTK adds OUT.series, which ParaView opens as one "
+                        "time series");
     command->add_option("--format", options->format,
                         "json and csv in object space, vtk (legacy ASCII) in world space; default: from -o's "
                         "extension, else json")

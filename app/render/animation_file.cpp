@@ -38,9 +38,11 @@ bool NoRoom(const char* what, std::size_t bytes, std::string& error) {
 
 // ---- WebP ------------------------------------------------------------------------------
 
-// The encoder keeps the previous and the current canvas and tries two candidates for
-// each frame; the picture handed to it is one more.
-constexpr std::size_t kWebpCanvasesHeld = 5;
+// What the encoder holds, measured on 1280x720 renders: about a dozen canvases (the
+// previous and current one, candidates and their encodings), and every frame encoded
+// so far until the file is assembled, about a quarter of a byte a pixel.
+constexpr std::size_t kWebpCanvasesHeld = 12;
+constexpr std::size_t kWebpPixelsPerEncodedByte = 4;
 // Lossy at a high quality: lossless frames of the images' shaded backgrounds are ten
 // times larger, and the thin lines stay sharp at this quality.
 constexpr float kWebpQuality = 90.0f;
@@ -75,7 +77,9 @@ public:
         return true;
     }
 
-    bool AddFrame(const unsigned char* pixels, int stride, std::string& error) override {
+    bool Encode(const unsigned char* pixels, int stride, long long index, std::string& error) override {
+        const std::size_t encoded = PixelCount(width_, height_) / kWebpPixelsPerEncodedByte;
+        if (!budget_.Take(encoded)) return NoRoom("WebP", budget_.Bytes() + encoded, error);
         WebPPicture picture;
         WebPPictureInit(&picture);
         picture.width = width_;
@@ -83,26 +87,21 @@ public:
         picture.use_argb = 1;
         // Cairo's opaque ARGB32 in native (little-endian) order is B, G, R, A in memory.
         const bool imported = WebPPictureImportBGRA(&picture, pixels, stride) != 0;
-        const bool added = imported && WebPAnimEncoderAdd(encoder_, &picture, static_cast<int>(FrameStart(frames_, fps_, 1000)),
+        const bool added = imported && WebPAnimEncoderAdd(encoder_, &picture, static_cast<int>(FrameStart(index, fps_, 1000)),
                                                           &config_) != 0;
         WebPPictureFree(&picture);
         if (!added) {
-            error = fmt::format("WebP frame {}: {}", frames_ + 1,
+            error = fmt::format("WebP frame {}: {}", index + 1,
                                 imported ? WebPAnimEncoderGetError(encoder_) : "not enough memory");
             return false;
         }
-        ++frames_;
         return true;
     }
 
-    bool Finish(std::string& error) override {
-        if (frames_ == 0) {
-            error = "an animation needs at least one frame";
-            return false;
-        }
+    bool Complete(long long frames, std::string& error) override {
         WebPData data;
         WebPDataInit(&data);
-        const bool done = WebPAnimEncoderAdd(encoder_, nullptr, static_cast<int>(FrameStart(frames_, fps_, 1000)), nullptr) &&
+        const bool done = WebPAnimEncoderAdd(encoder_, nullptr, static_cast<int>(FrameStart(frames, fps_, 1000)), nullptr) &&
                           WebPAnimEncoderAssemble(encoder_, &data);
         if (!done) {
             error = fmt::format("WebP: {}", WebPAnimEncoderGetError(encoder_));
@@ -120,7 +119,6 @@ private:
     files::ByteSink& out_;
     WebPAnimEncoder* encoder_ = nullptr;
     WebPConfig config_{};
-    long long frames_ = 0;
 };
 
 // ---- GIF -------------------------------------------------------------------------------
@@ -164,7 +162,7 @@ public:
         return true;
     }
 
-    bool AddFrame(const unsigned char* pixels, int stride, std::string& error) override {
+    bool Encode(const unsigned char* pixels, int stride, long long index, std::string& error) override {
         for (int y = 0; y < height_; ++y) {
             const unsigned char* row = pixels + static_cast<std::ptrdiff_t>(y) * stride;
             const std::size_t base = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
@@ -178,7 +176,7 @@ public:
         GifColorType palette[256];
         if (GifQuantizeBuffer(static_cast<unsigned>(width_), static_cast<unsigned>(height_), &colours, red_.data(),
                               green_.data(), blue_.data(), indices_.data(), palette) == GIF_ERROR) {
-            error = fmt::format("GIF frame {}: its colours could not be reduced to a palette", frames_ + 1);
+            error = fmt::format("GIF frame {}: its colours could not be reduced to a palette", index + 1);
             return false;
         }
         ColorMapObject* map = GifMakeMapObject(256, palette);
@@ -189,7 +187,7 @@ public:
         GraphicsControlBlock control{};
         control.DisposalMode = DISPOSE_DO_NOT;
         control.TransparentColor = NO_TRANSPARENT_COLOR;
-        control.DelayTime = static_cast<int>(FrameStart(frames_ + 1, fps_, 100) - FrameStart(frames_, fps_, 100));
+        control.DelayTime = static_cast<int>(FrameStart(index + 1, fps_, 100) - FrameStart(index, fps_, 100));
         GifByteType extension[4];
         const std::size_t length = EGifGCBToExtension(&control, extension);
         bool ok = EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) != GIF_ERROR &&
@@ -198,15 +196,10 @@ public:
         for (int y = 0; ok && y < height_; ++y)
             ok = EGifPutLine(gif_, indices_.data() + static_cast<std::size_t>(y) * width_, width_) != GIF_ERROR;
         if (!ok) return Failed(gif_->Error, error);
-        ++frames_;
         return true;
     }
 
-    bool Finish(std::string& error) override {
-        if (frames_ == 0) {
-            error = "an animation needs at least one frame";
-            return false;
-        }
+    bool Complete(long long, std::string& error) override {
         int status = 0;
         GifFileType* gif = std::exchange(gif_, nullptr);
         if (EGifCloseFile(gif, &status) == GIF_ERROR) return Failed(status, error);
@@ -226,16 +219,16 @@ private:
     files::ByteSink& out_;
     GifFileType* gif_ = nullptr;
     std::vector<GifByteType> red_, green_, blue_, indices_;
-    long long frames_ = 0;
 };
 
 // ---- MP4 -------------------------------------------------------------------------------
 
 // H.264 encoders in the order they are preferred.
 constexpr const char* kH264Encoders[] = {"libx264", "libopenh264"};
-// The frames an H.264 encoder holds at most: its look-ahead, its B-frames and one per
-// encoding thread, with a margin.
-constexpr std::size_t kMp4FramesHeld = 52;
+// What an H.264 encoder holds, in frames of 4:2:0 pixels: its look-ahead, reference
+// and B-frames with their half-size copies and motion data, per encoding thread
+// (measured: about 210 MB for 1280x720 with the medium preset on two cores).
+constexpr std::size_t kMp4FramesHeld = 160;
 
 const AVCodec* FindH264Encoder() {
     for (const char* name : kH264Encoders) {
@@ -323,23 +316,18 @@ public:
         return true;
     }
 
-    bool AddFrame(const unsigned char* pixels, int stride, std::string& error) override {
+    bool Encode(const unsigned char* pixels, int stride, long long index, std::string& error) override {
         int status = av_frame_make_writable(frame_);
         if (status < 0) return Failed("memory", status, error);
         const uint8_t* source[] = {pixels};
         const int strides[] = {stride};
         sws_scale(scaler_, source, strides, 0, height_, frame_->data, frame_->linesize);
-        frame_->pts = frames_;
+        frame_->pts = index;
         if ((status = avcodec_send_frame(codec_, frame_)) < 0) return Failed("H.264 encoding", status, error);
-        ++frames_;
         return Drain(error);
     }
 
-    bool Finish(std::string& error) override {
-        if (frames_ == 0) {
-            error = "an animation needs at least one frame";
-            return false;
-        }
+    bool Complete(long long, std::string& error) override {
         int status = avcodec_send_frame(codec_, nullptr);
         if (status < 0) return Failed("H.264 encoding", status, error);
         if (!Drain(error)) return false;
@@ -416,7 +404,6 @@ private:
     std::string file_;
     std::size_t position_ = 0;
     bool room_ = true;
-    long long frames_ = 0;
 };
 
 template <typename File>
@@ -456,6 +443,20 @@ bool AnimationFile::CheckSize(AnimationFormat format, int width, int height, std
         return false;
     }
     return true;
+}
+
+bool AnimationFile::AddFrame(const unsigned char* pixels, int stride, std::string& error) {
+    if (!Encode(pixels, stride, frames_, error)) return false;
+    ++frames_;
+    return true;
+}
+
+bool AnimationFile::Finish(std::string& error) {
+    if (frames_ == 0) {
+        error = "an animation needs at least one frame";
+        return false;
+    }
+    return Complete(frames_, error);
 }
 
 std::unique_ptr<AnimationFile> AnimationFile::Open(AnimationFormat format, int width, int height, int fps,

@@ -41,14 +41,22 @@ public:
 
     // Encodes the next frame: `pixels` in Cairo's ARGB32 layout, opaque, `stride`
     // bytes a row. False, with a reason, when encoding fails.
-    virtual bool AddFrame(const unsigned char* pixels, int stride, std::string& error) = 0;
+    bool AddFrame(const unsigned char* pixels, int stride, std::string& error);
     // Completes the file and writes what is left of it to the sink. False, with a
     // reason, when no frame was added or the encoder fails.
-    virtual bool Finish(std::string& error) = 0;
+    bool Finish(std::string& error);
 
 protected:
+    // The format's own work on frame `index` (from 0), and on the file after the last
+    // of `count` frames.
+    virtual bool Encode(const unsigned char* pixels, int stride, long long index, std::string& error) = 0;
+    virtual bool Complete(long long count, std::string& error) = 0;
+
     // The budget's share for what the encoder holds.
     host::BudgetShare budget_;
+
+private:
+    long long frames_ = 0;
 };
 
 }  // namespace zg::render
