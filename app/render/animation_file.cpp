@@ -50,7 +50,7 @@ constexpr int kWebpMethod = 4;
 
 class WebpFile final : public AnimationFile {
 public:
-    WebpFile(int width, int height, int fps, files::ByteSink& out) : width_(width), height_(height), fps_(fps), out_(out) {}
+    WebpFile(int width, int height, int fps, files::ByteSink& out) : AnimationFile(width, height, fps, out) {}
     ~WebpFile() override {
         if (encoder_ != nullptr) WebPAnimEncoderDelete(encoder_);
     }
@@ -113,10 +113,6 @@ public:
     }
 
 private:
-    int width_;
-    int height_;
-    int fps_;
-    files::ByteSink& out_;
     WebPAnimEncoder* encoder_ = nullptr;
     WebPConfig config_{};
 };
@@ -131,7 +127,7 @@ int WriteToSink(GifFileType* gif, const GifByteType* bytes, int count) {
 
 class GifFile final : public AnimationFile {
 public:
-    GifFile(int width, int height, int fps, files::ByteSink& out) : width_(width), height_(height), fps_(fps), out_(out) {}
+    GifFile(int width, int height, int fps, files::ByteSink& out) : AnimationFile(width, height, fps, out) {}
     ~GifFile() override {
         if (gif_ != nullptr) EGifCloseFile(gif_, nullptr);
     }
@@ -213,10 +209,6 @@ private:
         return false;
     }
 
-    int width_;
-    int height_;
-    int fps_;
-    files::ByteSink& out_;
     GifFileType* gif_ = nullptr;
     std::vector<GifByteType> red_, green_, blue_, indices_;
 };
@@ -247,7 +239,7 @@ std::string AvError(int code) {
 // goes at the end and the header is patched); the whole file then goes to the sink.
 class Mp4File final : public AnimationFile {
 public:
-    Mp4File(int width, int height, int fps, files::ByteSink& out) : width_(width), height_(height), fps_(fps), out_(out) {}
+    Mp4File(int width, int height, int fps, files::ByteSink& out) : AnimationFile(width, height, fps, out) {}
     ~Mp4File() override {
         sws_freeContext(scaler_);
         av_frame_free(&frame_);
@@ -390,10 +382,6 @@ private:
         return target;
     }
 
-    int width_;
-    int height_;
-    int fps_;
-    files::ByteSink& out_;
     AVFormatContext* format_ = nullptr;
     AVIOContext* io_ = nullptr;
     AVCodecContext* codec_ = nullptr;

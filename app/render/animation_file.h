@@ -47,11 +47,18 @@ public:
     bool Finish(std::string& error);
 
 protected:
+    AnimationFile(int width, int height, int fps, files::ByteSink& out)
+        : width_(width), height_(height), fps_(fps), out_(out) {}
+
     // The format's own work on frame `index` (from 0), and on the file after the last
     // of `count` frames.
     virtual bool Encode(const unsigned char* pixels, int stride, long long index, std::string& error) = 0;
     virtual bool Complete(long long count, std::string& error) = 0;
 
+    const int width_;
+    const int height_;
+    const int fps_;
+    files::ByteSink& out_;
     // The budget's share for what the encoder holds.
     host::BudgetShare budget_;
 
