@@ -178,6 +178,14 @@ scene::ParamValue ParamFromPython(const py::handle& value) {
         }
     }
     if (py::isinstance<py::float_>(value)) return value.cast<double>();
+    // numpy's scalars: whole numbers have __index__, the others __float__.
+    if (py::hasattr(value, "__index__") && !py::isinstance<py::sequence>(value)) {
+        PyObject* whole = PyNumber_Index(value.ptr());
+        if (whole == nullptr) throw py::error_already_set();
+        return ParamFromPython(py::reinterpret_steal<py::object>(whole));
+    }
+    if (py::hasattr(value, "__float__") && !py::isinstance<py::sequence>(value))
+        return py::float_(py::reinterpret_borrow<py::object>(value)).cast<double>();
     if (py::isinstance<py::str>(value) || !py::isinstance<py::sequence>(value))
         throw py::type_error(fmt::format("expected a number, True or False, or a list of node names, not {}",
                                          std::string(py::str(value.get_type().attr("__name__")))));

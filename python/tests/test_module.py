@@ -33,8 +33,9 @@ def test_parameters_store_through_the_block(vortex_file):
     viewer = scene["Viewer"]
     viewer.params["resolutionX"] = 100000
     assert 1 < viewer.params["resolutionX"] < 100000  # clamped, as an edit is
-    viewer.params["vectorScale"] = 2.5
-    assert viewer.params["vectorScale"] == 2.5
+    viewer.params["vectorScale"] = np.float32(2.5)
+    viewer.params["resolutionY"] = np.int64(7)
+    assert (viewer.params["vectorScale"], viewer.params["resolutionY"]) == (2.5, 7)
     scene.add("Point", name="Marker")
     refusals = [("forceNodes", ["Marker"], "refused"), ("forceNodes", ["Nobody"], "no node named"),
                 ("vectorScale", "big", "expected"), ("displayLattice", 1.5, "expected true or false")]
