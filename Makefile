@@ -32,7 +32,7 @@ test: build
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DZENTROGRAPH_SANITIZE=ON -DZENTROGRAPH_BENCH=OFF -DZENTROGRAPH_BROWSER_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DZENTROGRAPH_SANITIZE=ON -DZENTROGRAPH_BENCH=OFF -DZENTROGRAPH_BROWSER_TESTS=OFF -DZENTROGRAPH_PYTHON=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 \
 		UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)

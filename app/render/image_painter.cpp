@@ -503,6 +503,21 @@ void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>
     PaintRows(cr, width, height, panels, caption, fonts, {0.0, static_cast<double>(height)});
 }
 
+bool PaintImagePixels(unsigned char* pixels, int stride, int width, int height, const std::vector<ViewPanel>& panels,
+                      const ImageCaption& caption, std::string& error) {
+    cairo_status_t status = CAIRO_STATUS_SUCCESS;
+    if (height >= 2) {
+        status = PaintInBands(pixels, stride, width, height, panels, caption);
+    } else {
+        const CairoSurface surface(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, width, height, stride));
+        const CairoContext cr(cairo_create(surface.get()));
+        PaintImage(cr.get(), width, height, panels, caption);
+        status = cairo_status(cr.get());
+    }
+    if (status != CAIRO_STATUS_SUCCESS) error = fmt::format("cannot draw the image: {}", cairo_status_to_string(status));
+    return status == CAIRO_STATUS_SUCCESS;
+}
+
 bool WritePngImage(int width, int height, const std::vector<ViewPanel>& panels, const ImageCaption& caption,
                    files::ByteSink& out, std::string& error) {
     // A picture's pixels live in memory of the renderer's own while it fits Cairo's
@@ -519,21 +534,21 @@ bool WritePngImage(int width, int height, const std::vector<ViewPanel>& panels, 
                             cairo_status_to_string(cairo_surface_status(surface.get())));
         return false;
     }
-    cairo_status_t status = CAIRO_STATUS_SUCCESS;
-    if (pixels.Data() != nullptr && height >= 2) {
-        status = PaintInBands(pixels.Data(), stride, width, height, panels, caption);
+    if (pixels.Data() != nullptr) {
+        if (!PaintImagePixels(pixels.Data(), stride, width, height, panels, caption, error)) return false;
         cairo_surface_mark_dirty(surface.get());
     } else {
         const CairoContext cr(cairo_create(surface.get()));
         PaintImage(cr.get(), width, height, panels, caption);
-        status = cairo_status(cr.get());
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
+            error = fmt::format("cannot draw the image: {}", cairo_status_to_string(cairo_status(cr.get())));
+            return false;
+        }
     }
-    if (status == CAIRO_STATUS_SUCCESS && !WritePng(surface.get(), out, error))
-        return false;
+    if (!WritePng(surface.get(), out, error)) return false;
     cairo_surface_finish(surface.get());
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
-    if (status != CAIRO_STATUS_SUCCESS) {
-        error = fmt::format("cannot draw the image: {}", cairo_status_to_string(status));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        error = fmt::format("cannot draw the image: {}", cairo_status_to_string(cairo_surface_status(surface.get())));
         return false;
     }
     return true;

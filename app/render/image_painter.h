@@ -52,6 +52,12 @@ void PreloadFonts();
 void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
                 const ImageCaption& caption);
 
+// Paints the whole image into `pixels`, Cairo's ARGB32 layout (premultiplied, native
+// byte order, `stride` bytes a row; every pixel ends up opaque). False, with a
+// one-line error, when Cairo fails.
+bool PaintImagePixels(unsigned char* pixels, int stride, int width, int height, const std::vector<ViewPanel>& panels,
+                      const ImageCaption& caption, std::string& error);
+
 // The image painted and written to `out` as PNG (SVG: svg_writer.h); false, with a
 // one-line error, when Cairo cannot make it (an image too large for memory, for
 // instance).

@@ -8,7 +8,10 @@
 
 #include "app/files/output_file.h"
 #include "app/render/display_list_json.h"
+#include "app/render/pixel_memory.h"
 #include "app/render/svg_writer.h"
+#include "app/scene/frame_list.h"
+#include "app/viewport/view_navigation.h"
 #include "app/viewport/scene_view.h"
 #include "host/heap.h"
 
@@ -65,6 +68,13 @@ ImageCaption MakeCaption(scene::Scene& scene, const RenderedFrame& frame, const 
     return caption;
 }
 
+// Adds the frame's warnings that `warnings` does not hold yet.
+void AddFrameWarnings(const RenderedFrame& frame, std::vector<std::string>& warnings) {
+    for (std::string& line : FrameWarnings(frame)) {
+        if (std::find(warnings.begin(), warnings.end(), line) == warnings.end()) warnings.push_back(std::move(line));
+    }
+}
+
 std::vector<ViewPanel> Panels(const RenderedFrame& frame) {
     std::vector<ViewPanel> panels;
     for (const RenderedView& v : frame.views) {
@@ -94,7 +104,9 @@ std::optional<OutputKind> OutputKindOf(const std::filesystem::path& path, std::s
     if (ext.size() > 1) {
         if (const auto kind = OutputKindNamed(std::string_view(ext).substr(1))) return kind;
     }
-    error = fmt::format("cannot tell the format of {}: use a .png, .svg or .json file name", path.string());
+    error = fmt::format("cannot tell the format of {}: use a .png, .svg or .json file name, or .webp, .gif or .mp4 "
+                        "for an animation of --frames",
+                        path.string());
     return std::nullopt;
 }
 
@@ -166,6 +178,10 @@ std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderReques
         }
     }
 
+    if (request.orbitDegrees != 0.0) {
+        for (auto& v : *selected) viewport::Orbit(v, request.orbitDegrees / viewport::kOrbitDegreesPerPixel, 0.0);
+    }
+
     RenderedFrame frame;
     frame.width = request.width;
     frame.height = request.height;
@@ -176,6 +192,20 @@ std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderReques
     }
     frame.caption = MakeCaption(scene, frame, request.title);
     return frame;
+}
+
+bool DrawsPerspectiveView(scene::Scene& scene, const RenderRequest& request, std::string& error) {
+    const auto t = scene.Rate().FrameToTicks(request.frame, error);
+    if (!t) return false;
+    const host::Box3 bounds = viewport::SceneBounds(scene, *t);
+    const auto views = viewport::SceneViews(scene, bounds, static_cast<double>(request.width) / request.height);
+    const auto selected = SelectViews(views, request, false, error);
+    if (!selected) return false;
+    for (const auto& v : *selected) {
+        if (v.kind == scene::ViewKind::kPerspective) return true;
+    }
+    error = fmt::format("no perspective view among those drawn ({})", ViewNames(*selected));
+    return false;
 }
 
 std::vector<std::string> FrameWarnings(const RenderedFrame& frame) {
@@ -226,9 +256,7 @@ bool RenderToOutput(scene::Scene& scene, const RenderRequest& request, OutputKin
                     std::vector<std::string>& warnings, std::string& error) {
     const auto frame = RenderScene(scene, request, kind == OutputKind::kJson, error);
     if (!frame) return false;
-    for (std::string& line : FrameWarnings(*frame)) {
-        if (std::find(warnings.begin(), warnings.end(), line) == warnings.end()) warnings.push_back(std::move(line));
-    }
+    AddFrameWarnings(*frame, warnings);
     return WriteFrame(*frame, kind, out, error);
 }
 
@@ -238,17 +266,14 @@ bool RenderToFile(scene::Scene& scene, const RenderRequest& request, OutputKind 
     return out != nullptr && RenderToOutput(scene, request, kind, *out, warnings, error) && out->Commit(error);
 }
 
-bool CheckFrameRange(const scene::Scene& scene, int first, int last, std::string& error) {
-    if (first > last) {
-        error = "the first frame comes after the last";
-        return false;
-    }
-    const long long count = static_cast<long long>(last) - first + 1;
-    if (count > kMaxSequenceFrames) {
-        error = fmt::format("{} frames, more than the {} a sequence may hold", count, kMaxSequenceFrames);
-        return false;
-    }
-    return scene.Rate().FrameToTicks(first, error) && scene.Rate().FrameToTicks(last, error);
+double SequenceOrbit::At(int frame) const {
+    const double span = static_cast<double>(highest) - lowest + 1.0;
+    return degrees * (static_cast<double>(frame) - lowest) / span;
+}
+
+SequenceOrbit OrbitOver(double degrees, const std::vector<int>& frames) {
+    const auto [low, high] = std::minmax_element(frames.begin(), frames.end());
+    return {degrees, low == frames.end() ? 0 : *low, high == frames.end() ? 0 : *high};
 }
 
 std::filesystem::path NumberedPath(const std::filesystem::path& output, int frame) {
@@ -257,24 +282,58 @@ std::filesystem::path NumberedPath(const std::filesystem::path& output, int fram
     return numbered;
 }
 
-bool RenderSequence(scene::Scene& scene, RenderRequest request, OutputKind kind, int first, int last,
-                    const std::filesystem::path& output, const std::function<void(int, int)>& progress,
+bool RenderSequence(scene::Scene& scene, RenderRequest request, OutputKind kind, const std::vector<int>& frames,
+                    const SequenceOrbit& orbit, const std::filesystem::path& output, const std::function<void()>& progress,
                     std::vector<std::string>& warnings, std::string& error) {
-    if (!CheckFrameRange(scene, first, last, error)) {
-        error = fmt::format("frames {}:{}: {}", first, last, error);
-        return false;
-    }
-    const long long total = static_cast<long long>(last) - first + 1;
-    for (long long i = 0; i < total; ++i) {
-        const int frame = static_cast<int>(first + i);
+    if (!scene::CheckFramesInTime(scene, frames, error)) return false;
+    for (const int frame : frames) {
         request.frame = frame;
+        request.orbitDegrees = orbit.At(frame);
         if (!RenderToFile(scene, request, kind, NumberedPath(output, frame), warnings, error)) {
             error = fmt::format("frame {}: {}", frame, error);
             return false;
         }
-        if (progress) progress(static_cast<int>(i + 1), static_cast<int>(total));
+        if (progress) progress();
     }
     return true;
+}
+
+bool RenderAnimation(scene::Scene& scene, RenderRequest request, AnimationFormat format,
+                     const std::vector<int>& frames, const SequenceOrbit& orbit, files::ByteSink& out,
+                     const std::function<void()>& progress, std::vector<std::string>& warnings, std::string& error) {
+    if (!scene::CheckFramesInTime(scene, frames, error)) return false;
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, request.width);
+    const std::size_t bytes = static_cast<std::size_t>(std::max(stride, 0)) * static_cast<std::size_t>(request.height);
+    host::BudgetShare budget;
+    if (stride <= 0 || !budget.Take(bytes)) {
+        error = fmt::format("the memory budget of {} MiB has no room for a {}x{} frame (set ZENTROGRAPH_MEMORY_BUDGET "
+                            "to allow more)",
+                            host::MemoryBudget() >> 20, request.width, request.height);
+        return false;
+    }
+    const PixelMemory pixels(bytes);
+    if (pixels.Data() == nullptr) {
+        error = fmt::format("not enough memory for a {}x{} frame", request.width, request.height);
+        return false;
+    }
+    std::unique_ptr<AnimationFile> file =
+        AnimationFile::Open(format, request.width, request.height, scene.Rate().Fps(), out, error);
+    if (!file) return false;
+    for (const int frame : frames) {
+        request.frame = frame;
+        request.orbitDegrees = orbit.At(frame);
+        const auto drawn = RenderScene(scene, request, false, error);
+        const bool added = drawn && PaintImagePixels(pixels.Data(), stride, drawn->width, drawn->height, Panels(*drawn),
+                                                     drawn->caption, error) &&
+                           file->AddFrame(pixels.Data(), stride, error);
+        if (!added) {
+            error = fmt::format("frame {}: {}", frame, error);
+            return false;
+        }
+        AddFrameWarnings(*drawn, warnings);
+        if (progress) progress();
+    }
+    return file->Finish(error);
 }
 
 }  // namespace zg::render

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/files/byte_sink.h"
+#include "app/render/animation_file.h"
 #include "app/render/image_painter.h"
 #include "app/scene/scene.h"
 #include "app/scene/view_definition.h"
@@ -30,8 +31,6 @@ inline constexpr int kDefaultWidth = 1280;
 inline constexpr int kDefaultHeight = 720;
 // Images larger than this on a side are refused before anything is drawn.
 inline constexpr int kMaxImageSide = 8192;
-// A sequence of more frames than this is refused before anything is drawn.
-inline constexpr long long kMaxSequenceFrames = 10000;
 
 struct RenderRequest {
     // A view name, kAllViews, or empty: every view for an image, the first one for a
@@ -42,7 +41,22 @@ struct RenderRequest {
     int height = kDefaultHeight;
     // The caption's title line; the frame is added to it. Empty: no caption.
     std::string title;
+    // Degrees every perspective view is turned about its target, around its up axis
+    // (counter-clockwise seen from above the up axis); orthographic views stay.
+    double orbitDegrees = 0.0;
 };
+
+// A turntable over a frame list: frame f turns the perspective views by
+// degrees * (f - lowest) / (highest - lowest + 1), so that a full turn over a range
+// loops without showing one view twice.
+struct SequenceOrbit {
+    double degrees = 0.0;
+    int lowest = 0;   // the list's lowest and highest frame, over the whole list (not
+    int highest = 0;  // the part of it one machine renders)
+    double At(int frame) const;
+};
+// The orbit of `degrees` over `frames` (which must not be empty).
+SequenceOrbit OrbitOver(double degrees, const std::vector<int>& frames);
 
 // One view as drawn into the image.
 struct RenderedView {
@@ -75,6 +89,10 @@ std::vector<std::array<int, 4>> LayoutPanels(int count, int width, int height);
 std::optional<RenderedFrame> RenderScene(scene::Scene& scene, const RenderRequest& request, bool forDisplayList,
                                          std::string& error);
 
+// True when the views the request draws include a perspective view; false, with the
+// reason, when none does or the views cannot be chosen.
+bool DrawsPerspectiveView(scene::Scene& scene, const RenderRequest& request, std::string& error);
+
 // One line for each node whose drawing in `frame` is not whole: points that are not
 // finite numbers were left out, or the memory budget refused it room.
 std::vector<std::string> FrameWarnings(const RenderedFrame& frame);
@@ -93,19 +111,20 @@ bool RenderToOutput(scene::Scene& scene, const RenderRequest& request, OutputKin
 bool RenderToFile(scene::Scene& scene, const RenderRequest& request, OutputKind kind,
                   const std::filesystem::path& output, std::vector<std::string>& warnings, std::string& error);
 
-// False, with a one-line reason, when frames first..last cannot all be rendered: the
-// range is reversed, holds more than kMaxSequenceFrames frames, or an end lies outside
-// the host's time range at the scene's frame rate.
-bool CheckFrameRange(const scene::Scene& scene, int first, int last, std::string& error);
-
 // "out.png" for frame 7 of a sequence: "out_0007.png".
 std::filesystem::path NumberedPath(const std::filesystem::path& output, int frame);
 
-// Renders frames first..last into numbered files, after CheckFrameRange; `progress`
-// (may be empty) hears after each file with the count done and the total. Stops at
-// the first failure.
-bool RenderSequence(scene::Scene& scene, RenderRequest request, OutputKind kind, int first, int last,
-                    const std::filesystem::path& output, const std::function<void(int, int)>& progress,
+// Renders `frames` into numbered files (checked with scene::CheckFramesInTime first);
+// `progress` (may be empty) hears after each file. Stops at the first failure.
+bool RenderSequence(scene::Scene& scene, RenderRequest request, OutputKind kind, const std::vector<int>& frames,
+                    const SequenceOrbit& orbit, const std::filesystem::path& output, const std::function<void()>& progress,
                     std::vector<std::string>& warnings, std::string& error);
+
+// Renders `frames` as images into one animated file written to `out`, at the scene's
+// frame rate. Only the frame being painted and what the encoder holds are in memory at
+// once, both charged to the memory budget.
+bool RenderAnimation(scene::Scene& scene, RenderRequest request, AnimationFormat format,
+                     const std::vector<int>& frames, const SequenceOrbit& orbit, files::ByteSink& out,
+                     const std::function<void()>& progress, std::vector<std::string>& warnings, std::string& error);
 
 }  // namespace zg::render

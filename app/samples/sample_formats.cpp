@@ -145,6 +145,15 @@ void WriteSamples(const SampleSet& set, SampleFormat format, files::ByteSink& ou
     }
 }
 
+std::string SeriesJson(const std::vector<SeriesEntry>& files) {
+    Json list = Json::array();
+    for (const SeriesEntry& entry : files) list.push_back(Json{{"name", entry.name}, {"time", render::FrameJson(entry.time)}});
+    Json series = Json::object();
+    series["file-series-version"] = "1.0";
+    series["files"] = std::move(list);
+    return render::DumpJson(series) + "\n";
+}
+
 std::string SamplesToJson(const SampleSet& set) { return ToText(set, SampleFormat::kJson); }
 std::string SamplesToCsv(const SampleSet& set) { return ToText(set, SampleFormat::kCsv); }
 std::string SamplesToVtk(const SampleSet& set) { return ToText(set, SampleFormat::kVtk); }

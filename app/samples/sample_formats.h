@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/files/byte_sink.h"
 #include "app/samples/sample_capture.h"
@@ -29,6 +30,16 @@ std::optional<SampleFormat> ParseSampleFormat(std::string_view name);
 // Each format is written to `out` as it is made, one sample at a time, so that a large
 // set never stands whole in memory a second time.
 void WriteSamples(const SampleSet& set, SampleFormat format, files::ByteSink& out);
+
+// A ParaView file series: the files of a time series (names relative to the series
+// file) with the time of each, here its frame. ParaView opens NAME.vtk.series as one
+// data set with a time slider.
+//   {"file-series-version": "1.0", "files": [{"name": "field_0000.vtk", "time": 0}, ...]}
+struct SeriesEntry {
+    std::string name;
+    double time = 0.0;
+};
+std::string SeriesJson(const std::vector<SeriesEntry>& files);
 
 // The same, as text.
 std::string SamplesToJson(const SampleSet& set);

@@ -10,6 +10,7 @@
 
 #include "app/files/input_file.h"
 #include "app/scene/json_numbers.h"
+#include "app/scene/param_access.h"
 #include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
 #include "app/text/one_line.h"
@@ -215,20 +216,6 @@ std::vector<ViewDefinition> ReadViews(const Json& list, const std::string& path)
 }
 
 // ---- Parameters ---------------------------------------------------------------------------
-
-struct FoundParam {
-    host::ParamBlock* block = nullptr;
-    const host::ParamDef* def = nullptr;
-};
-
-FoundParam FindParam(host::Object* object, std::string_view name) {
-    for (int b = 0; b < object->NumParamBlocks(); ++b) {
-        host::ParamBlock* block = object->GetParamBlock(b);
-        if (block == nullptr || block->GetDesc() == nullptr) continue;
-        if (const host::ParamDef* def = block->GetDesc()->FindParamByName(name); def != nullptr) return {block, def};
-    }
-    return {};
-}
 
 // A node table waiting for every node of the file to exist.
 struct PendingTable {
