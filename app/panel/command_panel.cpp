@@ -283,6 +283,21 @@ void CommandPanel::Record(host::ParamBlock& block, host::ParamID param, std::vec
     redo_.clear();
 }
 
+template <class Change>
+auto CommandPanel::Whole(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& before,
+                         Change change) {
+    try {
+        return change();
+    } catch (...) {
+        try {
+            Restore(block, param, before);
+        } catch (...) {
+            // The first fault is the one reported; the value stays as the block took it.
+        }
+        throw;
+    }
+}
+
 std::string CommandPanel::Store(Rollout& rollout, const Control& control, double value) {
     const Binding& b = control.binding;
     if (b.limited) value = std::clamp(value, b.lo, b.hi);
@@ -292,10 +307,12 @@ std::string CommandPanel::Store(Rollout& rollout, const Control& control, double
     if (b.editType == host::EDITTYPE_INT) {
         const double whole = std::round(value);
         const double limit = std::numeric_limits<int>::max();
-        stored = block.SetInt(b.param, time_(), static_cast<int>(std::clamp(whole, -limit, limit)));
+        stored = Whole(block, b.param, before, [&] {
+            return block.SetInt(b.param, time_(), static_cast<int>(std::clamp(whole, -limit, limit)));
+        });
     } else {
         if (std::fabs(value) > std::numeric_limits<float>::max()) return "the value is too large";
-        stored = block.SetFloat(b.param, time_(), static_cast<float>(value));
+        stored = Whole(block, b.param, before, [&] { return block.SetFloat(b.param, time_(), static_cast<float>(value)); });
     }
     if (!stored) return fmt::format("{} refused the value", ParamName(block, b.param));
     Record(block, b.param, std::move(before));
@@ -356,7 +373,8 @@ std::string CommandPanel::Click(host::HWND handle) {
             if (control->kind != ControlKind::kCheckBox) return {};
             {
                 std::vector<host::PB2Value> before = Values(block, b.param);
-                if (!block.SetInt(b.param, time_(), block.GetInt(b.param, time_()) != 0 ? 0 : 1))
+                if (!Whole(block, b.param, before,
+                           [&] { return block.SetInt(b.param, time_(), block.GetInt(b.param, time_()) != 0 ? 0 : 1); }))
                     return fmt::format("{} refused the value", ParamName(block, b.param));
                 Record(block, b.param, std::move(before));
             }
@@ -374,7 +392,7 @@ std::string CommandPanel::Click(host::HWND handle) {
             if (list == nullptr || list->selected < 0 || list->selected >= block.Count(b.param))
                 return "select an entry of the list to remove";
             std::vector<host::PB2Value> before = Values(block, b.param);
-            if (!block.Delete(b.param, list->selected, 1)) return "the entry could not be removed";
+            if (!Whole(block, b.param, before, [&] { return block.Delete(b.param, list->selected, 1); })) return "the entry could not be removed";
             Record(block, b.param, std::move(before));
             list->selected = -1;
             Refresh();
@@ -434,7 +452,7 @@ std::string CommandPanel::Pick(host::SceneNode* node) {
     for (int i = 0; i < block.Count(param); ++i)
         if (block.GetNode(param, time_(), i) == node) return fmt::format("{} is listed already", name);
     std::vector<host::PB2Value> before = Values(block, param);
-    if (!block.Append(param, node)) return fmt::format("{} cannot be added to {}", name, ParamName(block, param));
+    if (!Whole(block, param, before, [&] { return block.Append(param, node); })) return fmt::format("{} cannot be added to {}", name, ParamName(block, param));
     Record(block, param, std::move(before));
     picking_.reset();
     Refresh();

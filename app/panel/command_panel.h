@@ -104,6 +104,10 @@ private:
     std::vector<host::PB2Value> Values(host::ParamBlock& block, host::ParamID param);
     void Restore(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& values);
     void Record(host::ParamBlock& block, host::ParamID param, std::vector<host::PB2Value> before);
+    // Runs `change` on a parameter whole or not at all: when plug-in code throws during
+    // it, the parameter goes back to `before` and the exception goes on.
+    template <class Change>
+    auto Whole(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& before, Change change);
     // Takes the last edit of `from`, puts its values of before (or after) it back, and
     // keeps it in `to`.
     bool Replay(std::vector<Edit>& from, std::vector<Edit>& to, bool backwards);

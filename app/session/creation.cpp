@@ -24,7 +24,22 @@ Creation::Creation(scene::Scene& scene, const plugins::ClassEntry& entry) : scen
     Prepare();
 }
 
-Creation::~Creation() { Leave(nullptr); }
+Creation::~Creation() {
+    try {
+        Leave(nullptr);
+    } catch (...) {
+        Drop();
+    }
+}
+
+void Creation::Drop() {
+    left_ = true;
+    callback_ = nullptr;
+    Discard();
+    host::Object* waiting = waiting_;
+    waiting_ = nullptr;
+    if (waiting != nullptr) waiting->DeleteThis();
+}
 
 bool Creation::Prepare() {
     callback_ = nullptr;

@@ -60,6 +60,9 @@ public:
     // Cancels any creation under way, sends the release and deletes the object that was
     // waiting for its first point. Later events do nothing.
     void Leave(viewport::Viewport* vpt);
+    // Ends the creation without asking its class anything more, for when its code
+    // failed: the node in progress and the object waiting for its first point go.
+    void Drop();
 
 private:
     // Makes the object of the next creation and asks it for its callback.

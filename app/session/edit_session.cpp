@@ -424,6 +424,30 @@ void EditSession::Escape() {
     rect_.reset();
 }
 
+void EditSession::AbandonAfterFault() {
+    rect_.reset();
+    if (move_) {
+        const MoveDrag drag = std::move(*move_);
+        move_.reset();
+        try {
+            MoveSelection(drag, host::Point3());
+        } catch (...) {
+            // The positions went back as far as the scene let them.
+        }
+    }
+    if (creation_) {
+        try {
+            LeaveCreateMode();
+        } catch (...) {
+            creation_->Drop();
+            creation_.reset();
+            preview_.reset();
+        }
+    }
+    panel_.CancelPick();
+    SetStatus("A plug-in failed: what it was doing was abandoned");
+}
+
 void EditSession::DeleteSelection() {
     if (Dragging()) return;
     const std::vector<scene::Node*> selected = Selection();

@@ -104,6 +104,10 @@ public:
     void Escape();
     // Deletes the selected nodes.
     void DeleteSelection();
+    // After plug-in code threw: abandons whatever gesture was under way (a move goes
+    // back, a node being created goes, create mode ends, a pick is cancelled), asking
+    // the plug-in as little as it can, so the scene stays as it was before.
+    void AbandonAfterFault();
 
     // ---- Selection ----
     std::vector<scene::Node*> Selection() const;

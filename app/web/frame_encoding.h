@@ -37,5 +37,7 @@ inline constexpr std::size_t kPartRecordBytes = std::size_t{1} << 20;
 // with no records.
 void EncodeChunk(const viewport::WorldDrawing& drawing, uint32_t id, uint64_t revision, uint32_t node,
                  const std::function<void(std::string)>& part);
+// The bytes EncodeChunk makes of `drawing`, all parts together, without making them.
+std::size_t EncodedChunkBytes(const viewport::WorldDrawing& drawing);
 
 }  // namespace zg::web

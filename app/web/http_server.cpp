@@ -40,6 +40,10 @@ namespace {
 constexpr std::chrono::seconds kRequestTimeout{30};
 // How long Stop lets WebSockets say goodbye before the threads end.
 constexpr std::chrono::milliseconds kCloseGrace{200};
+// How long a page that is being closed has to take the last message and the goodbye.
+constexpr std::chrono::seconds kDropGrace{2};
+// How long the listener waits when no file descriptor is left for a new connection.
+constexpr std::chrono::milliseconds kAcceptPause{100};
 
 constexpr const char* kUnauthorizedPage =
     "<!doctype html><meta charset=utf-8><title>Zentrograph</title>"
@@ -61,6 +65,7 @@ struct HttpServer::Impl {
 
     void Accept();
     void Shutdown();
+    std::shared_ptr<SocketSession> Find(ClientId id);
     void Register(ClientId id, const std::shared_ptr<SocketSession>& session);
     void Unregister(ClientId id);
     ClientId NextId() { return nextId.fetch_add(1); }
@@ -78,6 +83,9 @@ struct HttpServer::Impl {
     std::map<ClientId, std::weak_ptr<SocketSession>> sockets;
     std::atomic<ClientId> nextId{1};
     std::atomic<bool> stopping{false};
+    std::shared_ptr<std::atomic<std::size_t>> queued = std::make_shared<std::atomic<std::size_t>>(0);
+    // Waits before accepting again when the process has no descriptor to spare.
+    net::steady_timer acceptPause{ioc};
 };
 
 namespace {
@@ -113,12 +121,14 @@ http::response<http::string_body> Plain(http::status status, unsigned version, s
 
 }  // namespace
 
-// One open WebSocket: reads the page's messages one after another and writes what is
-// queued for it in order.
+// One open WebSocket: reads the page's messages one after another (pausing while the
+// handler asks it to) and writes what is queued for it in order. What waits for it is
+// counted here and in the server's total, from Send until it is written or dropped.
 class SocketSession : public std::enable_shared_from_this<SocketSession> {
 public:
     SocketSession(tcp::socket&& socket, HttpServer::Impl* server)
-        : ws_(std::move(socket)), server_(server), id_(server_->NextId()) {}
+        : ws_(std::move(socket)), server_(server), total_(server->queued), id_(server_->NextId()) {}
+    ~SocketSession() { *total_ -= queued_.load(); }
 
     void Run(http::request<http::string_body> req) {
         // Small messages go out at once: waiting to fill a packet meets the page's
@@ -132,21 +142,53 @@ public:
         ws_.async_accept(req, [self = shared_from_this()](beast::error_code ec) { self->OnAccept(ec); });
     }
 
+    // Counts `bytes` as waiting for this page; false, counting nothing, when that would
+    // pass the page's bound or the server's. Any thread.
+    bool Charge(std::size_t bytes) {
+        const std::size_t mine = queued_.fetch_add(bytes) + bytes;
+        const std::size_t all = total_->fetch_add(bytes) + bytes;
+        if (mine <= server_->options.maxQueuedBytes && all <= server_->options.maxTotalQueuedBytes) return true;
+        queued_ -= bytes;
+        *total_ -= bytes;
+        return false;
+    }
+
+    // On the session's strand, the message charged already.
     void Send(std::shared_ptr<const std::string> message, bool binary) {
-        if (closed_) return;
-        queuedBytes_ += message->size();
-        if (queuedBytes_ > server_->options.maxQueuedBytes) {
-            Close(websocket::close_code::policy_error);
+        if (closed_) {
+            Discharge(message->size());
             return;
         }
         queue_.emplace_back(std::move(message), binary);
         if (queue_.size() == 1) Write();
     }
 
-    void Close(websocket::close_code code) {
+    // On the session's strand. Messages not yet started are dropped; one being written
+    // is let finish first (a WebSocket writes one frame at a time), for a while.
+    void Close(websocket::close_code code, std::string reason = {}) {
         if (closed_) return;
         closed_ = true;
-        ws_.async_close(code, [self = shared_from_this()](beast::error_code) {});
+        closeReason_ = websocket::close_reason(code, reason);
+        while (queue_.size() > (writing_ ? 1u : 0u)) {
+            Discharge(queue_.back().first->size());
+            queue_.pop_back();
+        }
+        if (!writing_) SayGoodbye();
+        // A page that reads nothing neither lets a write end nor answers the goodbye:
+        // its connection goes after a while.
+        auto timer = std::make_shared<net::steady_timer>(ws_.get_executor(), kDropGrace);
+        timer->async_wait([self = shared_from_this(), timer](beast::error_code) {
+            if (self->readEnded_) return;
+            beast::error_code ec;
+            beast::get_lowest_layer(self->ws_).socket().close(ec);
+        });
+    }
+
+    // On the session's strand.
+    void Resume() {
+        if (!paused_ || readEnded_) return;
+        paused_ = false;
+        Read();
     }
 
     auto Executor() { return ws_.get_executor(); }
@@ -165,6 +207,7 @@ private:
 
     void OnRead(beast::error_code ec) {
         if (ec) {
+            readEnded_ = true;
             closed_ = true;
             server_->Unregister(id_);
             server_->handler.Closed(id_);
@@ -172,30 +215,56 @@ private:
         }
         std::string message = beast::buffers_to_string(buffer_.data());
         buffer_.consume(buffer_.size());
-        server_->handler.Received(id_, std::move(message), ws_.got_binary());
-        Read();
+        if (server_->handler.Received(id_, std::move(message), ws_.got_binary()))
+            Read();
+        else
+            paused_ = true;
     }
 
     void Write() {
+        writing_ = true;
         ws_.binary(queue_.front().second);
         ws_.async_write(net::buffer(*queue_.front().first),
                         [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnWrite(ec); });
     }
 
     void OnWrite(beast::error_code ec) {
-        if (ec) return;  // the reader hears of the failure and closes
-        queuedBytes_ -= queue_.front().first->size();
+        writing_ = false;
+        Discharge(queue_.front().first->size());
         queue_.pop_front();
+        if (ec) {  // the reader hears of the failure and closes
+            while (!queue_.empty()) {
+                Discharge(queue_.front().first->size());
+                queue_.pop_front();
+            }
+            return;
+        }
+        if (closed_) return SayGoodbye();
         if (!queue_.empty()) Write();
+    }
+
+    void SayGoodbye() {
+        ws_.async_close(closeReason_, [self = shared_from_this()](beast::error_code) {});
+    }
+
+    void Discharge(std::size_t bytes) {
+        queued_ -= bytes;
+        *total_ -= bytes;
     }
 
     websocket::stream<beast::tcp_stream> ws_;
     HttpServer::Impl* server_;
+    // The server's count, shared: a session may outlive the rest of the server.
+    std::shared_ptr<std::atomic<std::size_t>> total_;
     ClientId id_;
     beast::flat_buffer buffer_;
     std::deque<std::pair<std::shared_ptr<const std::string>, bool>> queue_;
-    std::size_t queuedBytes_ = 0;
+    std::atomic<std::size_t> queued_{0};
+    websocket::close_reason closeReason_;
     bool closed_ = false;
+    bool writing_ = false;
+    bool paused_ = false;
+    bool readEnded_ = false;
 };
 
 namespace {
@@ -311,13 +380,24 @@ private:
 
 void HttpServer::Impl::Accept() {
     acceptor.async_accept(net::make_strand(ioc), [self = this](beast::error_code ec, tcp::socket socket) {
-        if (ec) {
-            if (!self->acceptor.is_open()) return;
-        } else {
-            std::make_shared<HttpSession>(std::move(socket), self)->Run();
+        if (!self->acceptor.is_open()) return;
+        if (ec == net::error::no_descriptors || ec == boost::system::errc::too_many_files_open_in_system) {
+            // Accepting again at once would fail again at once: a core spent for nothing.
+            self->acceptPause.expires_after(kAcceptPause);
+            self->acceptPause.async_wait([self](beast::error_code waited) {
+                if (!waited && self->acceptor.is_open()) self->Accept();
+            });
+            return;
         }
+        if (!ec) std::make_shared<HttpSession>(std::move(socket), self)->Run();
         self->Accept();
     });
+}
+
+std::shared_ptr<SocketSession> HttpServer::Impl::Find(ClientId id) {
+    std::lock_guard lock(mutex);
+    const auto it = sockets.find(id);
+    return it != sockets.end() ? it->second.lock() : nullptr;
 }
 
 void HttpServer::Impl::Register(ClientId id, const std::shared_ptr<SocketSession>& session) {
@@ -334,6 +414,7 @@ void HttpServer::Impl::Shutdown() {
     if (stopping.exchange(true)) return;
     beast::error_code ec;
     acceptor.close(ec);
+    acceptPause.cancel();
     signals.cancel(ec);
     std::vector<std::shared_ptr<SocketSession>> open;
     {
@@ -390,16 +471,32 @@ uint16_t HttpServer::Port() const { return impl_->policy.port; }
 void HttpServer::StopOnSignals(std::function<void()> onSignal) { impl_->onSignal = std::move(onSignal); }
 
 void HttpServer::Send(ClientId client, std::string message, bool binary) {
-    std::shared_ptr<SocketSession> session;
-    {
-        std::lock_guard lock(impl_->mutex);
-        const auto it = impl_->sockets.find(client);
-        if (it != impl_->sockets.end()) session = it->second.lock();
-    }
+    std::shared_ptr<SocketSession> session = impl_->Find(client);
     if (!session) return;
+    if (!session->Charge(message.size())) {
+        const bool alone = message.size() + impl_->queued->load() <= impl_->options.maxTotalQueuedBytes;
+        Close(client, alone ? "this page did not read what it was sent in time; reload it to continue"
+                            : "the server is holding too much for its pages; reload this page to continue");
+        return;
+    }
     auto shared = std::make_shared<const std::string>(std::move(message));
     net::post(session->Executor(), [session, shared, binary] { session->Send(shared, binary); });
 }
+
+void HttpServer::Close(ClientId client, std::string reason) {
+    std::shared_ptr<SocketSession> session = impl_->Find(client);
+    if (!session) return;
+    net::post(session->Executor(), [session, reason = std::move(reason)]() mutable {
+        session->Close(static_cast<websocket::close_code>(kPolicyCloseCode), std::move(reason));
+    });
+}
+
+void HttpServer::Resume(ClientId client) {
+    std::shared_ptr<SocketSession> session = impl_->Find(client);
+    if (session) net::post(session->Executor(), [session] { session->Resume(); });
+}
+
+std::size_t HttpServer::QueuedBytes() const { return impl_->queued->load(); }
 
 void HttpServer::Stop() {
     if (impl_->threads.empty()) return;

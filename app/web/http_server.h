@@ -39,9 +39,15 @@ public:
     virtual ~ServerHandler() = default;
     virtual HttpAnswer Answer(const HttpQuestion& question) = 0;
     virtual void Opened(ClientId client) = 0;
-    virtual void Received(ClientId client, std::string message, bool binary) = 0;
+    // True to read the page's next message at once; false to read nothing more of it
+    // until HttpServer::Resume: the page is sending faster than its work is done.
+    virtual bool Received(ClientId client, std::string message, bool binary) = 0;
     virtual void Closed(ClientId client) = 0;
 };
+
+// The close code a page hears when the server drops it for a reason it gives (the
+// WebSocket "policy violation"): the page shows the reason and does not connect again.
+inline constexpr int kPolicyCloseCode = 1008;
 
 struct ServerOptions {
     // Where to listen. Anything but the loopback address is reachable from other
@@ -52,8 +58,10 @@ struct ServerOptions {
     std::size_t maxHeaderBytes = 8 * 1024;
     std::size_t maxBodyBytes = 64 * 1024;
     std::size_t maxMessageBytes = 64 * 1024;
-    // A page that does not read what it is sent is dropped beyond this much.
-    std::size_t maxQueuedBytes = std::size_t{256} << 20;
+    // A page that does not read what it is sent is dropped beyond this much waiting for
+    // it, or when what waits for all pages together would pass the second bound.
+    std::size_t maxQueuedBytes = std::size_t{128} << 20;
+    std::size_t maxTotalQueuedBytes = std::size_t{512} << 20;
     int threads = 1;
 };
 
@@ -74,8 +82,16 @@ public:
     // SIGTERM; the server itself stops right after. Call before Start.
     void StopOnSignals(std::function<void()> onSignal);
 
-    // Queues a message for one page; dropped when that page is gone. Any thread.
+    // Queues a message for one page; dropped when that page is gone. A page that would
+    // hold more than its bound waiting (or all pages more than theirs) is closed with a
+    // reason instead. Any thread.
     void Send(ClientId client, std::string message, bool binary);
+    // Closes one page's socket with `reason` (kPolicyCloseCode). Any thread.
+    void Close(ClientId client, std::string reason);
+    // Reads a page's messages again after its handler held them. Any thread.
+    void Resume(ClientId client);
+    // Bytes queued for all pages and not yet written. Any thread.
+    std::size_t QueuedBytes() const;
     // Closes every WebSocket and the listener, and ends the network threads. Any thread
     // but a network thread; idempotent.
     void Stop();

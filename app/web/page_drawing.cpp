@@ -1,6 +1,7 @@
 #include "app/web/page_drawing.h"
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 
 #include "app/render/float_text.h"
@@ -42,6 +43,18 @@ uint32_t PageDrawing::NodeId(const std::string& name) {
     return it->second;
 }
 
+viewport::NodeDrawing PageDrawing::DrawNode(scene::Node& node, const scene::ViewDefinition& view, host::TimeValue t,
+                                            const ViewKey& key, uint32_t id) {
+    try {
+        return viewport::DrawNodeInWorld(node, view, t, key.width, key.height, id);
+    } catch (const std::exception& e) {
+        faults_.push_back(node.Name() + ": " + e.what());
+    } catch (...) {
+        faults_.push_back(node.Name() + ": an exception that is not a std::exception");
+    }
+    return {};
+}
+
 void PageDrawing::Store(const ChunkKey& key, uint32_t node, viewport::WorldDrawing drawing) {
     auto [it, added] = chunks_.try_emplace(key);
     Chunk& chunk = it->second;
@@ -67,8 +80,7 @@ void PageDrawing::DrawView(session::EditSession& session, const ViewKey& key, co
         scene::Node* node = session.Scene().FindNode(name);
         if (node == nullptr) continue;
         const uint32_t id = NodeId(name);
-        viewport::NodeDrawing drawing =
-            viewport::DrawNodeInWorld(*node, view, session.Time(), key.width, key.height, id);
+        viewport::NodeDrawing drawing = DrawNode(*node, view, session.Time(), key, id);
         Store({Part::kNodeView, name, key, false}, id, std::move(drawing.view));
     }
     drawnCameras_[key] = view;
@@ -101,8 +113,7 @@ void PageDrawing::Refresh(session::EditSession& session, const std::vector<const
             const uint32_t id = NodeId(node->Name());
             bool looks = false;
             for (const auto& [boxOnly, key] : firstOfState) {
-                viewport::NodeDrawing drawing = viewport::DrawNodeInWorld(
-                    *node, views[static_cast<std::size_t>(key.view)], t, key.width, key.height, id);
+                viewport::NodeDrawing drawing = DrawNode(*node, views[static_cast<std::size_t>(key.view)], t, key, id);
                 looks = looks || drawing.viewDependent;
                 Store({Part::kNodeShared, node->Name(), {}, boxOnly}, id, std::move(drawing.shared));
                 if (drawing.viewDependent) Store({Part::kNodeView, node->Name(), key, false}, id, std::move(drawing.view));
@@ -145,6 +156,22 @@ std::vector<uint32_t> PageDrawing::Layout(int view, const ViewSize& size) const 
     }
     add({Part::kOver, "", key, false});
     return ids;
+}
+
+std::size_t PageDrawing::Lacking(const PageCopy& copy, const std::vector<ViewSize>& views) const {
+    std::map<uint32_t, const Chunk*> byId;
+    for (const auto& [key, chunk] : chunks_) byId[chunk.id] = &chunk;
+    std::set<uint32_t> counted;
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        for (const uint32_t id : Layout(static_cast<int>(i), views[i])) {
+            const Chunk& chunk = *byId.at(id);
+            const auto held = copy.held.find(id);
+            if ((held != copy.held.end() && held->second == chunk.revision) || !counted.insert(id).second) continue;
+            bytes += EncodedChunkBytes(chunk.drawing);
+        }
+    }
+    return bytes;
 }
 
 std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& views, const Send& send) const {

@@ -30,11 +30,13 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/scene/view_definition.h"
 #include "app/session/edit_session.h"
 #include "app/viewport/world_drawing.h"
+#include "app/viewport/world_scene.h"
 #include "app/web/page_protocol.h"
 
 namespace zg::web {
@@ -56,6 +58,12 @@ public:
     // Sends a page of `views` what it lacks of the chunks as refreshed; nothing when it
     // holds them all. Answers the bytes sent.
     std::size_t Bring(PageCopy& copy, const std::vector<ViewSize>& views, const Send& send) const;
+    // The bytes of the chunk parts Bring would send the page now.
+    std::size_t Lacking(const PageCopy& copy, const std::vector<ViewSize>& views) const;
+
+    // What plug-in code said when it threw while drawing a node since the last call,
+    // one line each ("node: what"); such a node draws nothing until it draws again.
+    std::vector<std::string> TakeFaults() { return std::exchange(faults_, {}); }
 
     // Chunks kept, and records in them, for tests and figures.
     std::size_t ChunkCount() const { return chunks_.size(); }
@@ -84,6 +92,8 @@ private:
     };
 
     uint32_t NodeId(const std::string& name);
+    viewport::NodeDrawing DrawNode(scene::Node& node, const scene::ViewDefinition& view, host::TimeValue t,
+                                   const ViewKey& key, uint32_t id);
     void Store(const ChunkKey& key, uint32_t node, viewport::WorldDrawing drawing);
     // Draws what depends on `key`'s view: the host's own chunks and, `withNodes`, the
     // view chunks of the nodes that look at the view.
@@ -104,6 +114,7 @@ private:
     std::vector<std::pair<std::string, bool>> order_;
     std::vector<bool> boxOnly_;
     std::map<ViewKey, scene::ViewDefinition> drawnCameras_;
+    std::vector<std::string> faults_;
 };
 
 }  // namespace zg::web

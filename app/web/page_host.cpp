@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include <exception>
+#include <iostream>
 #include <system_error>
 
 #include "app/render/float_text.h"
@@ -130,8 +132,51 @@ Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 
-PageHost::PageHost(session::EditSession& session, Deliver deliver, std::filesystem::path saveFolder)
-    : session_(session), deliver_(std::move(deliver)), saveFolder_(std::move(saveFolder)) {}
+PageHost::PageHost(session::EditSession& session, Deliver deliver, std::filesystem::path saveFolder, Log log,
+                   std::size_t maxFrameBytes)
+    : session_(session),
+      deliver_(std::move(deliver)),
+      saveFolder_(std::move(saveFolder)),
+      log_(std::move(log)),
+      maxFrameBytes_(maxFrameBytes) {
+    if (!log_) log_ = [](const std::string& line) { std::cerr << line << "\n"; };
+}
+
+template <class Work>
+bool PageHost::Shielded(const char* during, bool abandon, Work&& work) {
+    std::string what;
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {
+        what = "an exception that is not a std::exception";
+    }
+    log_(fmt::format("zentrograph serve: a plug-in failed while {}: {}", during, text::OneLine(what)));
+    if (abandon) {
+        try {
+            session_.AbandonAfterFault();
+        } catch (...) {
+            log_("zentrograph serve: a plug-in failed again while its work was abandoned");
+        }
+    }
+    return false;
+}
+
+bool PageHost::Refresh() {
+    std::vector<const std::vector<ViewSize>*> shown;
+    for (const auto& [id, other] : pages_)
+        if (!other.views.empty()) shown.push_back(&other.views);
+    const bool refreshed = Shielded("drawing", false, [&] {
+        session_.RefreshPanel();
+        drawing_.Refresh(session_, shown);
+    });
+    const std::vector<std::string> faults = drawing_.TakeFaults();
+    for (const std::string& fault : faults)
+        log_(fmt::format("zentrograph serve: a plug-in failed while drawing {}", text::OneLine(fault)));
+    return refreshed && faults.empty();
+}
 
 void PageHost::Opened(ClientId client) { pages_[client]; }
 
@@ -144,13 +189,11 @@ void PageHost::Received(ClientId client, const ReadMessage& read) {
     std::string error = read.error;
     bool needFile = false;
     current_ = client;
-    if (read.message) error = Apply(client, page, read.message->command, needFile);
+    if (read.message &&
+        !Shielded("handling a page's message", true, [&] { error = Apply(client, page, read.message->command, needFile); }))
+        error = kPluginFault;
     current_.reset();
-    session_.RefreshPanel();
-    std::vector<const std::vector<ViewSize>*> shown;
-    for (const auto& [id, other] : pages_)
-        if (!other.views.empty()) shown.push_back(&other.views);
-    drawing_.Refresh(session_, shown);
+    if (!Refresh() && error.empty()) error = kDrawingFault;
     for (auto& [id, other] : pages_) Update(id, other);
     Json ack{{"type", "ack"}, {"seq", read.seq ? Json(*read.seq) : Json(nullptr)}};
     if (!error.empty()) ack["error"] = text::OneLine(error);
@@ -290,6 +333,18 @@ void PageHost::Update(ClientId client, Page& page) {
         page.sentRevision = session_.Revision();
         page.sentDrawingRevision = session_.DrawingRevision();
     }
+    if (const std::size_t lacking = drawing_.Lacking(page.drawn, page.views); lacking > maxFrameBytes_) {
+        if (!page.toldTooLarge)
+            deliver_(client,
+                     render::DumpJson(Json{{"type", "notice"},
+                                           {"text", fmt::format("The drawing is too large to send to this page ({} MiB, "
+                                                                "at most {} MiB): lower the lattice's resolution",
+                                                                (lacking + (1 << 20) - 1) >> 20, maxFrameBytes_ >> 20)}}),
+                     false);
+        page.toldTooLarge = true;
+        return;
+    }
+    page.toldTooLarge = false;
     const std::size_t bytes = drawing_.Bring(
         page.drawn, page.views, [&](std::string message, bool binary) { deliver_(client, std::move(message), binary); });
     if (bytes != 0) lastFrameBytes_ = bytes;

@@ -18,6 +18,8 @@
 //   cameras moved since the last one (the views as in the state)
 //   the drawing's chunk parts and its "drawing" message, when it changed
 //   {"type": "ack", "seq", "error"?: one line, "needFile"?: true}
+//   {"type": "notice", "text"}: the views' drawing is too large to send the page; it
+//   keeps what it had until a "drawing" comes
 //   {"type": "openUrl", "url"}, {"type": "messageBox", "id", "text", "caption",
 //    "buttons", "icon"} (app/web/page_dialogs.h)
 // A page learns the scene's state after its hello; every page hears of every change.
@@ -44,9 +46,24 @@ namespace zg::web {
 class PageHost {
 public:
     using Deliver = std::function<void(ClientId client, std::string message, bool binary)>;
+    // Where what a failing plug-in said goes, one line at a time: never to a page,
+    // since it may name files and folders of the server's machine.
+    using Log = std::function<void(const std::string& line)>;
 
-    // Relative file names of a first save are taken from `saveFolder`.
-    PageHost(session::EditSession& session, Deliver deliver, std::filesystem::path saveFolder);
+    // What a page is told when plug-in code threw while its message was handled.
+    static constexpr const char* kPluginFault =
+        "a plug-in failed: what it was doing was abandoned and the scene kept (the server's log says more)";
+
+    // ... and when it threw while drawing, the command itself having been done.
+    static constexpr const char* kDrawingFault =
+        "a plug-in failed while drawing: its node shows nothing for now (the server's log says more)";
+
+    // Relative file names of a first save are taken from `saveFolder`. `log` defaults
+    // to the standard error.
+    // A page is sent a drawing of at most `maxFrameBytes`; a larger one it is told of in
+    // a notice instead.
+    PageHost(session::EditSession& session, Deliver deliver, std::filesystem::path saveFolder, Log log = {},
+             std::size_t maxFrameBytes = std::size_t{64} << 20);
 
     void Opened(ClientId client);
     void Closed(ClientId client);
@@ -68,6 +85,7 @@ private:
         uint64_t sentDrawingRevision = 0;
         bool sentClasses = false;
         PageDrawing::PageCopy drawn;
+        bool toldTooLarge = false;  // the page shows a notice of a drawing too large
     };
 
     // Applies a command; answers a one-line error, or "" when it was done.
@@ -75,10 +93,19 @@ private:
     std::string SaveTo(const std::optional<std::string>& file, bool& needFile);
     void Update(ClientId client, Page& page);
     std::string StateJson(bool withClasses, bool withRollouts);
+    // Runs `work`, which calls plug-in code, as the one place where what that code
+    // throws stops: the exception is logged (escaped), the session abandons the gesture
+    // under way when `abandon` says so, and the answer is false.
+    template <class Work>
+    bool Shielded(const char* during, bool abandon, Work&& work);
+    // Brings the panel and the drawing up to date; false when plug-in code threw.
+    bool Refresh();
 
     session::EditSession& session_;
     Deliver deliver_;
     std::filesystem::path saveFolder_;
+    Log log_;
+    std::size_t maxFrameBytes_;
     std::map<ClientId, Page> pages_;
     PageDrawing drawing_;
     std::size_t lastFrameBytes_ = 0;

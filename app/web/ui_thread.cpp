@@ -1,15 +1,30 @@
 #include "app/web/ui_thread.h"
 
+#include <exception>
+#include <iostream>
+
+#include "app/text/one_line.h"
+
 namespace zg::web {
 
-bool UiThread::Post(Task task) {
+bool UiThread::Post(Task task, Owner owner) {
     {
         std::lock_guard lock(mutex_);
         if (stopped_) return false;
-        tasks_.push_back(std::move(task));
+        tasks_.push_back({std::move(task), owner});
     }
     wake_.notify_one();
     return true;
+}
+
+std::size_t UiThread::Drop(Owner owner) {
+    std::lock_guard lock(mutex_);
+    return std::erase_if(tasks_, [owner](const Entry& e) { return owner != 0 && e.owner == owner; });
+}
+
+std::size_t UiThread::Waiting() const {
+    std::lock_guard lock(mutex_);
+    return tasks_.size();
 }
 
 void UiThread::Run() {
@@ -22,10 +37,17 @@ void UiThread::Run() {
                 tasks_.clear();
                 return;
             }
-            task = std::move(tasks_.front());
+            task = std::move(tasks_.front().task);
             tasks_.pop_front();
         }
-        task();
+        // The last line of defence: a task that throws ends itself, never the thread.
+        try {
+            task();
+        } catch (const std::exception& e) {
+            std::cerr << "zentrograph serve: a task of the UI thread failed: " << text::OneLine(e.what()) << "\n";
+        } catch (...) {
+            std::cerr << "zentrograph serve: a task of the UI thread failed\n";
+        }
     }
 }
 

@@ -1,9 +1,12 @@
 // UiThread: the one thread on which the interactive host calls plug-ins and changes
 // the scene. Other threads hand it tasks; it runs them one at a time, in the order
-// they came, until it is stopped.
+// they came, until it is stopped. A task may belong to an owner (a page), whose tasks
+// still waiting can be dropped at once when it goes.
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -13,10 +16,15 @@ namespace zg::web {
 class UiThread {
 public:
     using Task = std::function<void()>;
+    using Owner = uint64_t;  // 0: no owner
 
     // Queues `task` for the UI thread; false, dropping it, once the thread stopped.
     // Safe from any thread.
-    bool Post(Task task);
+    bool Post(Task task, Owner owner = 0);
+    // Drops the tasks of `owner` that have not started; answers how many. Any thread.
+    std::size_t Drop(Owner owner);
+    // Tasks waiting, all owners. Any thread.
+    std::size_t Waiting() const;
     // Runs tasks on the calling thread, which becomes the UI thread, until Stop. Tasks
     // still queued at Stop are dropped without running.
     void Run();
@@ -25,9 +33,13 @@ public:
     bool Stopped() const;
 
 private:
+    struct Entry {
+        Task task;
+        Owner owner = 0;
+    };
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<Task> tasks_;
+    std::deque<Entry> tasks_;
     bool stopped_ = false;
 };
 

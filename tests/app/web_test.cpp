@@ -1,20 +1,31 @@
 // The interactive host's server side without a browser: who is let in, how page
-// messages are read, the page host's answers, and a handler that
-// throws.
+// messages are read, the page host's answers, a plug-in and a handler that throw.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/websocket.hpp>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
+#include "app/cli/scene_loading.h"
+#include "app/scene/scene_file.h"
 #include "app/session/edit_session.h"
+#include "app/warps/builtin_classes.h"
 #include "app/web/access.h"
 #include "app/web/http_server.h"
 #include "app/web/page_host.h"
 #include "app/web/page_protocol.h"
+#include "app/web/page_server.h"
+#include "app/web/ui_thread.h"
 #include "tests/app/render_scene_fixture.h"
 
 namespace webtest {
@@ -166,12 +177,145 @@ TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithState
     EXPECT_NE(sent.back().first.find(R"("needFile":true)"), std::string::npos);
 }
 
+TEST_F(PageHostTest, ADrawingTooLargeForAPageIsToldInANoticeNotSent) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    std::vector<std::pair<std::string, bool>> sent;
+    zg::web::PageHost host(
+        session, [&](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); }, ".",
+        [](const std::string&) {}, 64);
+    host.Opened(1);
+    host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}], "seq": 1})");
+    ASSERT_EQ(sent.size(), 3u);  // state, notice, acknowledgement: no chunk, no drawing
+    EXPECT_EQ(sent[1].first.rfind(R"({"type":"notice","text":"The drawing is too large to send to this page)", 0), 0u)
+        << sent[1].first;
+    EXPECT_EQ(sent[2].first, R"({"type":"ack","seq":1})");
+    sent.clear();
+    host.Received(1, R"({"type": "frame", "frame": 2, "seq": 2})");
+    for (const auto& [message, binary] : sent) EXPECT_FALSE(binary || message.find("notice") != std::string::npos);
+}
+
+TEST_F(PageHostTest, APageServerHoldsAFloodingPageAndForgetsWhatAPageLeftWaiting) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    zg::web::UiThread ui;
+    zg::web::PageServer server(ui, session, {.token = "t"}, ".");
+    server.Opened(1);
+    std::vector<bool> readOn;
+    for (std::size_t i = 0; i < zg::web::PageServer::kMaxWaitingPerPage; ++i)
+        readOn.push_back(server.Received(1, R"({"type": "frame", "frame": 5})", false));
+    std::vector<bool> expected(zg::web::PageServer::kMaxWaitingPerPage, true);
+    expected.back() = false;  // its socket is not read until the UI thread catches up
+    EXPECT_EQ(readOn, expected);
+    server.Closed(1);
+    ui.Post([&ui] { ui.Stop(); });
+    ui.Run();
+    EXPECT_EQ(session.Frame(), 0.0);  // none of the frames it sent before it went
+}
+
+// A plug-in that throws from one of its calls: the page hears that it failed, never
+// what it said; the server's log has that, escaped; the scene is as it was before.
+TEST(PageHostFaultTest, AnExceptionOutOfAPlugInAbandonsTheOperationAndKeepsTheScene) {
+    zg::plugins::ClassDirectory directory;
+    ASSERT_TRUE(directory.LoadModule(ZENTROGRAPH_TEST_MODULE_DIR "/faulty_viewer.dlo"));
+    for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) directory.AddBuiltin(desc);
+    const std::string control = R"({"type": "control", "control": %, "action": ACTION})";
+    struct Case {
+        const char* fault;
+        std::vector<std::string> messages;  // the last one meets the fault
+        const char* error;
+    };
+    const Case cases[] = {
+        {"throw-create", {R"({"type": "create", "class": "FaultyViewer"})"}, zg::web::PageHost::kPluginFault},
+        {"throw-creation",
+         {R"({"type": "create", "class": "FaultyViewer"})",
+          R"({"type": "pointer", "view": 0, "phase": "down", "x": 10, "y": 10})",
+          R"({"type": "pointer", "view": 0, "phase": "move", "x": 30, "y": 10})"},
+         zg::web::PageHost::kPluginFault},
+        {"throw-edit", {"edit"}, zg::web::PageHost::kPluginFault},
+        {"throw-rollout", {"button"}, zg::web::PageHost::kPluginFault},
+        {"throw-display", {R"({"type": "frame", "frame": 1})"}, zg::web::PageHost::kDrawingFault},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        auto scene = zg::scene::ReadScene(
+            R"({"zentrographScene": 1, "nodes": [{"name": "V", "class": "FaultyViewer", "selected": true}],
+                "viewports": [{"name": "Top", "projection": "top", "center": [0, 0, 0], "width": 40}]})",
+            "test", zg::cli::ResolverFor(directory), error);
+        ASSERT_NE(scene, nullptr) << error;
+        zg::session::EditSession session(directory, std::move(scene), {});
+        std::vector<std::string> sent;
+        std::string log;
+        zg::web::PageHost host(
+            session, [&](zg::web::ClientId, std::string message, bool) { sent.push_back(std::move(message)); }, ".",
+            [&](const std::string& line) { log += line + "\n"; });
+        host.Opened(1);
+        host.Received(1, R"({"type": "hello", "views": [{"width": 100, "height": 100}]})");
+        host::Object* viewer = session.Scene().FindNode("V")->GetObjectRef();
+        setenv("ZENTROGRAPH_TEST_FAULT", c.fault, 1);
+        for (std::string message : c.messages) {
+            // A control of the viewer's panel: the size's field, or the button of its own rollout.
+            const bool edit = message == "edit";
+            if (edit || message == "button") {
+                const zg::panel::Control* found = nullptr;
+                for (const zg::panel::Rollout& r : session.Panel().Rollouts())
+                    for (const zg::panel::Control& k : r.controls)
+                        if (edit ? k.kind == zg::panel::ControlKind::kEdit && k.binding.param == 0
+                                 : k.kind == zg::panel::ControlKind::kPushButton)
+                            found = &k;
+                ASSERT_NE(found, nullptr) << c.fault;
+                message = control;
+                message.replace(message.find('%'), 1, std::to_string(reinterpret_cast<uintptr_t>(found->handle)));
+                message.replace(message.find("ACTION"), 6, edit ? R"("text", "text": "77")" : R"("click")");
+            }
+            host.Received(1, message);
+        }
+        unsetenv("ZENTROGRAPH_TEST_FAULT");
+        const std::string ack = std::string(R"({"type":"ack","seq":null,"error":")") + c.error + "\"}";
+        EXPECT_EQ(sent.back(), ack) << c.fault;
+        for (const std::string& message : sent) EXPECT_EQ(message.find("secret"), std::string::npos) << c.fault;
+        EXPECT_NE(log.find("/home/someone/secret/"), std::string::npos) << c.fault;
+        EXPECT_EQ(log.find('\x1b'), std::string::npos) << c.fault;
+        EXPECT_EQ(session.Scene().NodeCount(), 1) << c.fault;
+        EXPECT_FALSE(session.Dragging()) << c.fault;
+        EXPECT_EQ(viewer->GetParamBlock(0)->GetFloat(0), 10.0f) << c.fault;
+        // Once the fault is gone, the next message is handled as ever.
+        sent.clear();
+        host.Received(1, R"({"type": "orbit", "view": 0, "dx": 1, "dy": 0, "seq": 5})");
+        EXPECT_EQ(sent.back(), R"({"type":"ack","seq":5})") << c.fault;
+    }
+}
+
+TEST(UiThreadTest, DropsTheWaitingTasksOfOneOwnerOnly) {
+    zg::web::UiThread ui;
+    std::string ran;
+    for (const auto& [owner, name] : std::vector<std::pair<uint64_t, char>>{{1, 'a'}, {2, 'b'}, {0, 'c'}, {1, 'd'}})
+        ui.Post([&ran, name] { ran += name; }, owner);
+    EXPECT_EQ(ui.Drop(1), 2u);
+    EXPECT_EQ(ui.Drop(0), 0u);  // tasks without an owner are nobody's to drop
+    ui.Post([&ui] { ui.Stop(); });
+    ui.Run();
+    EXPECT_EQ(ran, "bc");
+}
+
+TEST(UiThreadTest, ATaskThatThrowsEndsItselfNotTheThread) {
+    zg::web::UiThread ui;
+    bool ran = false;
+    ui.Post([] { throw std::runtime_error("task"); });
+    ui.Post([&] {
+        ran = true;
+        ui.Stop();
+    });
+    ui.Run();
+    EXPECT_TRUE(ran);
+}
+
 // A handler whose every answer throws.
 class ThrowingHandler : public zg::web::ServerHandler {
 public:
     zg::web::HttpAnswer Answer(const zg::web::HttpQuestion&) override { throw std::runtime_error("secret detail"); }
     void Opened(zg::web::ClientId) override {}
-    void Received(zg::web::ClientId, std::string, bool) override {}
+    bool Received(zg::web::ClientId, std::string, bool) override { return true; }
     void Closed(zg::web::ClientId) override {}
 };
 
@@ -190,6 +334,58 @@ std::string Exchange(uint16_t port, const std::string& request) {
     }
     close(fd);
     return reply;
+}
+
+// A handler that counts the pages that opened and closed.
+class CountingHandler : public zg::web::ServerHandler {
+public:
+    zg::web::HttpAnswer Answer(const zg::web::HttpQuestion&) override { return {}; }
+    void Opened(zg::web::ClientId) override { ++opened; }
+    bool Received(zg::web::ClientId, std::string, bool) override { return true; }
+    void Closed(zg::web::ClientId) override { ++closed; }
+    std::atomic<int> opened{0}, closed{0};
+};
+
+// Waits up to a generous bound for `done`.
+template <class Done>
+bool Eventually(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
+}
+
+TEST(HttpServerTest, PagesThatDoNotReadAreDroppedAtTheirBoundAndWhatWaitsForAllIsBounded) {
+    CountingHandler handler;
+    constexpr std::size_t kMiB = std::size_t{1} << 20;
+    zg::web::HttpServer server({.token = "t", .maxQueuedBytes = 4 * kMiB, .maxTotalQueuedBytes = 6 * kMiB}, handler);
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+    // Two pages that open their sockets and then read nothing, with small receive buffers.
+    boost::asio::io_context io;
+    std::vector<std::unique_ptr<boost::beast::websocket::stream<boost::asio::ip::tcp::socket>>> pages;
+    for (int i = 0; i < 2; ++i) {
+        auto ws = std::make_unique<boost::beast::websocket::stream<boost::asio::ip::tcp::socket>>(io);
+        ws->next_layer().open(boost::asio::ip::tcp::v4());
+        ws->next_layer().set_option(boost::asio::socket_base::receive_buffer_size(64 * 1024));
+        ws->next_layer().connect({boost::asio::ip::make_address("127.0.0.1"), server.Port()});
+        ws->set_option(boost::beast::websocket::stream_base::decorator([&](boost::beast::websocket::request_type& req) {
+            req.set(boost::beast::http::field::origin, "http://" + host);
+            req.set(boost::beast::http::field::authorization, "Bearer t");
+        }));
+        ws->handshake(host, "/ws");
+        pages.push_back(std::move(ws));
+    }
+    ASSERT_TRUE(Eventually([&] { return handler.opened == 2; }));
+    std::size_t most = 0;
+    for (int i = 0; i < 64; ++i) {
+        for (zg::web::ClientId page : {1, 2}) server.Send(page, std::string(kMiB, 'x'), true);
+        most = std::max(most, server.QueuedBytes());
+    }
+    EXPECT_LE(most, 6 * kMiB);
+    EXPECT_TRUE(Eventually([&] { return handler.closed == 2 && server.QueuedBytes() == 0; }))
+        << handler.closed << " closed, " << server.QueuedBytes() << " bytes waiting";
+    server.Stop();
 }
 
 TEST(HttpServerTest, AHandlerThatThrowsAnswers500WithoutItsDetail) {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 #include "host/forcefield.h"
 #include "host/module.h"
@@ -18,6 +20,12 @@ namespace {
 bool Fault(const char* name) {
     const char* fault = std::getenv("ZENTROGRAPH_TEST_FAULT");
     return fault != nullptr && std::strcmp(fault, name) == 0;
+}
+
+// The throwing faults say where they were, as a module's own errors often do: in a
+// path, with a control character for good measure.
+[[noreturn]] void Throw(const char* where) {
+    throw std::runtime_error(std::string("/home/someone/secret/") + where + "\x1b[2J failed");
 }
 
 constexpr host::Class_ID kViewerId{0x7E57FA01, 0x7E57FA02};
@@ -37,6 +45,7 @@ const host::ResourceDirectory kResources = {kStrings, 1, kDialogs, 1, nullptr, 0
 
 host::INT_PTR AboutProc(host::HWND window, host::UINT message, host::WPARAM wParam, host::LPARAM) {
     if (message != host::WM_COMMAND || host::LOWORD(wParam) != kWebButton) return 0;
+    if (Fault("throw-rollout")) Throw("rollout");
     if (host::ShellExecuteA(window, nullptr, "https://example.invalid/", nullptr, nullptr, 0) <= 32)
         host::MessageBoxA(nullptr, "No web page", "Error", host::MB_OK);
     return 1;
@@ -117,6 +126,8 @@ public:
     host::ParamBlock* GetParamBlockByID(int16_t id) override { return block != nullptr && block->ID() == id ? block : nullptr; }
     host::RefResult NotifyRefChanged(const host::Interval&, host::ReferenceTarget*, host::PartID&,
                                      host::RefMessage message) override {
+        if (message == host::REFMSG_CHANGE && Fault("throw-edit") && block != nullptr && block->GetFloat(kSize, 0) == 77)
+            Throw("edit");
         if (message == host::REFMSG_CHANGE && !Fault("stale-cache")) cached_ = false;
         return host::REF_SUCCEED;
     }
@@ -147,6 +158,7 @@ public:
     int Display(host::TimeValue t, host::SceneNode* node, host::ViewportContext* vpt, int) override {
         host::GraphicsWindow* gw = Begin(t, node, vpt, 0);
         if (gw == nullptr) return 0;
+        if (Fault("throw-display")) Throw("display");
         if (Fault("hang") && block->GetFloat(kSize, t) == 0) {
             for (volatile bool forever = true; forever;) {
             }
@@ -237,6 +249,7 @@ private:
 
 host::Animatable* ViewerDesc::Create(int) {
     if (Fault("create-leak")) host::HeapAlloc(8);
+    if (Fault("throw-create")) Throw("create");
     auto* viewer = new (std::nothrow) Viewer();
     if (viewer != nullptr && viewer->block == nullptr) {
         viewer->DeleteThis();
@@ -246,6 +259,8 @@ host::Animatable* ViewerDesc::Create(int) {
 }
 
 int ViewerCreate::proc(host::ViewportContext* vpt, int msg, int point, int, host::IPoint2 m, host::Matrix3& mat) {
+    // Once a drag is under way, every message but the points throws, the abort included.
+    if (Fault("throw-creation") && msg != host::MOUSE_POINT && msg != host::MOUSE_FREEMOVE) Throw("creation");
     if (viewer == nullptr || msg == host::MOUSE_ABORT) return host::CREATE_ABORT;
     if (msg == host::MOUSE_UNINIT) viewer = nullptr;
     if ((msg != host::MOUSE_POINT && msg != host::MOUSE_MOVE) || viewer == nullptr) return host::CREATE_CONTINUE;

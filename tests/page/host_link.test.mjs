@@ -1,7 +1,7 @@
 // The page's outbox: one message in flight, waiting ones merged by key.
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
-import { merge, Outbox } from '../../app/web/page/host_link.mjs';
+import { merge, Outbox, POLICY_CLOSE, retries } from '../../app/web/page/host_link.mjs';
 
 function openSocket() {
   return { readyState: 1, sent: [], send(text) { this.sent.push(JSON.parse(text)); } };
@@ -51,4 +51,9 @@ test('a sender hears when its message, or the one it merged into, is answered or
   assert.deepEqual(heard, ['first']);
   outbox.attach(openSocket());
   assert.deepEqual(heard, ['first', 'second', 'third']);
+});
+
+test('the page connects again after a close unless the host said why it closed', () => {
+  const cases = [[1006, true], [1001, true], [1000, true], [POLICY_CLOSE, false]];
+  for (const [code, again] of cases) assert.equal(retries({ code, reason: '' }), again, String(code));
 });

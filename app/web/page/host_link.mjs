@@ -82,9 +82,19 @@ export class Outbox {
 
 export const outbox = new Outbox();
 
+// The close code of a host that dropped the page for a reason it gives: connecting
+// again would only meet the same end.
+export const POLICY_CLOSE = 1008;
+
+// Whether to connect again after a close: not when the host said why it closed.
+export function retries(closeEvent) {
+  return closeEvent.code !== POLICY_CLOSE;
+}
+
 // Opens the page's socket and keeps it open: `onOpen()` once connected, `onText(message)`
-// for each JSON message, `onFrame(buffer)` for each binary frame, `onClose()` when the
-// socket closed, after which it tries again every second.
+// for each JSON message, `onFrame(buffer)` for each binary frame, `onClose(reason)` when
+// the socket closed, after which it tries again every second, unless the host closed it
+// for a reason (given then; null otherwise).
 export function connect(handlers) {
   const ws = new WebSocket(`ws://${location.host}/ws`);
   ws.binaryType = 'arraybuffer';
@@ -96,8 +106,9 @@ export function connect(handlers) {
     if (typeof event.data === 'string') handlers.onText(JSON.parse(event.data));
     else handlers.onFrame(event.data);
   };
-  ws.onclose = () => {
-    handlers.onClose();
-    setTimeout(() => connect(handlers), 1000);
+  ws.onclose = (event) => {
+    const again = retries(event);
+    handlers.onClose(again ? null : event.reason || 'the host closed the connection');
+    if (again) setTimeout(() => connect(handlers), 1000);
   };
 }

@@ -71,12 +71,31 @@ function receiveText(message) {
     showMessageBox(message);
   } else if (message.type === 'views') {
     takeHostViews(message);
+  } else if (message.type === 'notice') {
+    showNotice(message.text);
   } else if (message.type === 'drawing') {
+    showNotice(null);
     showChunks(store, store.commit(message));
     showNodeSelection();
   } else if (message.type === 'ack') {
     outbox.acknowledged();
     answered(message);
+  }
+}
+
+// A word from the host over every view (a drawing too large to send), or none.
+function showNotice(text) {
+  for (const view of page.views) {
+    let notice = view.root.querySelector('.view-notice');
+    if (!notice && text) {
+      notice = document.createElement('div');
+      notice.className = 'view-notice';
+      view.root.append(notice);
+    }
+    if (notice) {
+      notice.hidden = !text;
+      notice.textContent = text || '';
+    }
   }
 }
 
@@ -139,5 +158,8 @@ connect({
   },
   onText: receiveText,
   onFrame: receiveFrame,
-  onClose: () => setConnection('offline', 'disconnected: retrying'),
+  onClose: (reason) => {
+    setConnection('offline', reason ? `disconnected: ${reason}` : 'disconnected: retrying');
+    if (reason) reportError(`The host closed this page's connection: ${reason}`);
+  },
 });
