@@ -8,7 +8,7 @@
 namespace zg::scene {
 
 std::optional<std::string> NodeNameProblem(std::string_view name) {
-    if (name.empty()) return "a node needs a name";
+    if (name.empty()) return "a node name cannot be empty";
     if (name.find('\0') != std::string_view::npos) return "a node name cannot hold a NUL character";
     return std::nullopt;
 }
