@@ -201,8 +201,12 @@ async function orbit(page) {
   const log = await takeLog(page);
   const first = log.moves[0];
   const lastMove = log.moves.at(-1);
+  // The view shows the drag's end at the paint after the last move and the host's last
+  // answer; an answer that changes nothing paints nothing, and then the last move's
+  // paint shows it.
   const shown = log.inbound.filter((m) => m.ack === null).at(-1)?.t ?? 0;
-  const end = paintAfter(log, Math.max(lastMove, shown));
+  const shownAt = paintAfter(log, Math.max(lastMove, shown));
+  const end = Number.isFinite(shownAt) ? shownAt : paintAfter(log, lastMove);
   const frames = new Set(log.paints.filter((p) => p.end >= first && p.end <= end).map((p) => p.stamp)).size;
   const answers = log.inbound.filter((m) => m.ack !== null).length;
   const bytes = log.inbound.reduce((sum, m) => sum + m.bytes, 0);
