@@ -40,12 +40,38 @@ export function attachDrawing(view) {
   view.overlay = { axes, band };
 }
 
+// While its camera moves, a view whose frames come more than SLOW_FRAME_MS apart, twice
+// running, draws its moving frames fast from then on (one-pixel lines and markers: a
+// software renderer spends most of a frame on the full strokes); the full picture
+// follows once the camera has rested for REST_MS.
+const SLOW_FRAME_MS = 40;
+const REST_MS = 160;
+
+// The view's camera was just moved by the user.
+export function noteMotion(view) {
+  view.movedAt = performance.now();
+  clearTimeout(view.restTimer);
+  view.restTimer = setTimeout(() => scheduleDraw(view), REST_MS);
+}
+
+// Whether the view's frame drawn at `now` is drawn fast; learns from its timing.
+export function fastFrame(view, now) {
+  const moving = now - (view.movedAt ?? -Infinity) < REST_MS;
+  if (moving && !view.fastMotion) {
+    const gap = now - (view.movingDrawnAt ?? -Infinity);
+    view.slowFrames = gap > SLOW_FRAME_MS && gap < REST_MS ? (view.slowFrames || 0) + 1 : 0;
+    view.fastMotion = view.slowFrames >= 2;
+  }
+  view.movingDrawnAt = moving ? now : undefined;
+  return moving && view.fastMotion;
+}
+
 export function scheduleDraw(view) {
   if (view.pending) return;
   view.pending = true;
   requestAnimationFrame(() => {
     view.pending = false;
-    drawView(view);
+    drawView(view, fastFrame(view, performance.now()));
   });
 }
 
@@ -54,10 +80,10 @@ export function projectionOf(view) {
   return view.camera ? projection(view.camera, view.w, view.h) : null;
 }
 
-export function drawView(view) {
+export function drawView(view, fast = false) {
   const p = projectionOf(view);
   if (!p || !view.drawing) return;
-  view.drawing.draw(p, view.dpr);
+  view.drawing.draw(p, view.dpr, fast);
   drawTripod(view, p);
   drawRubberBand(view);
 }

@@ -51,9 +51,33 @@ vec3 nodeColor(uvec3 rgb, uint word) {
 }
 `;
 
-const LINE_VERTEX = `#version 300 es
+// A line record from the texture, in view space, cut at the near plane.
+const LINE_RECORD = `
 uniform highp usampler2D uLines;
+struct Line { vec3 a; vec3 b; vec3 color; uint style; };
+// False when the line lies wholly behind the near plane.
+bool lineAt(int line, out Line l) {
+  ivec2 at = ivec2(2 * (line % ${LINE_ROW}), line / ${LINE_ROW});
+  uvec4 w0 = texelFetch(uLines, at, 0);
+  uvec4 w1 = texelFetch(uLines, at + ivec2(1, 0), 0);
+  l.a = (uView * vec4(uintBitsToFloat(w0.xyz), 1.0)).xyz;
+  l.b = (uView * vec4(uintBitsToFloat(uvec3(w0.w, w1.xy)), 1.0)).xyz;
+  l.color = nodeColor(uvec3(w1.z & 255u, (w1.z >> 8) & 255u, (w1.z >> 16) & 255u), w1.w);
+  l.style = w1.z >> 24;
+  if (uPerspective) {
+    bool aIn = l.a.z <= -uNear;
+    bool bIn = l.b.z <= -uNear;
+    if (!aIn && !bIn) return false;
+    if (!aIn) l.a = mix(l.a, l.b, (-uNear - l.a.z) / (l.b.z - l.a.z));
+    if (!bIn) l.b = mix(l.b, l.a, (-uNear - l.b.z) / (l.a.z - l.b.z));
+  }
+  return true;
+}
+`;
+
+const LINE_VERTEX = `#version 300 es
 ${PROJECT}
+${LINE_RECORD}
 out vec2 vPixel;
 flat out vec2 vA;
 flat out vec2 vB;
@@ -61,25 +85,11 @@ flat out vec3 vColor;
 flat out float vHalf;
 flat out float vFade;
 void main() {
-  int line = gl_VertexID / 3;
-  ivec2 at = ivec2(2 * (line % ${LINE_ROW}), line / ${LINE_ROW});
-  uvec4 w0 = texelFetch(uLines, at, 0);
-  uvec4 w1 = texelFetch(uLines, at + ivec2(1, 0), 0);
-  vec3 a = (uView * vec4(uintBitsToFloat(w0.xyz), 1.0)).xyz;
-  vec3 b = (uView * vec4(uintBitsToFloat(uvec3(w0.w, w1.xy)), 1.0)).xyz;
-  uvec4 aRgbStyle = uvec4(w1.z & 255u, (w1.z >> 8) & 255u, (w1.z >> 16) & 255u, w1.z >> 24);
-  uint aNode = w1.w;
-  if (uPerspective) {
-    bool aIn = a.z <= -uNear;
-    bool bIn = b.z <= -uNear;
-    if (!aIn && !bIn) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
-    if (!aIn) a = mix(a, b, (-uNear - a.z) / (b.z - a.z));
-    if (!bIn) b = mix(b, a, (-uNear - b.z) / (a.z - b.z));
-  }
-  vec2 pa = toPixel(a);
-  vec2 pb = toPixel(b);
-  uint style = aRgbStyle.w;
-  float width = style == 1u ? 1.3 : (style == 2u ? 1.5 : 1.0);
+  Line l;
+  if (!lineAt(gl_VertexID / 3, l)) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
+  vec2 pa = toPixel(l.a);
+  vec2 pb = toPixel(l.b);
+  float width = l.style == 1u ? 1.3 : (l.style == 2u ? 1.5 : 1.0);
   vHalf = 0.5 * width * uDpr;
   float reach = vHalf + uDpr;
   vec2 d = pb - pa;
@@ -94,10 +104,33 @@ void main() {
   vPixel = p;
   vA = pa;
   vB = pb;
-  vColor = nodeColor(aRgbStyle.rgb, aNode);
-  vFade = style == 2u && len >= uDpr ? 1.0 : 0.0;
+  vColor = l.color;
+  vFade = l.style == 2u && len >= uDpr ? 1.0 : 0.0;
   gl_Position = toClip(p);
 }`;
+
+// The same lines while the camera moves on a renderer too slow for the strokes above:
+// one-pixel lines, force segments still fading from base to tip.
+const FAST_LINE_VERTEX = `#version 300 es
+${PROJECT}
+${LINE_RECORD}
+flat out vec3 vColor;
+out float vAlpha;
+void main() {
+  Line l;
+  if (!lineAt(gl_VertexID / 2, l)) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
+  bool tip = gl_VertexID % 2 == 1;
+  vColor = l.color;
+  vAlpha = l.style == 2u && !tip ? ${FORCE_BASE_ALPHA} : 1.0;
+  gl_Position = toClip(toPixel(tip ? l.b : l.a));
+}`;
+
+const FAST_LINE_FRAGMENT = `#version 300 es
+precision highp float;
+flat in vec3 vColor;
+in float vAlpha;
+out vec4 color;
+void main() { color = vec4(vColor, vAlpha); }`;
 
 const LINE_FRAGMENT = `#version 300 es
 precision highp float;
@@ -127,12 +160,14 @@ ${PROJECT}
 flat out vec3 vColor;
 flat out uint vCode;
 flat out float vSize;
+// While the camera moves on a slow renderer: a two-pixel square for every marker.
+uniform bool uFast;
 void main() {
   vec3 v = (uView * vec4(aAt, 1.0)).xyz;
   // Each shape's sprite reaches a pixel past its stroke.
   uint code = aRgbCode.w;
   vSize = code == 4u ? 14.0 : (code == 1u || code == 2u ? 10.0 : (code == 10u || code == 14u ? 8.0 : 4.0));
-  gl_PointSize = vSize * uDpr;
+  gl_PointSize = (uFast ? 2.0 : vSize) * uDpr;
   if (uPerspective && v.z > -uNear) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
   gl_Position = toClip(toPixel(v));
   vColor = nodeColor(aRgbCode.rgb, aNode);
@@ -146,6 +181,7 @@ precision highp float;
 flat in vec3 vColor;
 flat in uint vCode;
 flat in float vSize;
+uniform bool uFast;
 out vec4 color;
 float segment(vec2 p, vec2 a, vec2 b) {
   vec2 d = b - a;
@@ -153,6 +189,7 @@ float segment(vec2 p, vec2 a, vec2 b) {
   return length(p - a - d * t);
 }
 void main() {
+  if (uFast) { color = vec4(vColor, 1.0); return; }
   vec2 p = (gl_PointCoord - 0.5) * vSize;
   float cover;
   if (vCode == 1u) {          // hollow box: a 6-pixel square stroked 1 wide
@@ -318,6 +355,7 @@ class GlDrawing {
   constructor(gl) {
     this.gl = gl;
     this.lines = compile(gl, LINE_VERTEX, LINE_FRAGMENT);
+    this.fastLines = compile(gl, FAST_LINE_VERTEX, FAST_LINE_FRAGMENT);
     this.markers = compile(gl, MARKER_VERTEX, MARKER_FRAGMENT);
     this.sky = compile(gl, SKY_VERTEX, SKY_FRAGMENT);
     this.lineTexture = gl.createTexture();
@@ -353,8 +391,9 @@ class GlDrawing {
   }
 
   // Draws the view through the projection `p` (app/web/page/camera.mjs) at `dpr`
-  // device pixels per pixel.
-  draw(p, dpr) {
+  // device pixels per pixel; `fast` draws one-pixel lines and markers, for frames of a
+  // moving camera that the full strokes would hold back.
+  draw(p, dpr, fast = false) {
     const { gl } = this;
     gl.viewport(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight);
     gl.disable(gl.BLEND);
@@ -365,7 +404,8 @@ class GlDrawing {
     gl.blendFuncSeparate(gl.SRC_ALPHA, gl.ONE_MINUS_SRC_ALPHA, gl.ONE, gl.ONE_MINUS_SRC_ALPHA);
     const view = viewMatrix(p);
     for (const [shader, vao, records, mode, vertices] of [
-      [this.lines, this.lineVao, this.lineRecords, gl.TRIANGLES, 3],
+      fast ? [this.fastLines, this.lineVao, this.lineRecords, gl.LINES, 2]
+        : [this.lines, this.lineVao, this.lineRecords, gl.TRIANGLES, 3],
       [this.markers, this.markerVao, this.markerRecords, gl.POINTS, 1]]) {
       if (!records.count) continue;
       const u = shader.uniforms;
@@ -377,6 +417,7 @@ class GlDrawing {
       gl.uniform1i(u.uPerspective, p.perspective ? 1 : 0);
       gl.uniform1f(u.uDpr, dpr);
       gl.uniform3fv(u.uSelection, this.selection);
+      if (u.uFast) gl.uniform1i(u.uFast, fast ? 1 : 0);
       gl.activeTexture(gl.TEXTURE0);
       gl.bindTexture(gl.TEXTURE_2D, this.states);
       gl.uniform1i(u.uStates, 0);

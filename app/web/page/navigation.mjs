@@ -4,7 +4,7 @@
 // the newest wins. A camera the host sends (frame selected, another projection, another
 // page's move) is taken once the host has heard this page's last one.
 import { cameraMessage, orbit, pan, sameCamera, zoom } from './camera.mjs';
-import { scheduleDraw } from './drawing.mjs';
+import { noteMotion, scheduleDraw } from './drawing.mjs';
 import { outbox } from './host_link.mjs';
 import { page } from './page_state.mjs';
 
@@ -17,6 +17,7 @@ function moveTo(view, camera) {
   if (!camera || sameCamera(camera, view.camera)) return;
   view.camera = camera;
   view.unheard = (view.unheard || 0) + 1;
+  noteMotion(view);
   scheduleDraw(view);
   outbox.send(cameraMessage(view.index, camera), `camera${view.index}`, () => {
     view.unheard -= 1;
