@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -23,6 +24,7 @@
 #include "app/web/access.h"
 #include "app/web/http_server.h"
 #include "app/web/page_host.h"
+#include "app/web/page_dialogs.h"
 #include "app/web/page_protocol.h"
 #include "app/web/page_server.h"
 #include "app/web/ui_thread.h"
@@ -75,6 +77,14 @@ TEST(AccessTest, RequestsNeedTheTokenTheServersOwnNameAndOrigin) {
     EXPECT_EQ(a->size(), 64u);
     EXPECT_EQ(a->find_first_not_of("0123456789abcdef"), std::string::npos);
     EXPECT_NE(*a, *b);
+}
+
+// Waits up to a generous bound for `done`.
+template <class Done>
+bool Eventually(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
 }
 
 TEST(PageProtocolTest, ReadsEveryMessageKind) {
@@ -213,6 +223,42 @@ TEST_F(PageHostTest, APageServerHoldsAFloodingPageAndForgetsWhatAPageLeftWaiting
     EXPECT_EQ(session.Frame(), 0.0);  // none of the frames it sent before it went
 }
 
+TEST(PageDialogsTest, ABoxBelongsToItsPageWhileTheOtherPagesAreServed) {
+    zg::web::UiThread ui;
+    std::mutex mutex;
+    std::string ran;  // the tasks run, in order
+    bool shown = false;
+    const auto note = [&](char what) {
+        std::lock_guard lock(mutex);
+        ran += what;
+    };
+    const auto seen = [&] {
+        std::lock_guard lock(mutex);
+        return ran;
+    };
+    zg::web::PageDialogs dialogs(
+        [&](zg::web::ClientId page, std::string message, bool) {
+            std::lock_guard lock(mutex);
+            shown = shown || (page == 1 && message.find(R"("type":"messageBox")") != std::string::npos);
+        },
+        [] { return std::optional<zg::web::ClientId>(1); }, true, &ui);
+    int answer = 0;
+    ui.Post([&] { answer = dialogs.Show(nullptr, "Sure?", "Question", 1); note('A'); }, 1);
+    ui.Post([&] { note('b'); }, 2);
+    ui.Post([&] { note('a'); }, 1);  // page 1's next message waits for its box
+    std::thread thread([&] { ui.Run(); });
+    ASSERT_TRUE(Eventually([&] { return seen() == "b"; }));
+    dialogs.Reply(2, 1, host::IDOK);  // another page cannot answer it
+    ui.Post([&] { note('c'); }, 2);
+    ASSERT_TRUE(Eventually([&] { return seen() == "bc"; }));
+    dialogs.Reply(1, 1, host::IDCANCEL);
+    EXPECT_TRUE(Eventually([&] { return seen() == "bcAa"; })) << seen();
+    ui.Stop();
+    thread.join();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(answer, host::IDCANCEL);
+}
+
 // A plug-in that throws from one of its calls: the page hears that it failed, never
 // what it said; the server's log has that, escaped; the scene is as it was before.
 TEST(PageHostFaultTest, AnExceptionOutOfAPlugInAbandonsTheOperationAndKeepsTheScene) {
@@ -345,14 +391,6 @@ public:
     void Closed(zg::web::ClientId) override { ++closed; }
     std::atomic<int> opened{0}, closed{0};
 };
-
-// Waits up to a generous bound for `done`.
-template <class Done>
-bool Eventually(Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
 
 TEST(HttpServerTest, PagesThatDoNotReadAreDroppedAtTheirBoundAndWhatWaitsForAllIsBounded) {
     CountingHandler handler;
