@@ -131,6 +131,8 @@ TEST_F(CommandsTest, RenderDrawsPngAndSvgImages) {
     const std::string svg = ReadFile(scratch.Path() / "top.svg");
     EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
     EXPECT_NE(svg.find("viewBox=\"0 0 1280 720\""), std::string::npos);
+    // Sized in pixels, so that a browser shows it as large as the PNG.
+    EXPECT_NE(svg.find("width=\"1280px\" height=\"720px\""), std::string::npos) << svg.substr(0, 300);
 
     // Without -o the image is named after the scene.
     run = Run({"render", "helper.json", "--view", "quad", "--size", "200x100"});
