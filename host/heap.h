@@ -31,7 +31,8 @@ void FailHeapAllocations(std::size_t skip, std::size_t count) noexcept;
 
 // The memory budget. Large tables ask for their bytes before they allocate; a request
 // that would take the total granted above the budget is refused. The default budget is
-// half the machine's physical memory; ZENTROGRAPH_MEMORY_BUDGET (bytes, with an
+// half the machine's physical memory, or of the memory limit of the control group the
+// process runs in when that is lower; ZENTROGRAPH_MEMORY_BUDGET (bytes, with an
 // optional K, M or G suffix) or SetMemoryBudget overrides it.
 bool ReserveBytes(std::size_t bytes) noexcept;
 void ReleaseBytes(std::size_t bytes) noexcept;

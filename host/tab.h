@@ -51,19 +51,26 @@ public:
         const std::size_t newBytes = need * sizeof(T);
         const std::size_t oldBytes = static_cast<std::size_t>(capacity_) * sizeof(T);
         if (newBytes > oldBytes && !ReserveBytes(newBytes - oldBytes)) return false;
-        // A first allocation comes zeroed from calloc, whose large blocks are fresh pages
-        // that cost nothing until written: a table granted and then given back (its
-        // partner was refused) never touches its memory.
-        const bool fresh = data_ == nullptr;
-        void* p = fresh ? std::calloc(need, sizeof(T)) : std::realloc(data_, newBytes);
+        // Growing takes a fresh zeroed block from calloc, whose large blocks are pages
+        // that cost nothing until written, and copies the entries held: a table granted
+        // and then given back (its partner was refused) touches no more memory than it
+        // held before. Only shrinking reallocates in place.
+        const bool grows = newBytes > oldBytes;
+        void* p = grows ? std::calloc(need, sizeof(T)) : std::realloc(data_, newBytes);
         if (p == nullptr) {
-            if (newBytes > oldBytes) ReleaseBytes(newBytes - oldBytes);
+            if (grows) ReleaseBytes(newBytes - oldBytes);
             return false;
         }
-        if (newBytes < oldBytes) ReleaseBytes(oldBytes - newBytes);
+        if (!grows) ReleaseBytes(oldBytes - newBytes);
+        if (grows && data_ != nullptr) {
+            const int kept = count_ < n ? count_ : n;
+            std::memcpy(p, static_cast<const void*>(data_), static_cast<std::size_t>(kept) * sizeof(T));
+            std::free(data_);
+        }
         data_ = static_cast<T*>(p);
         capacity_ = n;
-        if (fresh) count_ = n;
+        // Entries beyond those held are zero already in a fresh block.
+        if (grows) count_ = n;
         Grow(n);
         return true;
     }

@@ -10,6 +10,7 @@ namespace zg::cli {
 
 bool LoadPluginFolder(CommandContext& ctx, plugins::ClassDirectory& directory) {
     const std::size_t seen = directory.Problems().size();
+    directory.EnableScan(plugins::ScanSettings{.limit = std::chrono::seconds(10), .cacheFile = plugins::DefaultScanCacheFile()});
     const bool read = directory.LoadFolder(ctx.pluginDir);
     for (std::size_t i = seen; i < directory.Problems().size(); ++i) {
         fmt::print(*ctx.err, "{}\n", directory.Problems()[i]);

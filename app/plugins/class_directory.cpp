@@ -2,7 +2,11 @@
 
 #include <fmt/format.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <iostream>
 #include <system_error>
 
 #include "app/text/one_line.h"
@@ -23,6 +27,30 @@ std::string Identity(const ClassFacts& facts) {
 std::string Origin(const PluginModule* module) {
     return module != nullptr ? module->File().string() : std::string("the host's built-in classes");
 }
+
+// While it lives, what is written to standard output goes to standard error, so that
+// a module printing as it loads cannot mix its words into a command's output.
+class OutputToErrors {
+public:
+    OutputToErrors() {
+        std::cout.flush();
+        std::fflush(stdout);
+        saved_ = ::dup(STDOUT_FILENO);
+        if (saved_ >= 0) ::dup2(STDERR_FILENO, STDOUT_FILENO);
+    }
+    ~OutputToErrors() {
+        std::cout.flush();
+        std::fflush(stdout);
+        if (saved_ < 0) return;
+        ::dup2(saved_, STDOUT_FILENO);
+        ::close(saved_);
+    }
+    OutputToErrors(const OutputToErrors&) = delete;
+    OutputToErrors& operator=(const OutputToErrors&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 }  // namespace
 
@@ -85,7 +113,19 @@ bool ClassDirectory::LoadFolder(const fs::path& folder) {
         AddProblem(error);
         return false;
     }
-    for (const fs::path& file : *files) LoadModule(file);
+    std::optional<ModuleScanner> scanner;
+    if (scan_) scanner.emplace(*scan_);
+    for (const fs::path& file : *files) {
+        if (scanner) {
+            const ScanVerdict verdict = scanner->Scan(file);
+            if (!verdict.usable) {
+                AddProblem(verdict.problem);
+                ++skippedModules_;
+                continue;
+            }
+        }
+        LoadModule(file);
+    }
     return true;
 }
 
@@ -101,8 +141,14 @@ bool ClassDirectory::LoadModule(const fs::path& file) {
         }
     }
 
+    const OutputToErrors quiet;
     std::string error;
-    std::unique_ptr<PluginModule> module = PluginModule::Load(file, error);
+    std::unique_ptr<PluginModule> module;
+    try {
+        module = PluginModule::Load(file, error);
+    } catch (...) {
+        error = fmt::format("{}: the module threw an exception while it was loaded", file.string());
+    }
     if (module == nullptr) {
         AddProblem(error);
         ++skippedModules_;
@@ -118,12 +164,18 @@ bool ClassDirectory::LoadModule(const fs::path& file) {
         count = kMaxClassesPerModule;
     }
     for (int i = 0; i < count; ++i) {
-        host::ClassDesc2* desc = loaded->ClassAt(i);
-        if (desc == nullptr) {
-            AddProblem(fmt::format("{}: LibClassDesc({}) answered none", file.string(), i));
-            continue;
+        try {
+            host::ClassDesc2* desc = loaded->ClassAt(i);
+            if (desc == nullptr) {
+                AddProblem(fmt::format("{}: LibClassDesc({}) answered none", file.string(), i));
+                continue;
+            }
+            List(desc, loaded, file.string());
+        } catch (...) {
+            AddProblem(fmt::format("{}: class {} threw an exception as it was listed; the module's later classes "
+                                   "are not listed", file.string(), i));
+            break;
         }
-        List(desc, loaded, file.string());
     }
     return true;
 }

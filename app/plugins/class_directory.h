@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/plugins/module_scan.h"
 #include "app/plugins/plugin_module.h"
 #include "app/scene/class_resolver.h"
 #include "host/classdesc.h"
@@ -57,12 +58,16 @@ public:
     ClassDirectory(const ClassDirectory&) = delete;
     ClassDirectory& operator=(const ClassDirectory&) = delete;
 
+    // Has LoadFolder scan each module in a child process first (app/plugins/
+    // module_scan.h) and skip those that do not come through.
+    void EnableScan(ScanSettings settings) { scan_ = std::move(settings); }
     // Loads every *.dlo file of `folder` in file-name order. Each file that cannot be
     // loaded adds one line to Problems() and is skipped. Answers false, with a problem
     // line, when the folder itself cannot be read.
     bool LoadFolder(const std::filesystem::path& folder);
     // Loads one module and lists its classes; false, with a problem line, when it
-    // cannot be loaded or is already loaded.
+    // cannot be loaded, is already loaded, or throws while it is loaded. What the
+    // module prints on standard output meanwhile goes to standard error.
     bool LoadModule(const std::filesystem::path& file);
     // Lists one of the host's own classes; the caller keeps the descriptor alive for
     // the directory's lifetime. A duplicate class identity is a problem and skipped.
@@ -97,6 +102,7 @@ private:
     std::deque<ClassEntry> classes_;
     std::vector<std::string> problems_;
     int skippedModules_ = 0;
+    std::optional<ScanSettings> scan_;
 };
 
 // Finds classes for scene files by the names and identities `directory` lists. The

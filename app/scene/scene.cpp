@@ -7,6 +7,12 @@
 
 namespace zg::scene {
 
+std::optional<std::string> NodeNameProblem(std::string_view name) {
+    if (name.empty()) return "a node name cannot be empty";
+    if (name.find('\0') != std::string_view::npos) return "a node name cannot hold a NUL character";
+    return std::nullopt;
+}
+
 Scene::Scene(FrameRate rate) : rate_(rate) {}
 
 Scene::~Scene() {
@@ -44,8 +50,12 @@ uint32_t Scene::DefaultWireColor(int i) {
 }
 
 Node* Scene::AddNode(const std::string& name, host::Object* object, std::string& error) {
-    if (name.empty()) {
-        error = "a node needs a name";
+    if (std::optional<std::string> problem = NodeNameProblem(name)) {
+        error = std::move(*problem);
+        return nullptr;
+    }
+    if (nodes_.size() >= kMaxSceneNodes) {
+        error = fmt::format("the scene holds {} nodes, the most a scene file can hold", kMaxSceneNodes);
         return nullptr;
     }
     if (FindNode(name) != nullptr) {
@@ -63,6 +73,13 @@ Node* Scene::AddNode(const std::string& name, host::Object* object, std::string&
         error = fmt::format("no memory for node \"{}\"", name);
         return nullptr;
     }
+    try {
+        byName_.emplace(name, node);
+    } catch (const std::exception&) {
+        node->DeleteThis();
+        error = fmt::format("no memory for node \"{}\"", name);
+        return nullptr;
+    }
     node->SetWireColor(DefaultWireColor(nodesAdded_++));
     nodes_.push_back(nullptr);
     ReplaceReference(NodeCount() - 1, node, false);
@@ -77,7 +94,10 @@ bool Scene::DeleteNode(Node* node) {
     // Release the scene's own reference without letting the reference system decide,
     // then destroy the node whatever else still lists it: those makers hear
     // REFMSG_TARGET_DELETED from the node's destructor.
+    byName_.erase(node->Name());
+    deleting_ = node;
     ReplaceReference(index, nullptr, false);
+    deleting_ = nullptr;
     nodes_.erase(nodes_.begin() + index);
     node->DeleteThis();
     if (listener_) listener_(host::PART_ALL);
@@ -85,9 +105,11 @@ bool Scene::DeleteNode(Node* node) {
 }
 
 bool Scene::RenameNode(Node* node, const std::string& name) {
-    if (node == nullptr || name.empty()) return false;
+    if (node == nullptr || NodeNameProblem(name)) return false;
     if (Node* other = FindNode(name); other != nullptr) return other == node;
     if (std::find(nodes_.begin(), nodes_.end(), node) == nodes_.end()) return false;
+    byName_.emplace(name, node);
+    byName_.erase(node->Name());
     node->SetName(name);
     return true;
 }
@@ -98,9 +120,8 @@ Node* Scene::NodeAt(int i) const {
 }
 
 Node* Scene::FindNode(std::string_view name) const {
-    for (Node* node : nodes_)
-        if (node != nullptr && node->Name() == name) return node;
-    return nullptr;
+    const auto it = byName_.find(std::string(name));
+    return it != byName_.end() ? it->second : nullptr;
 }
 
 std::string Scene::UniqueName(std::string_view base) const {
@@ -112,8 +133,12 @@ std::string Scene::UniqueName(std::string_view base) const {
 
 void Scene::SetReference(int i, host::ReferenceTarget* target) {
     if (i < 0 || i >= NodeCount()) return;
-    // Only nodes are placed here, by AddNode; the reference system clears slots.
-    nodes_[static_cast<std::size_t>(i)] = static_cast<Node*>(target);
+    // Only nodes are placed here, by AddNode; the reference system clears slots. A
+    // node cleared that way is being destroyed: its name is not read again.
+    Node*& slot = nodes_[static_cast<std::size_t>(i)];
+    if (target == nullptr && slot != nullptr && slot != deleting_)
+        std::erase_if(byName_, [old = slot](const auto& entry) { return entry.second == old; });
+    slot = static_cast<Node*>(target);
 }
 
 host::RefResult Scene::NotifyRefChanged(const host::Interval&, host::ReferenceTarget*, host::PartID& part,

@@ -7,9 +7,12 @@
 // Node names are unique and never empty. Used on the UI thread only.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/scene/frame_rate.h"
@@ -20,6 +23,14 @@ namespace zg::scene {
 
 // The application's own super class for the scene itself; no module class uses it.
 inline constexpr host::SClass_ID kSceneSuperClassId = 0x5A470000;
+
+// The most nodes a scene holds: as many as a scene file may hold, so that whatever
+// grows a scene leaves one that can be saved and read back.
+inline constexpr std::size_t kMaxSceneNodes = 10000;
+
+// What makes `name` unusable as a node name, in a few words; none when it serves. A
+// name is a whole string: a NUL would cut it wherever it is handed on as C text.
+std::optional<std::string> NodeNameProblem(std::string_view name);
 
 class Scene : public host::ReferenceMaker {
 public:
@@ -39,11 +50,12 @@ public:
 
     // Adds a node named `name` showing `object` and gives it the next default wire
     // colour. None, taking nothing (the caller still owns `object`), when the name is
-    // empty or taken or the node cannot be allocated; `error` then says why.
+    // unusable (NodeNameProblem) or taken, the scene holds kMaxSceneNodes already, or
+    // the node cannot be allocated; `error` then says why.
     Node* AddNode(const std::string& name, host::Object* object, std::string& error);
     // Destroys `node`; false when the node is not in this scene.
     bool DeleteNode(Node* node);
-    // False, changing nothing, when `name` is empty or another node has it.
+    // False, changing nothing, when `name` is unusable or another node has it.
     bool RenameNode(Node* node, const std::string& name);
 
     int NodeCount() const { return static_cast<int>(nodes_.size()); }
@@ -81,6 +93,10 @@ private:
     int startFrame_ = 0;
     int endFrame_ = 100;
     std::vector<Node*> nodes_;
+    // The same nodes by name, so that finding a name (and making a free one) does not
+    // walk every node.
+    std::unordered_map<std::string, Node*> byName_;
+    Node* deleting_ = nullptr;  // the node DeleteNode is releasing, already unnamed
     int nodesAdded_ = 0;
     std::vector<ViewDefinition> views_;
     ChangeListener listener_;

@@ -40,10 +40,9 @@
 
 namespace zg::scene {
 
-// Arrays and objects nested deeper than this are refused, and so are more nodes, or
-// node-table entries, or viewports than these.
+// Arrays and objects nested deeper than this are refused, and so are more nodes
+// (kMaxSceneNodes, app/scene/scene.h), or node-table entries, or viewports than these.
 inline constexpr std::size_t kMaxSceneNesting = 64;
-inline constexpr std::size_t kMaxSceneNodes = 10000;
 inline constexpr std::size_t kMaxSceneViews = 100;
 
 // Lines about values that were kept but could not be used as given, each naming the
@@ -66,7 +65,9 @@ std::unique_ptr<Scene> LoadSceneFile(const std::filesystem::path& path, const Cl
 
 // The text of a scene file holding `scene`, floats written so that they read back to
 // the same single-precision value. None, with a reason in `error`, when a node shows
-// no object or one whose class `classes` does not know.
+// no object or one whose class `classes` does not know, a node table lists a node of
+// another scene, or the text breaks a rule of the reader (the file's size, its number
+// of nodes, a name, a view): what is written is read back before it is handed out.
 std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error);
 // Writes the scene file to `path` (app/files/output_file.h), keeping the previous file
 // as PATH.bak. False, with a one-line reason naming the path, when the scene cannot be

@@ -7,6 +7,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <unordered_set>
 
 #include "app/files/input_file.h"
 #include "app/scene/json_numbers.h"
@@ -312,7 +313,7 @@ void ReadNode(Scene& scene, const Json& v, const std::string& path, const ClassR
     if (!v.contains("name")) Fail(namePath, "missing: every node needs a name");
     if (!v["name"].is_string()) FailType(namePath, "a string", v["name"]);
     const std::string& name = v["name"].get_ref<const std::string&>();
-    if (name.empty()) Fail(namePath, "a node name cannot be empty");
+    if (std::optional<std::string> problem = NodeNameProblem(name)) Fail(namePath, *problem);
     if (auto it = seen.find(name); it != seen.end())
         Fail(namePath, fmt::format("duplicate node name \"{}\" (also nodes[{}])", name, it->second));
     seen.emplace(name, index);
@@ -415,7 +416,9 @@ public:
     bool end_array() override { return Close(); }
 
     bool key(string_t& k) override {
-        if (open_.back().value->contains(k)) {
+        // Each object's keys so far, hashed: looking them up in the object itself would
+        // make reading an object quadratic in its number of keys.
+        if (!open_.back().keys.insert(k).second) {
             duplicate_ = k;
             return false;
         }
@@ -450,7 +453,8 @@ public:
 private:
     struct Level {
         Json* value;
-        std::string key;  // objects: the key whose value comes next
+        std::string key;                      // objects: the key whose value comes next
+        std::unordered_set<std::string> keys;  // objects: the keys read so far
     };
 
     // Places a value in the open container (or as the document) and answers where it
@@ -465,16 +469,18 @@ private:
             parent.push_back(std::move(v));
             return &parent.back();
         }
-        Json& slot = parent[open_.back().key];
-        slot = std::move(v);
-        return &slot;
+        // The key is new (key() saw to that): append it without the search that
+        // operator[] makes through an ordered object.
+        auto& members = parent.get_ref<Json::object_t&>();
+        members.Container::emplace_back(open_.back().key, std::move(v));
+        return &members.back().second;
     }
     bool Open(Json&& container) {
         if (open_.size() >= kMaxSceneNesting) {
             tooDeep_ = true;
             return false;
         }
-        open_.push_back({Put(std::move(container)), {}});
+        open_.push_back({Put(std::move(container)), {}, {}});
         return true;
     }
     bool Close() {

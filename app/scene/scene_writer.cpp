@@ -3,7 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <unordered_set>
 
+#include "app/files/input_file.h"
 #include "app/files/output_file.h"
 #include "app/scene/json_numbers.h"
 #include "app/scene/placeholder.h"
@@ -46,7 +48,19 @@ std::string WireColorJson(uint32_t bgr) {
     return fmt::format("#{:02x}{:02x}{:02x}", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
 }
 
-Json ParamsJson(host::Object* object, const std::string& nodeName) {
+// The nodes of the scene being written, for telling table entries from nodes of
+// another scene.
+using SceneNodes = std::unordered_set<const host::SceneNode*>;
+
+// The name a table entry is written with: the listed node's whole name, or null for an
+// empty entry.
+Json EntryJson(const SceneNodes& scene, host::SceneNode* listed, const std::string& what) {
+    if (listed == nullptr) return Json(nullptr);
+    if (!scene.contains(listed)) throw WriteError{fmt::format("{} lists a node that is not in the scene", what)};
+    return Json(static_cast<Node*>(listed)->Name());
+}
+
+Json ParamsJson(const SceneNodes& scene, host::Object* object, const std::string& nodeName) {
     Json params = Json::object();
     for (int b = 0; b < object->NumParamBlocks(); ++b) {
         host::ParamBlock* block = object->GetParamBlock(b);
@@ -59,12 +73,12 @@ Json ParamsJson(host::Object* object, const std::string& nodeName) {
                 case host::TYPE_INT: params[def.internalName] = block->GetInt(def.id, 0); break;
                 case host::TYPE_BOOL: params[def.internalName] = block->GetInt(def.id, 0) != 0; break;
                 case host::TYPE_INODE_TAB: {
+                    if (static_cast<std::size_t>(block->Count(def.id)) > kMaxSceneNodes)
+                        throw WriteError{fmt::format("{} lists {} nodes, more than the {} a node table may hold", what,
+                                                     block->Count(def.id), kMaxSceneNodes)};
                     Json names = Json::array();
-                    for (int j = 0; j < block->Count(def.id); ++j) {
-                        host::SceneNode* node = block->GetNode(def.id, 0, j);
-                        const char* name = node != nullptr ? node->GetName() : nullptr;
-                        names.push_back(name != nullptr ? Json(name) : Json(nullptr));
-                    }
+                    for (int j = 0; j < block->Count(def.id); ++j)
+                        names.push_back(EntryJson(scene, block->GetNode(def.id, 0, j), what));
                     params[def.internalName] = std::move(names);
                     break;
                 }
@@ -75,7 +89,7 @@ Json ParamsJson(host::Object* object, const std::string& nodeName) {
     return params;
 }
 
-Json NodeJson(Node& node, FrameRate rate, const ClassResolver& classes) {
+Json NodeJson(const SceneNodes& scene, Node& node, FrameRate rate, const ClassResolver& classes) {
     host::Object* object = node.GetObjectRef();
     if (object == nullptr) throw WriteError{fmt::format("node \"{}\" shows no object", node.Name())};
     const PlaceholderObject* placeholder = AsPlaceholder(object);
@@ -87,7 +101,7 @@ Json NodeJson(Node& node, FrameRate rate, const ClassResolver& classes) {
     n["name"] = node.Name();
     n["class"] = className;
     if (placeholder == nullptr)
-        n["params"] = ParamsJson(object, node.Name());
+        n["params"] = ParamsJson(scene, object, node.Name());
     else if (!placeholder->Params().is_null())
         n["params"] = placeholder->Params();
     n["position"] = AnimatedJson(node.Position(), rate, fmt::format("node \"{}\" position", node.Name()));
@@ -119,6 +133,20 @@ Json ViewJson(const ViewDefinition& view) {
     return v;
 }
 
+// None when `text` reads back as a scene; else why not, in one line. Classes are not
+// resolved (every node reads as a placeholder): the parameters were written from the
+// nodes' own blocks, and what else the reader asks of a file is checked without
+// making a single object of a module.
+std::optional<std::string> ReadBackProblem(const std::string& text) {
+    if (text.size() > files::kMaxSceneFileBytes)
+        return fmt::format("the scene file would be {} bytes, more than the {} a scene file may hold", text.size(),
+                           files::kMaxSceneFileBytes);
+    std::string why;
+    if (ReadScene(text, "the scene as written", ClassResolver{}, why) == nullptr)
+        return fmt::format("cannot be written as it would not read back: {}", why);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error) {
@@ -127,14 +155,21 @@ std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes
         root["zentrographScene"] = 1;
         root["fps"] = scene.Rate().Fps();
         root["frames"] = Json::array({scene.StartFrame(), scene.EndFrame()});
+        SceneNodes members;
+        for (int i = 0; i < scene.NodeCount(); ++i) members.insert(scene.NodeAt(i));
         Json nodes = Json::array();
         for (int i = 0; i < scene.NodeCount(); ++i)
-            if (Node* node = scene.NodeAt(i); node != nullptr) nodes.push_back(NodeJson(*node, scene.Rate(), classes));
+            if (Node* node = scene.NodeAt(i); node != nullptr) nodes.push_back(NodeJson(members, *node, scene.Rate(), classes));
         root["nodes"] = std::move(nodes);
         Json views = Json::array();
         for (const ViewDefinition& view : scene.Views()) views.push_back(ViewJson(view));
         root["viewports"] = std::move(views);
-        return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+        std::string text = root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+        if (const std::optional<std::string> problem = ReadBackProblem(text)) {
+            error = *problem;
+            return std::nullopt;
+        }
+        return text;
     } catch (const WriteError& e) {
         error = e.message;
     } catch (const std::bad_alloc&) {
@@ -150,7 +185,7 @@ bool SaveSceneFile(Scene& scene, const std::filesystem::path& path, const ClassR
         error = fmt::format("{}: {}", path.string(), error);
         return false;
     }
-    return files::WriteFile(path, *text, error, files::OutputOptions{.keepBackup = true, .beforeStep = {}});
+    return files::WriteFile(path, *text, error, files::OutputOptions{.keepBackup = true, .beforeStep = {}, .regularOnly = true});
 }
 
 }  // namespace zg::scene

@@ -2,12 +2,17 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "host/core/memory_limit.h"
 
 namespace host {
 namespace {
@@ -55,14 +60,40 @@ std::optional<std::size_t> ParseByteCount(std::string_view text) {
     return value * multiplier;
 }
 
+// A limit file's value: bytes, or none for "max", an unreadable file or anything else.
+std::optional<std::size_t> ReadLimit(const std::string& file) {
+    std::ifstream in(file);
+    std::string word;
+    if (!(in >> word)) return std::nullopt;
+    return ParseByteCount(word);
+}
+
+// The smaller of `limit` and what `file` sets.
+void TakeLimit(std::optional<std::size_t>& limit, const std::string& file) {
+    if (const std::optional<std::size_t> set = ReadLimit(file)) limit = limit ? std::min(*limit, *set) : *set;
+}
+
+// The limits of `path` and every cgroup above it under `mount`.
+void TakeLimits(std::optional<std::size_t>& limit, const std::string& mount, std::string path, const char* name) {
+    for (;;) {
+        TakeLimit(limit, mount + path + (path.ends_with('/') ? "" : "/") + name);
+        if (path.empty() || path == "/") return;
+        const std::size_t slash = path.find_last_of('/');
+        path.erase(slash == std::string::npos ? 0 : (slash == 0 ? 1 : slash));
+    }
+}
+
 std::size_t PhysicalMemoryHalf() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0) return std::size_t{1} << 30;  // unknown machine: 1 GiB
     const auto p = static_cast<std::size_t>(pages);
     const auto s = static_cast<std::size_t>(pageSize);
-    if (p > std::numeric_limits<std::size_t>::max() / s) return std::numeric_limits<std::size_t>::max() / 2;
-    return p * s / 2;
+    std::size_t memory = p > std::numeric_limits<std::size_t>::max() / s ? std::numeric_limits<std::size_t>::max()
+                                                                         : p * s;
+    // A container's limit binds before the machine's memory does.
+    if (const std::optional<std::size_t> limit = core::CgroupMemoryLimit()) memory = std::min(memory, *limit);
+    return memory / 2;
 }
 
 std::size_t DefaultBudget() {
@@ -76,6 +107,26 @@ std::size_t DefaultBudget() {
 }
 
 }  // namespace
+
+std::optional<std::size_t> core::CgroupMemoryLimit(const std::string& cgroupFile, const std::string& root) {
+    std::ifstream in(cgroupFile);
+    std::optional<std::size_t> limit;
+    for (std::string line; std::getline(in, line);) {
+        // id:controllers:path; the unified hierarchy has id 0 and no controllers.
+        const std::size_t first = line.find(':');
+        const std::size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+        if (second == std::string::npos) continue;
+        const std::string controllers = line.substr(first + 1, second - first - 1);
+        const std::string path = line.substr(second + 1);
+        if (line.compare(0, first, "0") == 0 && controllers.empty()) {
+            TakeLimits(limit, root, path, "memory.max");
+            TakeLimits(limit, root + "/unified", path, "memory.max");
+        } else if (("," + controllers + ",").find(",memory,") != std::string::npos) {
+            TakeLimits(limit, root + "/memory", path, "memory.limit_in_bytes");
+        }
+    }
+    return limit;
+}
 
 void* HeapAlloc(std::size_t bytes) noexcept {
     if (g_heap.failCount > 0) {

@@ -13,9 +13,11 @@
 #include <sstream>
 #include <string>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "app/scene/json_numbers.h"
+#include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
 #include "app/warps/builtin_class_desc.h"
 #include "app/warps/builtin_classes.h"
@@ -514,3 +516,95 @@ TEST(SceneFileTest, ANodeOfAMissingClassIsKeptAsAPlaceholderAndSavedBackUnchange
 }
 
 }  // namespace
+
+namespace {
+
+std::string FileText(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+host::Object* MakeObject(const char* className) {
+    return static_cast<host::Object*>(TestClasses().byName(className)->Create(1));
+}
+
+}  // namespace
+
+// Whatever a scene can be made to hold is saved whole and reads back; what a file
+// cannot hold is refused where the scene grows, or by the writer before the file is
+// touched.
+TEST(SceneFileTest, EveryNameAndLimitASceneCanReachSavesAndReadsBack) {
+    testsupport::TempFolder folder;
+    const std::filesystem::path file = folder.Write("limits.json", "previous");
+    const std::vector<std::string> names = {"plain", "two words", "Kraftfeld \xE2\x9C\x93", "tab\there",
+                                            "line\nbreak", "quote\" back\\slash", "bell\a esc\x1B[31m",
+                                            std::string(255, 'n'), std::string(5000, 'L')};
+    Scene scene;
+    std::string error;
+    Node* lister = scene.AddNode("Lister", MakeObject("Lister"), error);
+    ASSERT_NE(lister, nullptr) << error;
+    host::ParamBlock* block = lister->GetObjectRef()->GetParamBlock(0);
+    for (const std::string& name : names) {
+        Node* node = scene.AddNode(name, MakeObject("Gravity"), error);
+        ASSERT_NE(node, nullptr) << error;
+        ASSERT_TRUE(block->Append(lister::kTargets, node));
+    }
+    // A name holding a NUL is refused with a reason, never cut short.
+    host::Object* spare = MakeObject("Gravity");
+    EXPECT_EQ(scene.AddNode(std::string("cut\0short", 9), spare, error), nullptr);
+    EXPECT_NE(error.find("NUL"), std::string::npos) << error;
+    EXPECT_FALSE(scene.RenameNode(lister, std::string("a\0b", 3)));
+    // Up to the most a file holds, and not one more.
+    while (static_cast<std::size_t>(scene.NodeCount()) < zg::scene::kMaxSceneNodes)
+        ASSERT_NE(scene.AddNode(fmt::format("Fill{}", scene.NodeCount()), MakeObject("Point"), error), nullptr) << error;
+    EXPECT_EQ(scene.AddNode("one too many", spare, error), nullptr);
+    EXPECT_NE(error.find("10000 nodes"), std::string::npos) << error;
+    spare->DeleteThis();
+
+    ASSERT_TRUE(zg::scene::SaveSceneFile(scene, file, TestClasses(), error)) << error;
+    std::unique_ptr<Scene> loaded = zg::scene::LoadSceneFile(file, TestClasses(), error);
+    ASSERT_NE(loaded, nullptr) << error;
+    EXPECT_EQ(static_cast<std::size_t>(loaded->NodeCount()), zg::scene::kMaxSceneNodes);
+    host::ParamBlock* read = loaded->FindNode("Lister")->GetObjectRef()->GetParamBlock(0);
+    ASSERT_EQ(read->Count(lister::kTargets), static_cast<int>(names.size()));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(static_cast<Node*>(read->GetNode(lister::kTargets, 0, static_cast<int>(i)))->Name(), names[i]);
+
+    // What the reader would refuse is refused before anything on disk changes.
+    const std::string saved = FileText(file);
+    Scene other;
+    Node* stranger = other.AddNode("Stranger", MakeObject("Gravity"), error);
+    ASSERT_TRUE(block->Append(lister::kTargets, stranger));
+    EXPECT_FALSE(zg::scene::SaveSceneFile(scene, file, TestClasses(), error));
+    EXPECT_NE(error.find("not in the scene"), std::string::npos) << error;
+    block->Delete(lister::kTargets, static_cast<int>(names.size()), 1);
+    zg::scene::ViewDefinition flat;
+    flat.name = "Flat";
+    flat.kind = zg::scene::ViewKind::kTop;
+    flat.width = 0.0;
+    scene.SetViews({flat});
+    EXPECT_FALSE(zg::scene::SaveSceneFile(scene, file, TestClasses(), error));
+    EXPECT_NE(error.find("viewports[0].width"), std::string::npos) << error;
+    EXPECT_EQ(FileText(file), saved);
+    // A file naming a node with an escaped NUL is refused, not read as another name.
+    EXPECT_EQ(Read(WithNode(R"({"name": "cut\u0000short", "class": "Point"})"), error), nullptr);
+    EXPECT_NE(error.find("nodes[0].name: a node name cannot hold a NUL"), std::string::npos) << error;
+}
+
+// An object's keys are checked for repeats as they come: a placeholder's parameters
+// with 200,000 keys read at once, and a repeat of the first key at the end is found.
+TEST(SceneFileTest, ObjectsOfManyKeysReadAndTheirRepeatsAreFound) {
+    std::string params;
+    for (int i = 0; i < 200000; ++i) params += fmt::format("{}\"k{}\": {}", i == 0 ? "" : ", ", i, i);
+    const auto node = [&](const std::string& more) {
+        return WithNode(R"({"name": "M", "class": "Magnet", "params": {)" + params + more + "}}");
+    };
+    std::string error;
+    std::unique_ptr<Scene> scene = Read(node(""), error);
+    ASSERT_NE(scene, nullptr) << error;
+    EXPECT_EQ(zg::scene::AsPlaceholder(scene->FindNode("M")->GetObjectRef())->Params().size(), 200000u);
+    EXPECT_EQ(Read(node(R"(, "k0": 1)"), error), nullptr);
+    EXPECT_EQ(error, "scene.json: nodes[0].params: duplicate key \"k0\"");
+}

@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "host/core/memory_limit.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -103,7 +109,37 @@ TEST_F(HeapTest, DefaultBudgetIsHalfThePhysicalMemory) {
     host::ResetMemoryBudget();
     const auto physical =
         static_cast<std::size_t>(sysconf(_SC_PHYS_PAGES)) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    EXPECT_EQ(host::MemoryBudget(), physical / 2);
+    EXPECT_EQ(host::MemoryBudget(), std::min(physical, host::core::CgroupMemoryLimit().value_or(physical)) / 2);
+}
+
+// The lowest limit on the process's cgroup or any above it, in either hierarchy.
+TEST_F(HeapTest, CgroupMemoryLimitIsTheLowestOnTheWayUp) {
+    testsupport::TempFolder root;
+    const auto put = [&](const std::string& path, const std::string& value) {
+        std::filesystem::create_directories((root.Path() / path).parent_path());
+        root.Write(path, value + "\n");
+    };
+    put("memory/memory.limit_in_bytes", "9223372036854771712");
+    put("memory/job/memory.limit_in_bytes", "3000000");
+    put("memory/job/task/memory.limit_in_bytes", "9223372036854771712");
+    put("memory.max", "max");
+    put("app/memory.max", "max");
+    const struct {
+        const char* cgroup;
+        std::optional<std::size_t> limit;
+    } cases[] = {
+        {"4:memory:/job/task\n0::/app\n", 3000000},
+        {"4:cpu,memory:/job\n", 3000000},
+        {"0::/app\n", std::nullopt},
+        {"4:memory:/elsewhere\n", std::size_t{9223372036854771712u}},
+        {"garbage\n", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::filesystem::path file = root.Write("cgroup", c.cgroup);
+        EXPECT_EQ(host::core::CgroupMemoryLimit(file, root.Path()), c.limit) << c.cgroup;
+    }
+    put("app/memory.max", "2000000");
+    EXPECT_EQ(host::core::CgroupMemoryLimit(root.Write("cgroup", "4:memory:/job\n0::/app\n"), root.Path()), 2000000u);
 }
 
 TEST_F(HeapTest, EnvironmentOverridesTheBudget) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <limits>
 
 #include "host/geometry.h"
@@ -82,3 +85,39 @@ TEST_F(TabTest, AppendGrowsAndStopsAtTheBudget) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bytes of this process's memory that are resident now.
+std::size_t ResidentBytes() {
+    std::size_t pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%zu %zu", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+}  // namespace
+
+// Two tables that grow together, the second refused by the budget: the first one's
+// growth has touched none of its new memory, whether it held entries before or not.
+TEST_F(TabTest, GrowthThatIsGivenBackTouchesNoNewMemory) {
+    constexpr int kEntries = 256 << 20 >> 2;  // 256 MiB of ints
+    for (const int before : {0, 1000}) {
+        Tab<int> first, second;
+        ASSERT_TRUE(first.SetCount(before));
+        ASSERT_TRUE(second.SetCount(before));
+        for (int& v : first) v = 7;
+        host::SetMemoryBudget(host::GetHeapStats().budgetBytesHeld + (std::size_t{300} << 20));
+        const std::size_t resident = ResidentBytes();
+        ASSERT_TRUE(first.SetCount(kEntries));
+        EXPECT_FALSE(second.SetCount(kEntries));
+        EXPECT_LT(ResidentBytes(), resident + (std::size_t{32} << 20)) << "held before: " << before;
+        if (before > 0) {
+            EXPECT_EQ(first[before - 1], 7);
+        }
+        EXPECT_EQ(first[kEntries - 1], 0);
+        host::ResetMemoryBudget();
+    }
+}
