@@ -186,7 +186,16 @@ bool PageHost::LooksOnly(const PageCommand& command) {
 
 void PageHost::Opened(ClientId client) { pages_[client]; }
 
-void PageHost::Closed(ClientId client) { pages_.erase(client); }
+void PageHost::Closed(ClientId client) {
+    pages_.erase(client);
+    // A page that leaves mid-drag ends its drag as an abort: no half-made node stays.
+    if (dragger_ == client && session_.Dragging()) {
+        Shielded("ending a drag", true, [&] { session_.Escape(); });
+        Refresh();
+        for (auto& [id, other] : pages_) Update(id, other);
+    }
+    if (dragger_ == client) dragger_.reset();
+}
 
 void PageHost::Received(ClientId client, std::string_view text) { Received(client, ReadPageMessage(text)); }
 
@@ -208,6 +217,8 @@ void PageHost::Received(ClientId client, const ReadMessage& read) {
         error = kPluginFault;
     current_ = outer;
     --handling_;
+    if (session_.Dragging() && !nested && read.message && std::holds_alternative<command::Pointer>(read.message->command))
+        dragger_ = client;
     if (!refreshing_) {
         refreshing_ = true;
         if (!Refresh() && error.empty()) error = kDrawingFault;

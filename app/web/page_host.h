@@ -115,6 +115,7 @@ private:
     PageDrawing drawing_;
     std::size_t lastFrameBytes_ = 0;
     std::optional<ClientId> current_;
+    std::optional<ClientId> dragger_;  // the page whose pointer started the drag under way
     int handling_ = 0;        // messages being handled, one within another while a box is open
     bool refreshing_ = false;
 };

@@ -205,6 +205,21 @@ TEST_F(PageHostTest, ADrawingTooLargeForAPageIsToldInANoticeNotSent) {
     for (const auto& [message, binary] : sent) EXPECT_FALSE(binary || message.find("notice") != std::string::npos);
 }
 
+TEST_F(PageHostTest, APageThatLeavesMidDragEndsItAsAnAbort) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    zg::web::PageHost host(session, [](zg::web::ClientId, std::string, bool) {}, ".");
+    host.Opened(1);
+    host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}]})");
+    host.Received(1, R"({"type": "create", "class": "Zentrograph"})");
+    host.Received(1, R"({"type": "pointer", "view": 0, "phase": "down", "x": 10, "y": 10})");
+    host.Received(1, R"({"type": "pointer", "view": 0, "phase": "move", "x": 30, "y": 20})");
+    ASSERT_TRUE(session.Dragging());
+    host.Closed(1);
+    EXPECT_FALSE(session.Dragging());
+    EXPECT_EQ(session.Scene().NodeCount(), 1);  // the half-made viewer went
+}
+
 TEST_F(PageHostTest, APageServerHoldsAFloodingPageAndForgetsWhatAPageLeftWaiting) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});
