@@ -441,7 +441,7 @@ TEST(HttpServerTest, PagesThatDoNotReadAreDroppedAtTheirBoundAndWhatWaitsForAllI
     server.Stop();
 }
 
-TEST(HttpServerTest, AHandlerThatThrowsAnswers500WithoutItsDetail) {
+TEST(HttpServerTest, AnswersAThrowingHandlerWith500WithoutItsDetailAndRedirectsOnlyToItsOwnPaths) {
     ThrowingHandler handler;
     zg::web::HttpServer server({.token = "t"}, handler);
     std::string error;
@@ -451,6 +451,13 @@ TEST(HttpServerTest, AHandlerThatThrowsAnswers500WithoutItsDetail) {
         Exchange(server.Port(), "GET / HTTP/1.1\r\nHost: " + host + "\r\nAuthorization: Bearer t\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(reply.rfind("HTTP/1.1 500", 0), 0u) << reply;
     EXPECT_EQ(reply.find("secret"), std::string::npos);
+    // The token's redirect goes to a path of this server only.
+    for (const auto& [target, location] : std::vector<std::pair<std::string, std::string>>{
+             {"/app.js?token=t", "Location: /app.js\r\n"}, {"//other.example/?token=t", "Location: /\r\n"}}) {
+        const std::string redirect = Exchange(
+            server.Port(), "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n");
+        EXPECT_NE(redirect.find(location), std::string::npos) << redirect;
+    }
     server.Stop();
 }
 
