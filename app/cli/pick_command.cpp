@@ -11,6 +11,7 @@
 #include "app/cli/scene_loading.h"
 #include "app/render/scene_render.h"
 #include "app/viewport/scene_view.h"
+#include "app/text/one_line.h"
 
 namespace zg::cli {
 
@@ -75,7 +76,8 @@ int Pick(CommandContext& ctx, const PickOptions& options) {
         return PrintError(ctx, "pick", fmt::format("no view named \"{}\" (the scene's views: {})", options.view, names),
                           kTrouble);
     const auto hits = viewport::PickNodes(*scene, *view, *t, size->first, size->second, *at);
-    for (const std::string& name : hits) fmt::print(*ctx.out, "{}\n", name);
+    // One line per hit, whatever the name holds.
+    for (const std::string& name : hits) fmt::print(*ctx.out, "{}\n", text::OneLine(name));
     return hits.empty() ? kNoHit : kHit;
 }
 

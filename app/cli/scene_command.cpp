@@ -9,6 +9,7 @@
 #include "app/cli/commands.h"
 #include "app/cli/scene_loading.h"
 #include "app/scene/scene_listing.h"
+#include "app/text/one_line.h"
 
 namespace zg::cli {
 
@@ -24,10 +25,10 @@ int ShowScene(CommandContext& ctx, const std::filesystem::path& file, std::optio
     if (!t) return PrintError(ctx, "scene", "--frame: " + error);
     const std::vector<scene::NodeListing> nodes = scene::ListNodes(*loaded, *t, ResolverFor(directory));
     if (json) {
-        *ctx.out << scene::ListingJson(nodes).dump(2) << '\n';
+        *ctx.out << scene::ListingJson(nodes).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
         return 0;
     }
-    fmt::print(*ctx.out, "{}: {} node{} at frame {} ({} fps)\n", file.string(), nodes.size(),
+    fmt::print(*ctx.out, "{}: {} node{} at frame {} ({} fps)\n", text::OneLine(file.string()), nodes.size(),
                nodes.size() == 1 ? "" : "s", shownFrame, loaded->Rate().Fps());
     *ctx.out << scene::ListingText(nodes);
     return 0;

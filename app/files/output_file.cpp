@@ -1,12 +1,14 @@
 #include "app/files/output_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <fmt/format.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 
@@ -62,6 +64,47 @@ void SyncFolder(const fs::path& folder) {
 
 fs::path FolderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
 
+// What a path that is not a regular file names, in a word or two.
+const char* NonFileKind(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISLNK(mode)) return "a link";
+    return "not a regular file";
+}
+
+// The start of the names of `target`'s temporary files, ".NAME.tmp-", NAME cut so that
+// the whole name, with a process id and the six characters mkostemp makes, fits the
+// longest name `folder` allows.
+std::string TemporaryPrefix(const fs::path& folder, const fs::path& target) {
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t nameMax = longest > 0 ? static_cast<std::size_t>(longest) : 255;
+    // "." + NAME + ".tmp-" + up to 10 digits + "-" + "XXXXXX"
+    constexpr std::size_t kAround = 1 + 5 + 10 + 1 + 6;
+    std::string name = target.filename().string();
+    if (nameMax > kAround && name.size() > nameMax - kAround) name.resize(nameMax - kAround);
+    return "." + name + ".tmp-";
+}
+
+// Removes the temporary files named from `prefix` in `folder` whose writer is no longer
+// running. Files of a process still writing are left alone.
+void RemoveStaleTemporaries(const fs::path& folder, const std::string& prefix) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with(prefix)) continue;
+        const std::string rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string::npos || rest.size() != dash + 7) continue;
+        if (rest.find_first_not_of("0123456789") != dash) continue;
+        const long pid = std::strtol(rest.substr(0, dash).c_str(), nullptr, 10);
+        if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::unlink(it->path().c_str());
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<OutputFile> OutputFile::Open(const fs::path& path, std::string& error, OutputOptions options) {
@@ -86,6 +129,11 @@ std::unique_ptr<OutputFile> OutputFile::Open(const fs::path& path, std::string& 
         error = fmt::format("{}: cannot follow the link: {}", shown, Reason(errno));
         return nullptr;
     }
+    if (exists && (!S_ISREG(info.st_mode) || named) && out->options_.regularOnly) {
+        error = fmt::format("{}: is {}, not a regular file: choose a file to save to",
+                            shown, S_ISREG(info.st_mode) ? "an open file's descriptor" : NonFileKind(info.st_mode));
+        return nullptr;
+    }
     if (exists && (!S_ISREG(info.st_mode) || named)) {
         // A FIFO, a device, or an open file named by its descriptor (/dev/stdout): the
         // bytes go straight to it.
@@ -98,8 +146,20 @@ std::unique_ptr<OutputFile> OutputFile::Open(const fs::path& path, std::string& 
         return out;
     }
 
+    if (out->options_.keepBackup && exists) {
+        const fs::path backup = fs::path(out->target_).concat(".bak");
+        struct stat kept {};
+        if (::lstat(backup.c_str(), &kept) == 0 && !S_ISREG(kept.st_mode) && !S_ISLNK(kept.st_mode)) {
+            error = fmt::format("{}: is {}, where the previous file would be kept: move it away to save",
+                                backup.string(), NonFileKind(kept.st_mode));
+            return nullptr;
+        }
+    }
+
     const fs::path folder = FolderOf(out->target_);
-    std::string pattern = (folder / ("." + out->target_.filename().string() + ".tmp-XXXXXX")).string();
+    const std::string prefix = TemporaryPrefix(folder, out->target_);
+    RemoveStaleTemporaries(folder, prefix);
+    std::string pattern = (folder / fmt::format("{}{}-XXXXXX", prefix, ::getpid())).string();
     out->Step(WriteStep::kCreateTemporary);
     out->fd_.Reset(::mkostemp(pattern.data(), O_CLOEXEC));
     if (!out->fd_) {

@@ -8,7 +8,12 @@
 //     stays as PATH.bak.
 //   - a symlink: followed to its final target, which is written as above; the link
 //     stays a link.
-//   - a FIFO or a device: opened and written straight, never replaced.
+//   - a FIFO or a device: opened and written straight, never replaced (unless
+//     regularOnly refuses it).
+// The temporary file is named .NAME.tmp-PID-XXXXXX, NAME cut short where the whole
+// would be longer than the folder allows a name; one that a process no longer running
+// left behind (killed while it wrote) is removed when the same file is written next.
+// With keepBackup, a PATH.bak that is not a file refuses the write before it starts.
 // Signals and the file-size limit are handled as app/files/temporary_files.h says.
 #pragma once
 
@@ -35,12 +40,16 @@ struct OutputOptions {
     // Heard before each step is taken, kWrite once for every block of bytes; tests stop
     // the process there. May be empty.
     std::function<void(WriteStep)> beforeStep;
+    // Refuses a path that names anything but a regular file (or none yet), such as a
+    // FIFO or a device, which would be written straight and could block the writer.
+    bool regularOnly = false;
 };
 
 class OutputFile final : public ByteSink {
 public:
     // Opens `path` for writing. None, with one line naming the path in `error`, when it
-    // names a folder or a socket, its folder is missing, or it cannot be opened.
+    // names a folder or a socket, its folder is missing, or it cannot be opened. A FIFO
+    // or device is opened without waiting for a reader when regularOnly is off.
     static std::unique_ptr<OutputFile> Open(const std::filesystem::path& path, std::string& error,
                                             OutputOptions options = {});
     // Without a successful Commit the temporary file is removed and the target is left

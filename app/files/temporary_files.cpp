@@ -48,7 +48,10 @@ void InstallHandlers() {
         if ((g_previous[s].sa_flags & SA_SIGINFO) == 0 && g_previous[s].sa_handler == SIG_IGN) continue;
         struct sigaction action {};
         action.sa_sigaction = RemoveListedFiles;
-        action.sa_flags = SA_SIGINFO | SA_RESTART;
+        // Without SA_RESTART: a call the signal interrupts (an open waiting for a FIFO's
+        // reader) returns, so that the program can act on the handler it passed the
+        // signal to and stop.
+        action.sa_flags = SA_SIGINFO;
         sigemptyset(&action.sa_mask);
         ::sigaction(kCleanedSignals[s], &action, nullptr);
     }

@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "app/text/one_line.h"
+
 namespace zg::plugins {
 
 PluginListing ListPlugins(const ClassDirectory& directory) {
@@ -24,13 +26,14 @@ PluginListing ListPlugins(const ClassDirectory& directory) {
 void WritePluginListingText(const PluginListing& listing, std::ostream& out) {
     std::size_t classCount = 0;
     for (const ModuleListing& module : listing.modules) {
-        fmt::print(out, "{}\n", module.file);
-        fmt::print(out, "  description  {}\n", module.description.empty() ? "(none)" : module.description);
+        fmt::print(out, "{}\n", text::OneLine(module.file));
+        fmt::print(out, "  description  {}\n", module.description.empty() ? "(none)" : text::OneLine(module.description));
         fmt::print(out, "  version      {:#x}\n", module.version);
         if (module.classes.empty()) fmt::print(out, "  no classes\n");
         for (const ClassFacts& cls : module.classes) {
             fmt::print(out, "  class {}  category {}  super class {:#x}  class id (0x{:08X}, 0x{:08X})  {}\n",
-                       cls.name.empty() ? "(unnamed)" : cls.name, cls.category.empty() ? "(none)" : cls.category,
+                       cls.name.empty() ? "(unnamed)" : text::OneLine(cls.name),
+                       cls.category.empty() ? "(none)" : text::OneLine(cls.category),
                        cls.superClassId, cls.classId.PartA(), cls.classId.PartB(),
                        cls.isPublic ? "public" : "not public");
         }

@@ -20,6 +20,8 @@ bool WriteSvgImage(int width, int height, const std::vector<ViewPanel>& panels, 
                    files::ByteSink& out, std::string& error) {
     CairoSurface surface(cairo_svg_surface_create_for_stream(ToSink, &out, width, height));
     cairo_status_t status = cairo_surface_status(surface.get());
+    // The image's size in pixels, as its viewBox: points would show it a third larger.
+    if (status == CAIRO_STATUS_SUCCESS) cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);
     if (status == CAIRO_STATUS_SUCCESS) {
         CairoContext cr(cairo_create(surface.get()));
         PaintImage(cr.get(), width, height, panels, caption);

@@ -1,5 +1,7 @@
 #include "app/scene/scene_listing.h"
 
+#include "app/text/one_line.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -48,7 +50,8 @@ std::string ListingText(const std::vector<NodeListing>& nodes) {
     };
     std::vector<Row> rows{{"NAME", "CLASS", "POSITION", "WORLD BOX"}};
     for (const NodeListing& n : nodes) {
-        rows.push_back({n.name, n.className.empty() ? "-" : n.className, PointText(n.position),
+        // Names from the file or a module may hold line breaks and escape sequences.
+        rows.push_back({text::OneLine(n.name), n.className.empty() ? "-" : text::OneLine(n.className), PointText(n.position),
                         n.worldBox ? fmt::format("{} to {}", PointText(n.worldBox->pmin), PointText(n.worldBox->pmax))
                                    : "-"});
     }

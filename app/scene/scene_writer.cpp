@@ -185,7 +185,7 @@ bool SaveSceneFile(Scene& scene, const std::filesystem::path& path, const ClassR
         error = fmt::format("{}: {}", path.string(), error);
         return false;
     }
-    return files::WriteFile(path, *text, error, files::OutputOptions{.keepBackup = true, .beforeStep = {}});
+    return files::WriteFile(path, *text, error, files::OutputOptions{.keepBackup = true, .beforeStep = {}, .regularOnly = true});
 }
 
 }  // namespace zg::scene

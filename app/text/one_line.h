@@ -8,7 +8,8 @@
 
 namespace zg::text {
 
-// `text` with every control character written as an escape: \n, \r, \t, or \xHH.
+// `text` with every control character (C0, DEL and C1) written as an escape: \n, \r,
+// \t, or \xHH; so is each byte that is not part of well-formed UTF-8.
 std::string OneLine(std::string_view text);
 
 }  // namespace zg::text

@@ -325,7 +325,11 @@ private:
             case Verdict::kAllowAndKeepToken: {
                 auto res = MakeResponse(http::status::see_other, req.version(), req.keep_alive(),
                                         "text/plain; charset=utf-8", "");
-                res.set(http::field::location, std::string(AccessPolicy::PathOf(target)));
+                // Only ever to a path of this server: "//name/" would lead to another host.
+                std::string path(AccessPolicy::PathOf(target));
+                if (path.empty() || path[0] != '/' || path.rfind("//", 0) == 0 || path.find('\\') != std::string::npos)
+                    path = "/";
+                res.set(http::field::location, path);
                 res.set(http::field::set_cookie, fmt::format("{}={}; Path=/; HttpOnly; SameSite=Strict",
                                                              CookieName(server_->policy.port), server_->policy.token));
                 return Reply(std::move(res));

@@ -48,8 +48,8 @@ bool IsWebAddress(std::string_view url) {
 
 }  // namespace
 
-PageDialogs::PageDialogs(Deliver deliver, CurrentPage currentPage, bool offline)
-    : deliver_(std::move(deliver)), currentPage_(std::move(currentPage)), offline_(offline) {}
+PageDialogs::PageDialogs(Deliver deliver, CurrentPage currentPage, bool offline, UiThread* ui)
+    : deliver_(std::move(deliver)), currentPage_(std::move(currentPage)), offline_(offline), ui_(ui) {}
 
 host::INT_PTR PageDialogs::Open(host::HWND, const char*, const char* file, const char*, const char*, int) {
     if (offline_) return kFileNotFound;
@@ -74,12 +74,23 @@ int PageDialogs::Show(host::HWND, const char* text, const char* caption, host::U
         std::lock_guard lock(mutex_);
         if (stopped_) return dismissed;
         id = nextId_++;
+        open_[id] = *page;
     }
     deliver_(*page, render::DumpJson(render::Json{{"type", "messageBox"}, {"id", id}, {"text", body}, {"caption", title},
                           {"buttons", Buttons(type)}, {"icon", Icon(type)}}),
              false);
+    const auto done = [&] { return stopped_ || replies_.contains(id) || closed_.contains(*page); };
+    if (ui_ != nullptr) {
+        ui_->RunWhile(
+            [&] {
+                std::lock_guard lock(mutex_);
+                return !done();
+            },
+            *page);
+    }
     std::unique_lock lock(mutex_);
-    answered_.wait(lock, [&] { return stopped_ || replies_.contains(id) || closed_.contains(*page); });
+    if (ui_ == nullptr) answered_.wait(lock, done);
+    open_.erase(id);
     const auto it = replies_.find(id);
     if (it == replies_.end()) return dismissed;
     const int button = it->second;
@@ -87,13 +98,15 @@ int PageDialogs::Show(host::HWND, const char* text, const char* caption, host::U
     return button;
 }
 
-void PageDialogs::Reply(int64_t id, int button) {
+void PageDialogs::Reply(ClientId client, int64_t id, int button) {
     {
         std::lock_guard lock(mutex_);
-        if (id <= 0 || id >= nextId_) return;  // no box of that number was shown
+        // No box of that number is open, or it is another page's.
+        const auto it = open_.find(id);
+        if (it == open_.end() || it->second != client) return;
         replies_[id] = button;
     }
-    answered_.notify_all();
+    Wake();
 }
 
 void PageDialogs::PageClosed(ClientId client) {
@@ -101,7 +114,7 @@ void PageDialogs::PageClosed(ClientId client) {
         std::lock_guard lock(mutex_);
         closed_.insert(client);
     }
-    answered_.notify_all();
+    Wake();
 }
 
 void PageDialogs::Stop() {
@@ -109,7 +122,12 @@ void PageDialogs::Stop() {
         std::lock_guard lock(mutex_);
         stopped_ = true;
     }
+    Wake();
+}
+
+void PageDialogs::Wake() {
     answered_.notify_all();
+    if (ui_ != nullptr) ui_->Wake();
 }
 
 }  // namespace zg::web

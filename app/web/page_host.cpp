@@ -178,9 +178,24 @@ bool PageHost::Refresh() {
     return refreshed && faults.empty();
 }
 
+bool PageHost::LooksOnly(const PageCommand& command) {
+    return std::holds_alternative<command::Hello>(command) || std::holds_alternative<command::Resize>(command) ||
+           std::holds_alternative<command::Orbit>(command) || std::holds_alternative<command::Pan>(command) ||
+           std::holds_alternative<command::Zoom>(command) || std::holds_alternative<command::Camera>(command);
+}
+
 void PageHost::Opened(ClientId client) { pages_[client]; }
 
-void PageHost::Closed(ClientId client) { pages_.erase(client); }
+void PageHost::Closed(ClientId client) {
+    pages_.erase(client);
+    // A page that leaves mid-drag ends its drag as an abort: no half-made node stays.
+    if (dragger_ == client && session_.Dragging()) {
+        Shielded("ending a drag", true, [&] { session_.Escape(); });
+        Refresh();
+        for (auto& [id, other] : pages_) Update(id, other);
+    }
+    if (dragger_ == client) dragger_.reset();
+}
 
 void PageHost::Received(ClientId client, std::string_view text) { Received(client, ReadPageMessage(text)); }
 
@@ -188,13 +203,28 @@ void PageHost::Received(ClientId client, const ReadMessage& read) {
     Page& page = pages_[client];
     std::string error = read.error;
     bool needFile = false;
+    // A message that comes while another waits for a page's message box (the UI thread
+    // serves the other pages meanwhile) may look around, but changes nothing under the
+    // plug-in code that waits.
+    const bool nested = handling_ > 0;
+    const std::optional<ClientId> outer = current_;
+    ++handling_;
     current_ = client;
-    if (read.message &&
-        !Shielded("handling a page's message", true, [&] { error = Apply(client, page, read.message->command, needFile); }))
+    if (read.message && nested && !LooksOnly(read.message->command))
+        error = kBoxOpen;
+    else if (read.message && !Shielded("handling a page's message", true,
+                                       [&] { error = Apply(client, page, read.message->command, needFile); }))
         error = kPluginFault;
-    current_.reset();
-    if (!Refresh() && error.empty()) error = kDrawingFault;
-    for (auto& [id, other] : pages_) Update(id, other);
+    current_ = outer;
+    --handling_;
+    if (session_.Dragging() && !nested && read.message && std::holds_alternative<command::Pointer>(read.message->command))
+        dragger_ = client;
+    if (!refreshing_) {
+        refreshing_ = true;
+        if (!Refresh() && error.empty()) error = kDrawingFault;
+        for (auto& [id, other] : pages_) Update(id, other);
+        refreshing_ = false;
+    }
     Json ack{{"type", "ack"}, {"seq", read.seq ? Json(*read.seq) : Json(nullptr)}};
     if (!error.empty()) ack["error"] = text::OneLine(error);
     if (needFile) ack["needFile"] = true;

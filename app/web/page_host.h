@@ -58,6 +58,9 @@ public:
     static constexpr const char* kDrawingFault =
         "a plug-in failed while drawing: its node shows nothing for now (the server's log says more)";
 
+    // ... and when it changes something while another page's message box is open.
+    static constexpr const char* kBoxOpen = "a message box is open on another page: answer it there first";
+
     // Relative file names of a first save are taken from `saveFolder`. `log` defaults
     // to the standard error.
     // A page is sent a drawing of at most `maxFrameBytes`; a larger one it is told of in
@@ -100,6 +103,8 @@ private:
     bool Shielded(const char* during, bool abandon, Work&& work);
     // Brings the panel and the drawing up to date; false when plug-in code threw.
     bool Refresh();
+    // Whether a command only looks: views and cameras, nothing of the scene.
+    static bool LooksOnly(const PageCommand& command);
 
     session::EditSession& session_;
     Deliver deliver_;
@@ -110,6 +115,9 @@ private:
     PageDrawing drawing_;
     std::size_t lastFrameBytes_ = 0;
     std::optional<ClientId> current_;
+    std::optional<ClientId> dragger_;  // the page whose pointer started the drag under way
+    int handling_ = 0;        // messages being handled, one within another while a box is open
+    bool refreshing_ = false;
 };
 
 }  // namespace zg::web

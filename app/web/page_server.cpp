@@ -15,7 +15,7 @@ PageServer::PageServer(UiThread& ui, session::EditSession& session, ServerOption
           std::move(saveFolder), {}, options.maxQueuedBytes / 2),
       dialogs_([this](ClientId client, std::string message,
                       bool binary) { Deliver(client, std::move(message), binary); },
-               [this] { return host_.CurrentPage(); }, offline),
+               [this] { return host_.CurrentPage(); }, offline, &ui),
       server_(std::move(options), *this) {
     host::InstallShellService(&dialogs_);
     host::InstallMessageBoxService(&dialogs_);
@@ -101,7 +101,7 @@ bool PageServer::Received(ClientId client, std::string message, bool binary) {
     ReadMessage read = ReadPageMessage(message);
     if (read.message) {
         if (const auto* reply = std::get_if<command::DialogReply>(&read.message->command)) {
-            dialogs_.Reply(reply->id, reply->button);
+            dialogs_.Reply(client, reply->id, reply->button);
             return true;
         }
     }
@@ -120,7 +120,6 @@ bool PageServer::Received(ClientId client, std::string message, bool binary) {
 }
 
 void PageServer::Closed(ClientId client) {
-    dialogs_.PageClosed(client);
     {
         // What the page left waiting is not done after it has gone.
         std::lock_guard lock(waitingMutex_);
@@ -129,7 +128,9 @@ void PageServer::Closed(ClientId client) {
         waiting_.erase(client);
         held_.erase(client);
     }
-    ui_.Post([this, client] { host_.Closed(client); });
+    dialogs_.PageClosed(client);
+    // Its own: not run while a box of the page is open further up the UI thread.
+    ui_.Post([this, client] { host_.Closed(client); }, client);
 }
 
 }  // namespace zg::web

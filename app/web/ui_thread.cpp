@@ -1,5 +1,6 @@
 #include "app/web/ui_thread.h"
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
 
@@ -27,6 +28,39 @@ std::size_t UiThread::Waiting() const {
     return tasks_.size();
 }
 
+void UiThread::RunWhile(const std::function<bool()>& waiting, Owner deferred) {
+    {
+        std::lock_guard lock(mutex_);
+        deferred_.insert(deferred);
+    }
+    for (;;) {
+        Task task;
+        {
+            std::unique_lock lock(mutex_);
+            auto runnable = tasks_.end();
+            wake_.wait(lock, [&] {
+                if (stopped_ || !waiting()) return true;
+                // Every owner waited for further up the stack waits as well.
+                runnable = std::find_if(tasks_.begin(), tasks_.end(),
+                                        [this](const Entry& e) { return e.owner == 0 || !deferred_.contains(e.owner); });
+                return runnable != tasks_.end();
+            });
+            if (stopped_ || runnable == tasks_.end()) {
+                deferred_.erase(deferred_.find(deferred));
+                return;
+            }
+            task = std::move(runnable->task);
+            tasks_.erase(runnable);
+        }
+        RunOne(task);
+    }
+}
+
+void UiThread::Wake() {
+    { std::lock_guard lock(mutex_); }
+    wake_.notify_all();
+}
+
 void UiThread::Run() {
     for (;;) {
         Task task;
@@ -40,14 +74,18 @@ void UiThread::Run() {
             task = std::move(tasks_.front().task);
             tasks_.pop_front();
         }
-        // The last line of defence: a task that throws ends itself, never the thread.
-        try {
-            task();
-        } catch (const std::exception& e) {
-            std::cerr << "zentrograph serve: a task of the UI thread failed: " << text::OneLine(e.what()) << "\n";
-        } catch (...) {
-            std::cerr << "zentrograph serve: a task of the UI thread failed\n";
-        }
+        RunOne(task);
+    }
+}
+
+void UiThread::RunOne(const Task& task) {
+    // The last line of defence: a task that throws ends itself, never the thread.
+    try {
+        task();
+    } catch (const std::exception& e) {
+        std::cerr << "zentrograph serve: a task of the UI thread failed: " << text::OneLine(e.what()) << "\n";
+    } catch (...) {
+        std::cerr << "zentrograph serve: a task of the UI thread failed\n";
     }
 }
 

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <set>
 
 namespace zg::web {
 
@@ -28,6 +29,14 @@ public:
     // Runs tasks on the calling thread, which becomes the UI thread, until Stop. Tasks
     // still queued at Stop are dropped without running.
     void Run();
+    // On the UI thread, from within a task: runs the other tasks as they come while
+    // `waiting()` holds, leaving those of `deferred` queued, in order, for later; so a
+    // task that waits for one page (its message box) keeps every other page served.
+    // Returns once `waiting()` is false or the thread stopped. Call Wake after
+    // anything that may change what `waiting()` answers.
+    void RunWhile(const std::function<bool()>& waiting, Owner deferred);
+    // Any thread.
+    void Wake();
     // Safe from any thread, a task included.
     void Stop();
     bool Stopped() const;
@@ -37,9 +46,12 @@ private:
         Task task;
         Owner owner = 0;
     };
+    static void RunOne(const Task& task);
+
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Entry> tasks_;
+    std::multiset<Owner> deferred_;  // owners whose tasks wait for a task further up
     bool stopped_ = false;
 };
 

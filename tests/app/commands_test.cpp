@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "app/text/one_line.h"
 #include "tests/support/program_run.h"
 #include "tests/support/temp_folder.h"
 
@@ -130,6 +131,8 @@ TEST_F(CommandsTest, RenderDrawsPngAndSvgImages) {
     const std::string svg = ReadFile(scratch.Path() / "top.svg");
     EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
     EXPECT_NE(svg.find("viewBox=\"0 0 1280 720\""), std::string::npos);
+    // Sized in pixels, so that a browser shows it as large as the PNG.
+    EXPECT_NE(svg.find("width=\"1280px\" height=\"720px\""), std::string::npos) << svg.substr(0, 300);
 
     // Without -o the image is named after the scene.
     run = Run({"render", "helper.json", "--view", "quad", "--size", "200x100"});
@@ -235,6 +238,27 @@ TEST_F(CommandsTest, PickNamesTheNodesOnAPixel) {
         EXPECT_EQ(run.exitCode, 2) << args.back();
         EXPECT_FALSE(run.err.empty());
     }
+}
+
+// A name is one line wherever it is printed: line breaks, terminal controls and bytes
+// that are not UTF-8 are shown escaped.
+TEST_F(CommandsTest, NamesArePrintedOneLineEachAndEscaped) {
+    std::string scene = kHelperScene;
+    scene.replace(scene.find("Helper01"), 8, "Help\\ner\\u0007\\u001b[2J\\u0085");
+    Write("names.json", scene);
+    ProgramRun run = Run({"pick", "names.json", "--view", "Top", "--at", "800,300"});
+    EXPECT_EQ(run.out, "Help\\ner\\x07\\x1b[2J\\xc2\\x85\n") << run.err;
+    run = Run({"scene", "names.json"});
+    EXPECT_EQ(CountLines(run.out), 3) << run.out;
+    EXPECT_NE(run.out.find("Help\\ner\\x07\\x1b[2J\\xc2\\x85  "), std::string::npos) << run.out;
+    const std::pair<std::string, std::string> cases[] = {
+        {"caf\xC3\xA9 \xE2\x9C\x93 \xF0\x9F\x8C\x80", "caf\xC3\xA9 \xE2\x9C\x93 \xF0\x9F\x8C\x80"},
+        {"cut \xE2\x9C", "cut \\xe2\\x9c"},
+        {"stray \x80 overlong \xC0\xAF", "stray \\x80 overlong \\xc0\\xaf"},
+        {"surrogate \xED\xA0\x80", "surrogate \\xed\\xa0\\x80"},
+        {"del \x7F cr \r", "del \\x7f cr \\r"},
+    };
+    for (const auto& [raw, shown] : cases) EXPECT_EQ(zg::text::OneLine(raw), shown) << shown;
 }
 
 TEST_F(CommandsTest, SamplesAgreeWithTheSceneOnTheWorldBox) {

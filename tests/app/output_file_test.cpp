@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <set>
 #include <sstream>
 #include <string>
@@ -168,6 +170,93 @@ TEST(OutputFileTest, AnOutputThatIsAnInputIsFoundThroughLinks) {
     }
     EXPECT_FALSE(zg::files::FindOverwrittenInput(folder.Path() / "new.png", {scene}));
     EXPECT_FALSE(zg::files::FindOverwrittenInput("-", {scene}));
+}
+
+// A scene is saved to regular files only: a FIFO or a device is refused at once,
+// never waited on, and a .bak that is not a file refuses the save before it starts.
+TEST(OutputFileTest, ASaveRefusesWhatIsNotARegularFileAndLosesNothing) {
+    testsupport::TempFolder folder;
+    const fs::path fifo = folder.Path() / "scene.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path kept = folder.Write("kept.json", "old");
+    fs::create_directory(folder.Path() / "kept.json.bak");
+    const OutputOptions save{.keepBackup = true, .beforeStep = {}, .regularOnly = true};
+    const struct {
+        fs::path path;
+        std::string says;
+    } cases[] = {
+        {fifo, fifo.string() + ": is a FIFO, not a regular file: choose a file to save to"},
+        {"/dev/null", "/dev/null: is a device, not a regular file: choose a file to save to"},
+        {kept, kept.string() + ".bak: is a folder, where the previous file would be kept: move it away to save"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(zg::files::WriteFile(c.path, "new", error, save)) << c.path;
+        EXPECT_EQ(error, c.says);
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(ReadFile(kept), "old");
+    EXPECT_TRUE(fs::is_directory(folder.Path() / "kept.json.bak"));
+}
+
+// Any name that fits the folder can be written; temporary files that a killed writer
+// left are removed at the next write of the same file, those of a live one are kept.
+TEST(OutputFileTest, TemporaryNamesFitAndStaleOnesAreRemoved) {
+    testsupport::TempFolder folder;
+    for (const std::size_t length : {250u, 251u, 255u}) {
+        const fs::path file = folder.Path() / std::string(length, 'n');
+        std::string error;
+        EXPECT_TRUE(zg::files::WriteFile(file, "one", error, OutputOptions{.keepBackup = true, .beforeStep = {}}))
+            << length << ": " << error;
+        EXPECT_TRUE(zg::files::WriteFile(file, "two", error)) << length << ": " << error;
+        EXPECT_EQ(ReadFile(file), "two");
+    }
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    const fs::path scene = folder.Write("scene.json", "old");
+    const std::string stale = ".scene.json.tmp-" + std::to_string(gone) + "-abcdef";
+    const std::string live = ".scene.json.tmp-1-abcdef";
+    folder.Write(stale, "half");
+    folder.Write(live, "half");
+    std::string error;
+    ASSERT_TRUE(zg::files::WriteFile(scene, "new", error)) << error;
+    const std::set<std::string> entries = Entries(folder.Path());
+    EXPECT_FALSE(entries.contains(stale));
+    EXPECT_TRUE(entries.contains(live));
+}
+
+// Once a temporary file was listed, a signal handled by the program's own handler
+// still interrupts a call blocked in the meantime, instead of restarting it.
+TEST(OutputFileDeathTest, ASignalStillInterruptsABlockedCallAfterAWrite) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            struct sigaction own {};
+            own.sa_handler = [](int) {};
+            own.sa_flags = SA_RESTART;
+            sigaction(SIGTERM, &own, nullptr);
+            testsupport::TempFolder folder;
+            std::string error;
+            zg::files::WriteFile(folder.Path() / "a.json", "x", error);
+            int fds[2];
+            if (pipe(fds) != 0) _exit(2);
+            const pid_t self = getpid();
+            std::thread([self, fds] {
+                sigset_t term;
+                sigemptyset(&term);
+                sigaddset(&term, SIGTERM);
+                pthread_sigmask(SIG_BLOCK, &term, nullptr);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                kill(self, SIGTERM);
+                // A restarted read would wait for ever; this ends it with a byte.
+                std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+                if (write(fds[1], "x", 1) != 1) _exit(3);
+            }).detach();
+            char byte = 0;
+            _exit(read(fds[0], &byte, 1) < 0 && errno == EINTR ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

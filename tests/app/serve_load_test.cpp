@@ -1,9 +1,16 @@
 // Load: several pages at once on a real `zentrograph serve --demo --port 0` over the
 // loopback interface, each sending pointer and orbit messages and waiting for each
 // acknowledgement while every other page's changes stream in. Every message must be
-// acknowledged without an error; latency is reported, not judged.
+// acknowledged without an error; latency is reported, not judged. Then pages that
+// misbehave: one flooding the server with messages and one reading nothing must not
+// stop another from being answered nor grow the server's memory without bound, and a
+// server out of file descriptors must wait for them, not spin.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,8 +22,12 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <fstream>
+#include <memory>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -33,11 +44,16 @@ constexpr auto kStartLimit = std::chrono::seconds(30);
 // `zentrograph serve --demo --port 0` in a process of its own, stopped with SIGINT.
 class ServeProcess {
 public:
-    ServeProcess() {
+    // `fileLimit`: the most file descriptors the server may hold (0: as the test's).
+    explicit ServeProcess(rlim_t fileLimit = 0) {
         int out[2];
         if (pipe(out) != 0) return;
         pid_ = fork();
         if (pid_ == 0) {
+            if (fileLimit != 0) {
+                const rlimit limit{fileLimit, fileLimit};
+                setrlimit(RLIMIT_NOFILE, &limit);
+            }
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
             close(out[1]);
@@ -79,6 +95,7 @@ public:
     }
     uint16_t Port() const { return port_; }
     const std::string& Token() const { return token_; }
+    pid_t Pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
@@ -147,6 +164,45 @@ void RunPage(uint16_t port, const std::string& token, int page, ClientFigures& f
     }
 }
 
+using Socket = websocket::stream<net::ip::tcp::socket>;
+
+// A page's socket, open and past its hello; `receiveBuffer` bytes of socket buffer
+// when given.
+std::unique_ptr<Socket> OpenPage(net::io_context& io, uint16_t port, const std::string& token, int receiveBuffer = 0) {
+    const std::string host = "127.0.0.1:" + std::to_string(port);
+    auto ws = std::make_unique<Socket>(io);
+    ws->next_layer().open(net::ip::tcp::v4());
+    if (receiveBuffer != 0) ws->next_layer().set_option(net::socket_base::receive_buffer_size(receiveBuffer));
+    ws->next_layer().connect({net::ip::make_address("127.0.0.1"), port});
+    ws->set_option(websocket::stream_base::decorator([host, token](websocket::request_type& req) {
+        req.set(boost::beast::http::field::origin, "http://" + host);
+        req.set(boost::beast::http::field::authorization, "Bearer " + token);
+    }));
+    ws->handshake(host, "/ws");
+    ws->write(net::buffer(json{{"type", "hello"}, {"views", {{{"width", 320}, {"height", 200}}}}}.dump()));
+    return ws;
+}
+
+// A number of the process's /proc/PID/status, in kB, such as "VmRSS".
+long StatusKb(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+    return -1;
+}
+
+// The processor time the process used so far, user and system, in seconds.
+double CpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+        if (i >= 14) ticks += std::stod(field);
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 double Percentile(std::vector<double> values, double share) {
     if (values.empty()) return 0.0;
     std::sort(values.begin(), values.end());
@@ -178,6 +234,102 @@ TEST(ServeLoadTest, SeveralPagesAtOnceGetEveryMessageAcknowledgedWithoutError) {
     RecordProperty("messages", acknowledged);
     RecordProperty("errors", errors);
     EXPECT_EQ(acknowledged, kClients * (kMessagesPerClient + 1));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ServeLoadTest, AFloodingPageAndOneThatNeverReadsLeaveTheOthersAnsweredAndMemoryBounded) {
+    constexpr auto kFlood = std::chrono::seconds(5);
+    constexpr auto kAnswerLimit = std::chrono::seconds(30);  // liveness, not speed
+    constexpr long kGrowthLimitKb = 400 * 1024;               // two pages' send bounds and room
+    ServeProcess server;
+    ASSERT_NE(server.Port(), 0) << "serve printed no address";
+    net::io_context io;
+    auto sleeper = OpenPage(io, server.Port(), server.Token(), 16 * 1024);
+    auto flooder = OpenPage(io, server.Port(), server.Token(), 16 * 1024);
+    auto answered = OpenPage(io, server.Port(), server.Token());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const long before = StatusKb(server.Pid(), "VmRSS");
+
+    // Frames that change the drawing, as fast as the socket takes them, never reading.
+    std::atomic<bool> flooding{true};
+    std::atomic<long> flooded{0};
+    std::thread flood([&] {
+        boost::beast::error_code ec;
+        for (int i = 0; flooding && !ec; ++i) {
+            flooder->write(net::buffer(json{{"type", "frame"}, {"frame", i % 40}}.dump()), ec);
+            if (!ec) ++flooded;
+        }
+    });
+    long peak = before;
+    std::vector<double> latencies;
+    int late = 0;
+    int64_t seq = 0;
+    const auto end = Clock::now() + kFlood;
+    std::string failure;
+    try {
+    while (Clock::now() < end) {
+        const json message{{"type", "orbit"}, {"view", 0}, {"dx", 2}, {"dy", 1}, {"seq", ++seq}};
+        const Clock::time_point sent = Clock::now();
+        answered->write(net::buffer(message.dump()));
+        bool acknowledged = false;
+        while (!acknowledged && Clock::now() - sent < kAnswerLimit) {
+            boost::beast::flat_buffer buffer;
+            answered->read(buffer);
+            if (!answered->got_text()) continue;
+            const json reply = json::parse(boost::beast::buffers_to_string(buffer.data()), nullptr, false);
+            acknowledged = reply.is_object() && reply.value("type", "") == "ack" && reply["seq"].is_number_integer() &&
+                           reply["seq"].get<int64_t>() == seq;
+        }
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+        latencies.push_back(ms);
+        if (!acknowledged) ++late;
+        peak = std::max(peak, StatusKb(server.Pid(), "VmRSS"));
+    }
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    EXPECT_EQ(failure, "");
+    flooding = false;
+    shutdown(flooder->next_layer().native_handle(), SHUT_RDWR);  // ends a write the server holds
+    flood.join();
+    peak = std::max(peak, StatusKb(server.Pid(), "VmRSS"));
+    std::cout << "flood: " << flooded << " messages flooded in " << kFlood.count() << " s; server RSS " << before / 1024
+              << " MiB before, peak " << peak / 1024 << " MiB; the other page's " << latencies.size()
+              << " answers took ms p50 " << Percentile(latencies, 0.5) << ", max " << Percentile(latencies, 1.0) << "\n";
+    EXPECT_EQ(late, 0);
+    EXPECT_GE(latencies.size(), 2u);
+    EXPECT_LT(peak - before, kGrowthLimitKb);
+    EXPECT_EQ(server.Stop(), 0);
+}
+
+TEST(ServeLoadTest, AServerOutOfFileDescriptorsWaitsForThemAndThenAnswersAgain) {
+    ServeProcess server(64);
+    ASSERT_NE(server.Port(), 0) << "serve printed no address";
+    // Connections that hold every descriptor the server has left, and more waiting.
+    std::vector<int> held;
+    for (int i = 0; i < 100; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(server.Port());
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) held.push_back(fd);
+        else close(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const double start = CpuSeconds(server.Pid());
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const double used = CpuSeconds(server.Pid()) - start;
+    std::cout << "out of descriptors: " << held.size() << " connections held, " << used
+              << " s of processor time in 2 s\n";
+    EXPECT_LT(used, 0.2);  // a listener that spins takes a core's worth
+    for (int fd : held) close(fd);
+    net::io_context io;
+    EXPECT_NO_THROW(OpenPage(io, server.Port(), server.Token()));  // accepting again
+    EXPECT_EQ(server.Stop(), 0);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -23,6 +24,7 @@
 #include "app/web/access.h"
 #include "app/web/http_server.h"
 #include "app/web/page_host.h"
+#include "app/web/page_dialogs.h"
 #include "app/web/page_protocol.h"
 #include "app/web/page_server.h"
 #include "app/web/ui_thread.h"
@@ -75,6 +77,14 @@ TEST(AccessTest, RequestsNeedTheTokenTheServersOwnNameAndOrigin) {
     EXPECT_EQ(a->size(), 64u);
     EXPECT_EQ(a->find_first_not_of("0123456789abcdef"), std::string::npos);
     EXPECT_NE(*a, *b);
+}
+
+// Waits up to a generous bound for `done`.
+template <class Done>
+bool Eventually(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
 }
 
 TEST(PageProtocolTest, ReadsEveryMessageKind) {
@@ -195,6 +205,21 @@ TEST_F(PageHostTest, ADrawingTooLargeForAPageIsToldInANoticeNotSent) {
     for (const auto& [message, binary] : sent) EXPECT_FALSE(binary || message.find("notice") != std::string::npos);
 }
 
+TEST_F(PageHostTest, APageThatLeavesMidDragEndsItAsAnAbort) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    zg::web::PageHost host(session, [](zg::web::ClientId, std::string, bool) {}, ".");
+    host.Opened(1);
+    host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}]})");
+    host.Received(1, R"({"type": "create", "class": "Zentrograph"})");
+    host.Received(1, R"({"type": "pointer", "view": 0, "phase": "down", "x": 10, "y": 10})");
+    host.Received(1, R"({"type": "pointer", "view": 0, "phase": "move", "x": 30, "y": 20})");
+    ASSERT_TRUE(session.Dragging());
+    host.Closed(1);
+    EXPECT_FALSE(session.Dragging());
+    EXPECT_EQ(session.Scene().NodeCount(), 1);  // the half-made viewer went
+}
+
 TEST_F(PageHostTest, APageServerHoldsAFloodingPageAndForgetsWhatAPageLeftWaiting) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});
@@ -211,6 +236,42 @@ TEST_F(PageHostTest, APageServerHoldsAFloodingPageAndForgetsWhatAPageLeftWaiting
     ui.Post([&ui] { ui.Stop(); });
     ui.Run();
     EXPECT_EQ(session.Frame(), 0.0);  // none of the frames it sent before it went
+}
+
+TEST(PageDialogsTest, ABoxBelongsToItsPageWhileTheOtherPagesAreServed) {
+    zg::web::UiThread ui;
+    std::mutex mutex;
+    std::string ran;  // the tasks run, in order
+    bool shown = false;
+    const auto note = [&](char what) {
+        std::lock_guard lock(mutex);
+        ran += what;
+    };
+    const auto seen = [&] {
+        std::lock_guard lock(mutex);
+        return ran;
+    };
+    zg::web::PageDialogs dialogs(
+        [&](zg::web::ClientId page, std::string message, bool) {
+            std::lock_guard lock(mutex);
+            shown = shown || (page == 1 && message.find(R"("type":"messageBox")") != std::string::npos);
+        },
+        [] { return std::optional<zg::web::ClientId>(1); }, true, &ui);
+    int answer = 0;
+    ui.Post([&] { answer = dialogs.Show(nullptr, "Sure?", "Question", 1); note('A'); }, 1);
+    ui.Post([&] { note('b'); }, 2);
+    ui.Post([&] { note('a'); }, 1);  // page 1's next message waits for its box
+    std::thread thread([&] { ui.Run(); });
+    ASSERT_TRUE(Eventually([&] { return seen() == "b"; }));
+    dialogs.Reply(2, 1, host::IDOK);  // another page cannot answer it
+    ui.Post([&] { note('c'); }, 2);
+    ASSERT_TRUE(Eventually([&] { return seen() == "bc"; }));
+    dialogs.Reply(1, 1, host::IDCANCEL);
+    EXPECT_TRUE(Eventually([&] { return seen() == "bcAa"; })) << seen();
+    ui.Stop();
+    thread.join();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(answer, host::IDCANCEL);
 }
 
 // A plug-in that throws from one of its calls: the page hears that it failed, never
@@ -346,14 +407,6 @@ public:
     std::atomic<int> opened{0}, closed{0};
 };
 
-// Waits up to a generous bound for `done`.
-template <class Done>
-bool Eventually(Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
-
 TEST(HttpServerTest, PagesThatDoNotReadAreDroppedAtTheirBoundAndWhatWaitsForAllIsBounded) {
     CountingHandler handler;
     constexpr std::size_t kMiB = std::size_t{1} << 20;
@@ -388,7 +441,7 @@ TEST(HttpServerTest, PagesThatDoNotReadAreDroppedAtTheirBoundAndWhatWaitsForAllI
     server.Stop();
 }
 
-TEST(HttpServerTest, AHandlerThatThrowsAnswers500WithoutItsDetail) {
+TEST(HttpServerTest, AnswersAThrowingHandlerWith500WithoutItsDetailAndRedirectsOnlyToItsOwnPaths) {
     ThrowingHandler handler;
     zg::web::HttpServer server({.token = "t"}, handler);
     std::string error;
@@ -398,6 +451,13 @@ TEST(HttpServerTest, AHandlerThatThrowsAnswers500WithoutItsDetail) {
         Exchange(server.Port(), "GET / HTTP/1.1\r\nHost: " + host + "\r\nAuthorization: Bearer t\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(reply.rfind("HTTP/1.1 500", 0), 0u) << reply;
     EXPECT_EQ(reply.find("secret"), std::string::npos);
+    // The token's redirect goes to a path of this server only.
+    for (const auto& [target, location] : std::vector<std::pair<std::string, std::string>>{
+             {"/app.js?token=t", "Location: /app.js\r\n"}, {"//other.example/?token=t", "Location: /\r\n"}}) {
+        const std::string redirect = Exchange(
+            server.Port(), "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n");
+        EXPECT_NE(redirect.find(location), std::string::npos) << redirect;
+    }
     server.Stop();
 }
 
