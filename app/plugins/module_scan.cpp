@@ -1,7 +1,6 @@
 #include "app/plugins/module_scan.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,6 +20,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/files/child_report.h"
 #include "app/files/input_file.h"
 #include "app/files/output_file.h"
 #include "app/plugins/class_directory.h"
@@ -34,7 +34,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Json = nlohmann::ordered_json;
 
 // A cache larger than this was not written by this program.
@@ -90,11 +89,6 @@ std::string SignalName(int signal) {
     return abbrev != nullptr ? fmt::format("SIG{}", abbrev) : fmt::format("signal {}", signal);
 }
 
-std::string Seconds(std::chrono::milliseconds limit) {
-    const auto ms = limit.count();
-    return ms % 1000 == 0 ? fmt::format("{} s", ms / 1000) : fmt::format("{} ms", ms);
-}
-
 }  // namespace
 
 fs::path DefaultScanCacheFile() {
@@ -131,45 +125,21 @@ ScanVerdict ScanInChild(const fs::path& file, std::chrono::milliseconds limit) {
     }
     ::close(fds[1]);
 
-    const Clock::time_point deadline = Clock::now() + limit;
-    std::string pending;
     std::string step;
     std::optional<std::string> result;
-    bool timedOut = false;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            timedOut = true;
-            break;
-        }
-        pollfd p{fds[0], POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
-        if (ready < 0 && errno != EINTR) break;
-        if (ready <= 0) continue;
-        char buffer[4096];
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        pending.append(buffer, static_cast<std::size_t>(n));
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-            std::string line = pending.substr(0, end);
-            pending.erase(0, end + 1);
-            if (line.starts_with("step "))
-                step = line.substr(5);
-            else if (!result)
-                result = std::move(line);
-        }
-    }
-    ::close(fds[0]);
-    if (timedOut) ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const files::ChildEnd end = files::ReadChildReport(fds[0], pid, limit, [&](const std::string& line) {
+        if (line.starts_with("step "))
+            step = line.substr(5);
+        else if (!result)
+            result = line;
+    });
+    const bool timedOut = end.timedOut;
+    const int status = end.status;
 
     const std::string where = step.empty() ? std::string() : fmt::format(" while {}", step);
     if (timedOut)
         return {false, fmt::format("{}: skipped: the module was still {} after {} and was stopped", shown,
-                                   step.empty() ? "starting" : step, Seconds(limit))};
+                                   step.empty() ? "starting" : step, files::LimitText(limit))};
     if (WIFSIGNALED(status))
         return {false, fmt::format("{}: skipped: the module crashed with {}{}", shown, SignalName(WTERMSIG(status)), where)};
     if (result == "pass" && WIFEXITED(status) && WEXITSTATUS(status) == 0) return {true, {}};

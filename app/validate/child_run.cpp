@@ -1,7 +1,6 @@
 #include "app/validate/child_run.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,13 +15,13 @@
 #include <iostream>
 #include <optional>
 
+#include "app/files/child_report.h"
 #include "app/text/one_line.h"
 
 namespace zg::validate {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // One line of the pipe: its kind ("note", "pass", "fail") and its text.
 struct ReportLine {
@@ -117,47 +116,22 @@ ChildResult RunInChild(const ChildWork& work, std::chrono::milliseconds limit) {
     }
     close(fds[1]);
 
-    const Clock::time_point deadline = Clock::now() + limit;
-    std::string pending;
     std::string lastNote;
     std::optional<ReportLine> result;
-    bool timedOut = false;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            timedOut = true;
-            break;
-        }
-        pollfd p{fds[0], POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
-        if (ready < 0 && errno != EINTR) break;
-        if (ready <= 0) continue;
-        char buffer[4096];
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        pending.append(buffer, static_cast<std::size_t>(n));
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-            ReportLine line = SplitLine(pending.substr(0, end));
-            pending.erase(0, end + 1);
-            if (line.kind == "note")
-                lastNote = std::move(line.text);
-            else if (!result)
-                result = std::move(line);
-        }
-    }
-    close(fds[0]);
-    if (timedOut) kill(pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const files::ChildEnd end = files::ReadChildReport(fds[0], pid, limit, [&](const std::string& text) {
+        ReportLine line = SplitLine(text);
+        if (line.kind == "note")
+            lastNote = std::move(line.text);
+        else if (!result)
+            result = std::move(line);
+    });
+    const bool timedOut = end.timedOut;
+    const int status = end.status;
 
     const std::string where = lastNote.empty() ? "" : fmt::format(" while {}", lastNote);
     std::string ended;
     if (timedOut) {
-        const auto ms = limit.count();
-        ended = fmt::format("did not finish within {}", ms % 1000 == 0 ? fmt::format("{} s", ms / 1000)
-                                                                        : fmt::format("{} ms", ms));
+        ended = fmt::format("did not finish within {}", files::LimitText(limit));
     } else if (WIFSIGNALED(status)) {
         ended = fmt::format("crashed with {}", SignalName(WTERMSIG(status)));
     } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !result) {
