@@ -174,7 +174,9 @@ ViewDefinition ReadView(const Json& v, const std::string& path) {
     const Json& projection = v["projection"];
     const std::optional<ViewKind> kind =
         projection.is_string() ? ViewKindNamed(projection.get_ref<const std::string&>()) : std::nullopt;
-    if (!kind) Fail(projectionPath, "expected \"perspective\", \"top\", \"front\" or \"left\"");
+    if (!kind)
+        Fail(projectionPath,
+             "expected \"perspective\", \"top\", \"bottom\", \"front\", \"back\", \"left\" or \"right\"");
     view.kind = *kind;
 
     if (view.kind == ViewKind::kPerspective) {

@@ -10,12 +10,28 @@ const char* ProjectionName(ViewKind kind) {
         case ViewKind::kTop: return "top";
         case ViewKind::kFront: return "front";
         case ViewKind::kLeft: return "left";
+        case ViewKind::kBottom: return "bottom";
+        case ViewKind::kBack: return "back";
+        case ViewKind::kRight: return "right";
     }
     return "perspective";
 }
 
+const char* ProjectionTitle(ViewKind kind) {
+    switch (kind) {
+        case ViewKind::kPerspective: return "Perspective";
+        case ViewKind::kTop: return "Top";
+        case ViewKind::kFront: return "Front";
+        case ViewKind::kLeft: return "Left";
+        case ViewKind::kBottom: return "Bottom";
+        case ViewKind::kBack: return "Back";
+        case ViewKind::kRight: return "Right";
+    }
+    return "Perspective";
+}
+
 std::optional<ViewKind> ViewKindNamed(std::string_view projection) {
-    for (ViewKind kind : {ViewKind::kPerspective, ViewKind::kTop, ViewKind::kFront, ViewKind::kLeft})
+    for (ViewKind kind : kViewKinds)
         if (projection == ProjectionName(kind)) return kind;
     return std::nullopt;
 }

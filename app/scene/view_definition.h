@@ -6,10 +6,12 @@
 //   {"name", "projection": "perspective", "eye": [x, y, z], "target": [x, y, z],
 //    "up": [x, y, z], "fov": degrees}            up defaults to +Z, fov (horizontal,
 //                                               strictly between 0 and 180) to 45
-//   {"name", "projection": "top" | "front" | "left", "center": [x, y, z], "width": w}
-//                                               orthographic, w scene units across
-// Top looks down -Z with +X right and +Y up; front looks along +Y with +X right and +Z
-// up; left looks along +X with -Y right and +Z up. Either form may add
+//   {"name", "projection": "top" | "bottom" | "front" | "back" | "left" | "right",
+//    "center": [x, y, z], "width": w}          orthographic, w scene units across
+// Top looks down -Z with +X right and +Y up; bottom looks up +Z with +X right and -Y
+// up; front looks along +Y with +X right and +Z up; back looks along -Y with -X right
+// and +Z up; left looks along +X with -Y right and +Z up; right looks along -X with +Y
+// right and +Z up. Either form may add
 // "boxOnly": true, the box-only display state (objects show their box alone). Names
 // are unique and never empty.
 #pragma once
@@ -22,7 +24,11 @@
 
 namespace zg::scene {
 
-enum class ViewKind { kPerspective, kTop, kFront, kLeft };
+enum class ViewKind { kPerspective, kTop, kFront, kLeft, kBottom, kBack, kRight };
+
+// Every kind, in the order a menu offers them.
+inline constexpr ViewKind kViewKinds[] = {ViewKind::kTop,  ViewKind::kBottom, ViewKind::kFront,      ViewKind::kBack,
+                                          ViewKind::kLeft, ViewKind::kRight,  ViewKind::kPerspective};
 
 struct ViewDefinition {
     std::string name;
@@ -40,8 +46,10 @@ struct ViewDefinition {
     bool operator==(const ViewDefinition&) const = default;
 };
 
-// "perspective", "top", "front" or "left".
+// "perspective", "top", "bottom", "front", "back", "left" or "right".
 const char* ProjectionName(ViewKind kind);
+// The name a view of `kind` shows: "Perspective", "Top", ...
+const char* ProjectionTitle(ViewKind kind);
 // The kind a projection name stands for; none for any other text.
 std::optional<ViewKind> ViewKindNamed(std::string_view projection);
 

@@ -41,14 +41,7 @@ EditSession::EditSession(plugins::ClassDirectory& classes, std::unique_ptr<scene
     frame_ = scene_->StartFrame();
     time_ = scene_->Rate().FrameToTicks(frame_).value_or(0);
     views_ = scene_->Views();
-    if (views_.empty()) {
-        host::Box3 bounds = viewport::SceneBounds(*scene_, time_);
-        if (bounds.IsEmpty()) {
-            bounds = host::Box3({-kEmptySceneHalfExtent, -kEmptySceneHalfExtent, -kEmptySceneHalfExtent},
-                                {kEmptySceneHalfExtent, kEmptySceneHalfExtent, kEmptySceneHalfExtent});
-        }
-        views_ = viewport::DefaultViews(bounds, kDefaultAspect);
-    }
+    if (views_.empty()) views_ = viewport::DefaultQuadViews(FramingBounds(false), kDefaultAspect);
     scene_->SetChangeListener([this](host::PartID part) { SceneChanged(part); });
     status_ = file_.empty() ? "New scene" : fmt::format("Opened {}", file_.filename().string());
     UpdateEditing();
@@ -137,6 +130,42 @@ bool EditSession::SetCamera(int view, const scene::ViewDefinition& camera) {
     if (!viewport::PlaceCamera(shown, camera)) return false;
     if (!(shown == before)) CameraChanged();
     return true;
+}
+
+host::Box3 EditSession::FramingBounds(bool selectedOnly) {
+    host::Box3 bounds = selectedOnly ? viewport::SceneBounds(*scene_, time_, true) : host::Box3();
+    if (bounds.IsEmpty()) bounds = viewport::SceneBounds(*scene_, time_);
+    if (bounds.IsEmpty())
+        bounds = host::Box3({-kEmptySceneHalfExtent, -kEmptySceneHalfExtent, -kEmptySceneHalfExtent},
+                            {kEmptySceneHalfExtent, kEmptySceneHalfExtent, kEmptySceneHalfExtent});
+    return bounds;
+}
+
+bool EditSession::SetViewKind(int view, scene::ViewKind kind, double aspect) {
+    if (view < 0 || view >= static_cast<int>(views_.size())) return false;
+    scene::ViewDefinition& shown = views_[static_cast<std::size_t>(view)];
+    viewport::SetViewKind(shown, kind, FramingBounds(false), aspect);
+    const std::string title = scene::ProjectionTitle(kind);
+    bool taken = false;
+    for (const scene::ViewDefinition& other : views_) taken = taken || (&other != &shown && other.name == title);
+    if (!taken) shown.name = title;
+    SetStatus(fmt::format("{} shows the {} view", shown.name, scene::ProjectionName(kind)));
+    return true;
+}
+
+bool EditSession::FrameNodes(int view, bool all, double aspect) {
+    if (view < 0 || view >= static_cast<int>(views_.size())) return false;
+    viewport::FrameBounds(views_[static_cast<std::size_t>(view)], FramingBounds(!all), aspect);
+    CameraChanged();
+    return true;
+}
+
+std::pair<double, double> EditSession::ZoomRange() {
+    const host::Box3 bounds = FramingBounds(false);
+    double size = std::max(1.0, Length(Vec3d(bounds.pmax) - Vec3d(bounds.pmin)));
+    if (!std::isfinite(size)) size = viewport::kMaxViewExtent;
+    return {std::clamp(size / 100.0, viewport::kMinViewExtent, viewport::kMaxViewExtent),
+            std::clamp(size * 100.0, viewport::kMinViewExtent, viewport::kMaxViewExtent)};
 }
 
 void EditSession::SetGridSnap(bool on) {

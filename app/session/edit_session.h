@@ -71,6 +71,17 @@ public:
     // revision rises when it moved. False, changing nothing, for a view that does not
     // exist or a camera that is not usable.
     bool SetCamera(int view, const scene::ViewDefinition& camera);
+    // Turns view `view` into a view of `kind`, framed on the scene for an image whose
+    // width is `aspect` times its height; it takes the kind's name ("Front") unless
+    // another view has it. False for a view that does not exist.
+    bool SetViewKind(int view, scene::ViewKind kind, double aspect);
+    // Frames the selected nodes in view `view` (every node when none is selected, and
+    // the whole scene with `all`), keeping the view's direction.
+    bool FrameNodes(int view, bool all, double aspect);
+    // The zoom range a front end keeps to in this scene: [least, most] distance to the
+    // target or view width, from a hundredth to a hundred times the scene's size, so
+    // that no zoom flies through the scene or shrinks it to a dot.
+    std::pair<double, double> ZoomRange();
     // Grid snapping of the points that creation and moves find on a view's plane.
     void SetGridSnap(bool on);
     bool GridSnap() const { return gridSnap_; }
@@ -158,6 +169,9 @@ private:
     void SetStatus(std::string status);
     void SceneChanged(host::PartID part);
     viewport::Viewport MakeViewport(int view, int width, int height) const;
+    // What framing frames: the selected nodes' boxes (with `selectedOnly`, when any is
+    // selected), else the scene's, else the box an empty scene is framed on.
+    host::Box3 FramingBounds(bool selectedOnly);
     void CreationPointer(const PointerEvent& event);
     void SelectPointer(const PointerEvent& event);
     void AfterCreation(Creation::Outcome outcome);

@@ -19,13 +19,13 @@ host::Object* ShownObject(host::SceneNode& node, host::TimeValue t) {
     return state != nullptr ? state : object;
 }
 
-host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t) {
+host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t, bool selectedOnly) {
     const Camera camera;
     Viewport measuring("bounds", camera);
     host::Box3 bounds;
     for (int i = 0; i < scene.NodeCount(); ++i) {
         scene::Node* node = scene.NodeAt(i);
-        if (node == nullptr) continue;
+        if (node == nullptr || (selectedOnly && node->IsSelected() == 0)) continue;
         host::Object* object = ShownObject(*node, t);
         if (object == nullptr) continue;
         host::Box3 box;

@@ -26,8 +26,9 @@ uint32_t ViewLimits(const scene::ViewDefinition& view);
 // node without an object.
 host::Object* ShownObject(host::SceneNode& node, host::TimeValue t);
 
-// The union of every node's world box at t; empty for a scene without nodes.
-host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t);
+// The union of every node's world box at t (of the selected nodes alone with
+// `selectedOnly`); empty for a scene without nodes.
+host::Box3 SceneBounds(scene::Scene& scene, host::TimeValue t, bool selectedOnly = false);
 
 // The views the scene file names, or, when it names none, the default views framed
 // on `bounds` for an image `aspect` times as wide as high.

@@ -82,6 +82,12 @@ Json RolloutJson(const panel::Rollout& r) {
             j["selected"] = c.selected;
         }
         if (!c.png.empty()) j["image"] = "data:image/png;base64," + Base64(c.png);
+        // The range a field or spinner takes, for its tooltip.
+        const bool valued = c.binding.role == panel::BindingRole::kValue || c.binding.role == panel::BindingRole::kSpinner;
+        if (valued && c.kind != panel::ControlKind::kCheckBox && c.binding.limited) {
+            j["range"] = Json::array({c.binding.lo, c.binding.hi});
+            if (c.binding.editType == host::EDITTYPE_INT) j["whole"] = true;
+        }
         controls.push_back(std::move(j));
     }
     return Json{{"handle", HandleNumber(r.handle)}, {"title", r.title}, {"open", r.open},
@@ -181,7 +187,8 @@ bool PageHost::Refresh() {
 bool PageHost::LooksOnly(const PageCommand& command) {
     return std::holds_alternative<command::Hello>(command) || std::holds_alternative<command::Resize>(command) ||
            std::holds_alternative<command::Orbit>(command) || std::holds_alternative<command::Pan>(command) ||
-           std::holds_alternative<command::Zoom>(command) || std::holds_alternative<command::Camera>(command);
+           std::holds_alternative<command::Zoom>(command) || std::holds_alternative<command::Camera>(command) ||
+           std::holds_alternative<command::FrameView>(command);
 }
 
 void PageHost::Opened(ClientId client) { pages_[client]; }
@@ -238,6 +245,11 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                                                                         : nullptr;
     };
     const auto noView = [](int view) { return fmt::format("view: there is no view {}", view); };
+    // The shape of a view as the page shows it.
+    const auto aspect = [&size](int view) {
+        const ViewSize* s = size(view);
+        return s != nullptr ? static_cast<double>(s->width) / s->height : 1.0;
+    };
     std::visit(
         Overloaded{
             [&](const command::Hello& c) {
@@ -287,6 +299,12 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                     session_.Escape();
                 else
                     session_.DeleteSelection();
+            },
+            [&](const command::Projection& c) {
+                if (!session_.SetViewKind(c.view, c.kind, aspect(c.view))) error = noView(c.view);
+            },
+            [&](const command::FrameView& c) {
+                if (!session_.FrameNodes(c.view, c.all, aspect(c.view))) error = noView(c.view);
             },
             [&](const command::Create& c) { session_.EnterCreateMode(c.className, error); },
             [&](const command::SelectMode&) { session_.LeaveCreateMode(); },
@@ -404,7 +422,8 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
     }
     state["gridSnap"] = session_.GridSnap();
     state["views"] = ViewsJson(session_.Views());
-    state["zoomRange"] = Json::array({viewport::kMinViewExtent, viewport::kMaxViewExtent});
+    const auto [least, most] = session_.ZoomRange();
+    state["zoomRange"] = Json::array({least, most});
     const host::Point3 selection = host::GetUIColor(host::COLOR_SELECTION);
     state["selectionColor"] = Json::array({selection.x, selection.y, selection.z});
     Json nodes = Json::array();

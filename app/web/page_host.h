@@ -8,12 +8,14 @@
 //    "fps", "create": class name or null, "drag": null, "create", "move" or "rectangle",
 //    "gridSnap", "views": [{"name", "projection", "axes": world X, Y, Z as image
 //    directions [x, y], "camera": {"eye", "target", "up", "fov"} or {"center",
-//    "width"}}], "zoomRange": [least, most] distance to the target or view width,
+//    "width"}}], "zoomRange": [least, most] distance to the target or view width for this scene,
 //    "selectionColor": [r, g, b] from 0 to 1,
 //    "nodes": [{"name", "class", "selected", "color"}],
 //    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only),
 //    "panel": {"edited": node name or null, "picking": list name or null,
 //              "rollouts": [...] (when they changed: app/panel/rollout.h as JSON)}}
+//   Rollout controls bound to a limited parameter add "range": [lo, hi] and, for whole
+//   numbers, "whole": true.
 //   {"type": "views", "revision", "views": [...]}: instead of the state, when only
 //   cameras moved since the last one (the views as in the state)
 //   the drawing's chunk parts and its "drawing" message, when it changed

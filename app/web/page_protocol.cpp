@@ -195,6 +195,16 @@ PageCommand Command(const Json& m, const std::string& type) {
         if (key != "Escape" && key != "Delete") Refuse("key: expected \"Escape\" or \"Delete\"");
         return command::Key{std::move(key)};
     }
+    if (type == "projection") {
+        OnlyKeys(m, {"view", "projection"});
+        const std::optional<scene::ViewKind> kind = scene::ViewKindNamed(Text(Field(m, "projection"), "projection"));
+        if (!kind) Refuse("projection: expected \"top\", \"bottom\", \"front\", \"back\", \"left\", \"right\" or \"perspective\"");
+        return command::Projection{View(m), *kind};
+    }
+    if (type == "frameView") {
+        OnlyKeys(m, {"view", "all"});
+        return command::FrameView{View(m), Switch(m, "all", false)};
+    }
     if (type == "create") {
         OnlyKeys(m, {"class"});
         return command::Create{Text(Field(m, "class"), "class")};

@@ -12,6 +12,9 @@
 //    "fov": degrees}                        a perspective camera as the page moved it,
 //   {"type": "camera", "view": i, "center": [x, y, z], "width": w}   an orthographic one
 //   {"type": "key", "key": "Escape" | "Delete"}
+//   {"type": "projection", "view": i, "projection": "top" | "bottom" | "front" | "back"
+//    | "left" | "right" | "perspective"}    the view shows that projection, framed
+//   {"type": "frameView", "view": i, "all": bool}   frames the selection (all: the scene)
 //   {"type": "create", "class": name}      enter create mode for a class
 //   {"type": "selectMode"}                  leave create mode
 //   {"type": "select", "names": [name, ...]}
@@ -90,6 +93,14 @@ struct Camera {
 struct Key {
     std::string key;  // "Escape" or "Delete"
 };
+struct Projection {
+    int view = 0;
+    scene::ViewKind kind = scene::ViewKind::kPerspective;
+};
+struct FrameView {
+    int view = 0;
+    bool all = false;
+};
 struct Create {
     std::string className;
 };
@@ -134,7 +145,7 @@ using PageCommand =
     std::variant<command::Hello, command::Resize, command::Pointer, command::Orbit, command::Pan, command::Zoom,
                  command::Camera, command::Key, command::Create, command::SelectMode, command::Select, command::Frame,
                  command::GridSnap, command::Save, command::Control, command::Rollout, command::Pick, command::Undo,
-                 command::DialogReply>;
+                 command::DialogReply, command::Projection, command::FrameView>;
 
 struct PageMessage {
     std::optional<int64_t> seq;

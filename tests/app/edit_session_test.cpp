@@ -138,6 +138,68 @@ TEST_F(EditSessionTest, SavingNeedsAFileAndThenBelongsToIt) {
     EXPECT_EQ(session->File(), folder.Path() / "s.json");
 }
 
+TEST_F(EditSessionTest, ASceneWithoutViewsOpensWithFourAndViewsTurnAndFrame) {
+    Load(R"({"zentrographScene": 1, "nodes": [{"name": "P", "class": "Gravity", "position": [40, 0, 0]},
+                                              {"name": "Q", "class": "Gravity", "position": [-40, 0, 0]}]})");
+    session = std::make_unique<EditSession>(directory, std::move(scene), std::filesystem::path());
+    std::vector<std::pair<std::string, zg::scene::ViewKind>> views;
+    for (const auto& v : session->Views()) views.emplace_back(v.name, v.kind);
+    using K = zg::scene::ViewKind;
+    EXPECT_EQ(views, (decltype(views){{"Top", K::kTop}, {"Front", K::kFront}, {"Left", K::kLeft}, {"Perspective", K::kPerspective}}));
+    const double whole = session->Views()[0].width;
+    EXPECT_GT(whole, 80);
+    const auto [least, most] = session->ZoomRange();
+    EXPECT_LT(least, whole / 50);
+    EXPECT_GT(most, whole * 50);
+    EXPECT_LT(most, 1e5);
+
+    // A view takes its new kind's name unless another view has it.
+    const std::pair<K, const char*> turns[] = {{K::kBottom, "Bottom"}, {K::kLeft, "Bottom"}, {K::kRight, "Right"}, {K::kPerspective, "Right"}};
+    for (const auto& [kind, name] : turns) {
+        ASSERT_TRUE(session->SetViewKind(0, kind, 1.0));
+        EXPECT_EQ(session->Views()[0].kind, kind);
+        EXPECT_EQ(session->Views()[0].name, name);
+    }
+    EXPECT_FALSE(session->SetViewKind(4, K::kTop, 1.0));
+    // Framing the selection, then the whole scene again.
+    session->Select({"P"});
+    ASSERT_TRUE(session->FrameNodes(1, false, 1.0));
+    EXPECT_LT(session->Views()[1].width, whole / 4);
+    EXPECT_GT(session->Views()[1].center.x, 30);
+    ASSERT_TRUE(session->FrameNodes(1, true, 1.0));
+    EXPECT_NEAR(session->Views()[1].center.x, 0, 1e-6);
+    const zg::Vec3d look = zg::Normalized(session->Views()[3].eye - session->Views()[3].target);
+    ASSERT_TRUE(session->FrameNodes(3, false, 1.0));
+    EXPECT_NEAR(Length(look - zg::Normalized(session->Views()[3].eye - session->Views()[3].target)), 0, 1e-9);
+    EXPECT_NEAR(session->Views()[3].target.x, 40, 1e-3);
+}
+
+TEST(ViewCameraTest, EveryOrthographicKindLooksAlongItsAxis) {
+    using K = zg::scene::ViewKind;
+    struct Case {
+        K kind;
+        zg::Vec3d right, up;
+    };
+    const Case cases[] = {{K::kTop, {1, 0, 0}, {0, 1, 0}},   {K::kBottom, {1, 0, 0}, {0, -1, 0}},
+                          {K::kFront, {1, 0, 0}, {0, 0, 1}}, {K::kBack, {-1, 0, 0}, {0, 0, 1}},
+                          {K::kLeft, {0, -1, 0}, {0, 0, 1}}, {K::kRight, {0, 1, 0}, {0, 0, 1}}};
+    for (const Case& c : cases) {
+        zg::scene::ViewDefinition view;
+        view.kind = c.kind;
+        const zg::viewport::Camera camera = zg::viewport::MakeCamera(view, 10, 10);
+        EXPECT_EQ(camera.ViewToWorld().rows[0], c.right) << zg::scene::ProjectionName(c.kind);
+        EXPECT_EQ(camera.ViewToWorld().rows[1], c.up) << zg::scene::ProjectionName(c.kind);
+        EXPECT_EQ(zg::scene::ViewKindNamed(zg::scene::ProjectionName(c.kind)), c.kind);
+    }
+    // Framing a box 10 x 2 x 4 from the front on a square image: its width, with room.
+    zg::scene::ViewDefinition front;
+    front.kind = K::kFront;
+    zg::viewport::FrameBounds(front, host::Box3({-5, -1, -2}, {5, 1, 2}), 1.0);
+    EXPECT_NEAR(front.width, 12.5, 1e-9);
+    zg::viewport::FrameBounds(front, host::Box3(), std::nan(""));
+    EXPECT_TRUE(std::isfinite(front.width) && front.width > 0);
+}
+
 TEST(ViewNavigationTest, OrbitPanAndZoomKeepWhatTheyPromise) {
     zg::scene::ViewDefinition persp;
     persp.name = "P";

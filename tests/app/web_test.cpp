@@ -101,6 +101,8 @@ TEST(PageProtocolTest, ReadsEveryMessageKind) {
         R"({"type": "select", "names": ["A", "B"]})",
         R"({"type": "save", "file": "x.json"})",
         R"({"type": "save"})",
+        R"({"type": "projection", "view": 2, "projection": "back"})",
+        R"({"type": "frameView", "view": 0, "all": true})",
     };
     for (const char* text : messages) {
         std::optional<int64_t> seq;
@@ -129,6 +131,8 @@ TEST(PageProtocolTest, RefusesMalformedMessagesWithTheFieldAtFault) {
         {R"({"type": "pointer", "view": 0, "phase": "up", "x": 1e300, "y": 0})", "x:"},
         {R"({"type": "zoom", "view": 0, "factor": 0, "x": 0, "y": 0})", "factor:"},
         {R"({"type": "key", "key": "F1"})", "key:"},
+        {R"({"type": "projection", "view": 0, "projection": "under"})", "projection: expected"},
+        {R"({"type": "frameView", "view": 0, "all": 1})", "all:"},
         {R"({"type": "frame", "frame": "3"})", "frame:"},
         {R"({"type": "camera", "view": 0, "eye": [1, 2], "target": [0, 0, 0], "up": [0, 0, 1], "fov": 40})", "eye:"},
         {R"({"type": "camera", "view": 0, "center": [0, 0, 1e300], "width": 1})", "center[2]:"},

@@ -13,11 +13,11 @@ export const buildDir = process.env.ZENTROGRAPH_BUILD_DIR || path.resolve(here, 
 export const program = path.join(buildDir, 'bin', 'zentrograph');
 const failureDir = path.join(buildDir, 'e2e-failures');
 
-// Starts `zentrograph serve` with `args` in a fresh folder; resolves once it prints its
-// address.
-export async function startServer(args = [], { cwd } = {}) {
+// Starts `zentrograph serve` with `args` in a fresh folder, on `port` (0: a free one);
+// resolves once it prints its address.
+export async function startServer(args = [], { cwd, port = 0 } = {}) {
   const folder = cwd || mkdtempSync(path.join(tmpdir(), 'zentrograph-e2e-'));
-  const child = spawn(program, ['serve', '--port', '0', ...args], { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] });
+  const child = spawn(program, ['serve', '--port', String(port), ...args], { cwd: folder, stdio: ['ignore', 'pipe', 'pipe'] });
   let output = '';
   let errors = '';
   child.stderr.on('data', (d) => { errors += d; });

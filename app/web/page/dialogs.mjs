@@ -8,7 +8,23 @@ const BUTTONS = {
   yesnocancel: [['Yes', 6], ['No', 7], ['Cancel', 2]], retrycancel: [['Retry', 4], ['Cancel', 2]],
   abortretryignore: [['Abort', 3], ['Retry', 4], ['Ignore', 5]],
 };
-const ICONS = { error: '\u26d4', warning: '\u26a0', information: '\u2139', question: '?' };
+// The message box's icons, drawn with shapes in the icon's colour (currentColor).
+const ICONS = {
+  error: '<circle cx="16" cy="16" r="14" fill="currentColor"/>' +
+    '<path d="M10.5 10.5l11 11M21.5 10.5l-11 11" stroke="#fff" stroke-width="3.2" stroke-linecap="round"/>',
+  warning: '<path d="M16 3L30 28H2z" fill="currentColor" stroke="currentColor" stroke-width="2" stroke-linejoin="round"/>' +
+    '<path d="M16 11v8" stroke="#1b1d22" stroke-width="3" stroke-linecap="round"/><circle cx="16" cy="23.5" r="1.8" fill="#1b1d22"/>',
+  information: '<circle cx="16" cy="16" r="14" fill="currentColor"/>' +
+    '<path d="M16 14v9" stroke="#fff" stroke-width="3" stroke-linecap="round"/><circle cx="16" cy="9.5" r="1.9" fill="#fff"/>',
+  question: '<circle cx="16" cy="16" r="14" fill="currentColor"/>' +
+    '<path d="M11.8 12.5a4.2 4.2 0 1 1 6 3.8c-1.2.6-1.8 1.4-1.8 2.7v.5" fill="none" stroke="#fff" stroke-width="3" stroke-linecap="round"/>' +
+    '<circle cx="16" cy="23.6" r="1.9" fill="#fff"/>',
+};
+
+// The icon of a message box as an SVG element; none for a box without one.
+export function iconSvg(kind) {
+  return ICONS[kind] ? `<svg viewBox="0 0 32 32" aria-hidden="true">${ICONS[kind]}</svg>` : '';
+}
 
 // The buttons of a message box as [label, answer] pairs, and the answer given when it
 // is dismissed without a button (Escape): the only button, or Cancel.
@@ -24,7 +40,7 @@ export function showMessageBox(box) {
   $('message-text').textContent = box.text;
   const icon = $('message-icon');
   icon.className = `message-icon ${box.icon}`;
-  icon.textContent = ICONS[box.icon] || '';
+  icon.innerHTML = iconSvg(box.icon);
   const buttons = $('message-buttons');
   buttons.replaceChildren();
   const { choices, dismissed } = messageBoxChoices(box.buttons);
@@ -64,7 +80,9 @@ export function answered(ack) {
 }
 
 let bannerTimer = 0;
-export function reportError(text) {
+// Shows an error in the save dialog when it is open, else in the banner for ten
+// seconds (until dismissed, with `lasting`).
+export function reportError(text, { lasting = false } = {}) {
   const dialog = $('save-dialog');
   if (dialog.open) {
     $('save-error').textContent = text;
@@ -74,7 +92,7 @@ export function reportError(text) {
   $('banner-text').textContent = text;
   $('banner').hidden = false;
   clearTimeout(bannerTimer);
-  bannerTimer = setTimeout(() => { $('banner').hidden = true; }, 10000);
+  if (!lasting) bannerTimer = setTimeout(() => { $('banner').hidden = true; }, 10000);
 }
 
 export function wireDialogs() {

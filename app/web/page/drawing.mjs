@@ -82,7 +82,8 @@ export function projectionOf(view) {
 
 export function drawView(view, fast = false) {
   const p = projectionOf(view);
-  if (!p || !view.drawing) return;
+  // A view not laid out yet draws nothing: its first frame is drawn at its real size.
+  if (!p || !view.drawing || view.w < 1 || view.h < 1) return;
   view.drawing.draw(p, view.dpr, fast);
   drawTripod(view, p);
   drawRubberBand(view);

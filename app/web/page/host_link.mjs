@@ -63,6 +63,7 @@ export class Outbox {
       this.flying = this.queue.shift();
       this.flying.message.seq = ++this.seq;
       this.inFlight++;
+      if (this.inFlight === 1) this.waitingSince = performance.now();
       this.ws.send(JSON.stringify(this.flying.message));
     }
   }
@@ -78,6 +79,11 @@ export class Outbox {
   idle() {
     return this.inFlight === 0 && this.queue.length === 0;
   }
+
+  // How long, in milliseconds, the host has kept the page waiting for its answer.
+  waited(now = performance.now()) {
+    return this.inFlight > 0 ? now - this.waitingSince : 0;
+  }
 }
 
 export const outbox = new Outbox();
@@ -91,10 +97,29 @@ export function retries(closeEvent) {
   return closeEvent.code !== POLICY_CLOSE;
 }
 
+// What a probe of the server after a close found: 'gone' when nothing answers (it may
+// come back), 'replaced' when a server answers but refuses this page's token (it was
+// started again, with a new address), 'same' otherwise.
+export function probeVerdict(status) {
+  if (status === null) return 'gone';
+  return status === 401 || status === 403 ? 'replaced' : 'same';
+}
+
+// Asks the server for a small file with the page's credentials: its HTTP status, or
+// null when nothing answered.
+export async function probeServer() {
+  try {
+    const response = await fetch('/favicon.svg', { cache: 'no-store', credentials: 'same-origin' });
+    return response.status;
+  } catch {
+    return null;
+  }
+}
+
 // Opens the page's socket and keeps it open: `onOpen()` once connected, `onText(message)`
 // for each JSON message, `onFrame(buffer)` for each binary frame, `onClose(reason)` when
 // the socket closed, after which it tries again every second, unless the host closed it
-// for a reason (given then; null otherwise).
+// for a reason (given then; null otherwise) or `beforeRetry()` resolves to false.
 export function connect(handlers) {
   const ws = new WebSocket(`ws://${location.host}/ws`);
   ws.binaryType = 'arraybuffer';
@@ -106,9 +131,10 @@ export function connect(handlers) {
     if (typeof event.data === 'string') handlers.onText(JSON.parse(event.data));
     else handlers.onFrame(event.data);
   };
-  ws.onclose = (event) => {
+  ws.onclose = async (event) => {
     const again = retries(event);
     handlers.onClose(again ? null : event.reason || 'the host closed the connection');
-    if (again) setTimeout(() => connect(handlers), 1000);
+    if (!again || (handlers.beforeRetry && !(await handlers.beforeRetry()))) return;
+    setTimeout(() => connect(handlers), 1000);
   };
 }

@@ -5,15 +5,16 @@
 import { answered, reportError, save, showMessageBox, wireDialogs } from './dialogs.mjs';
 import { pictureOf, projectionOf, showChunks, showSelection } from './drawing.mjs';
 import { describeDrawing, store } from './frame_decoding.mjs';
-import { connect, outbox } from './host_link.mjs';
+import { connect, outbox, probeServer, probeVerdict } from './host_link.mjs';
 import { $, page } from './page_state.mjs';
 import { renderClasses, renderModify, renderNodes, renderToolState, wirePanel } from './panel.mjs';
-import { updateTime, wireTimeBar } from './time_bar.mjs';
+import { goToFrame, keyFrame, shownFrame, togglePlay, updateTime, wireTimeBar } from './time_bar.mjs';
 import { takeHostCameras, takeHostViews } from './navigation.mjs';
-import { buildViews } from './views.mjs';
+import { frameView } from './view_menu.mjs';
+import { buildViews, setLayout, toggleMaximized, viewSizes } from './views.mjs';
 
 function sendHello() {
-  outbox.send({ type: 'hello', views: page.views.map((v) => ({ width: v.w, height: v.h })) });
+  outbox.send({ type: 'hello', views: viewSizes() });
 }
 
 function setConnection(kind, text) {
@@ -37,6 +38,7 @@ function applyState(state) {
   }
   state.views.forEach((info, i) => {
     page.views[i].label.textContent = info.name;
+    page.views[i].root.dataset.projection = info.projection;
     page.views[i].root.classList.toggle('create', !!state.create);
   });
   $('file-name').textContent = state.file || 'new scene (not saved yet)';
@@ -72,8 +74,10 @@ function receiveText(message) {
   } else if (message.type === 'views') {
     takeHostViews(message);
   } else if (message.type === 'notice') {
+    $('loading').hidden = true;
     showNotice(message.text);
   } else if (message.type === 'drawing') {
+    $('loading').hidden = true;
     showNotice(null);
     showChunks(store, store.commit(message));
     showNodeSelection();
@@ -107,12 +111,38 @@ function receiveFrame(buffer) {
   }
 }
 
+const TEXT_INPUTS = ['text', 'number', 'search', 'password', 'email', 'url'];
+
+// Whether keys go to a text field (or a dialog) rather than to the page's shortcuts.
 function isTyping(target) {
-  return target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement || target.closest('dialog');
+  if (!(target instanceof Element)) return false;
+  return (target instanceof HTMLInputElement && TEXT_INPUTS.includes(target.type)) ||
+    target instanceof HTMLTextAreaElement || target instanceof HTMLSelectElement || !!target.closest('dialog');
+}
+
+// The page's own keys, outside text fields: playing, stepping and the ends of the frame
+// range, framing and maximising the active view.
+function viewKey(e) {
+  const view = page.views[page.activeView];
+  if (e.key === ' ' && !e.ctrlKey && !e.altKey && !e.metaKey) {
+    togglePlay();
+  } else if (e.altKey && e.code === 'KeyW') {
+    toggleMaximized();
+  } else if (e.code === 'KeyZ' && !e.ctrlKey && !e.altKey && !e.metaKey && view) {
+    frameView(view, e.shiftKey);
+  } else if (page.state && !e.ctrlKey && !e.altKey && !e.metaKey && !e.shiftKey &&
+             keyFrame(e.key, shownFrame(), page.state.start, page.state.end) !== null) {
+    if (page.playing) togglePlay();
+    goToFrame(keyFrame(e.key, shownFrame(), page.state.start, page.state.end));
+  } else {
+    return false;
+  }
+  return true;
 }
 
 function wireKeys() {
   document.addEventListener('keydown', (e) => {
+    // Saving works wherever the focus is, and the browser's own Ctrl+S is held back.
     if ((e.ctrlKey || e.metaKey) && e.key.toLowerCase() === 's') {
       e.preventDefault();
       save();
@@ -124,6 +154,10 @@ function wireKeys() {
       return;
     }
     if (isTyping(e.target)) return;
+    if (viewKey(e)) {
+      e.preventDefault();
+      return;
+    }
     if (e.key === 'Escape') outbox.send({ type: 'key', key: 'Escape' });
     else if (e.key === 'Delete' || e.key === 'Backspace') outbox.send({ type: 'key', key: 'Delete' });
   });
@@ -144,12 +178,33 @@ window.__zentrograph = {
   drawingKind: (index) => page.views[index] && page.views[index].drawingKind,
 };
 
+// Shows the busy cue while the host has kept the page waiting longer than BUSY_MS.
+const BUSY_MS = 200;
+function watchBusy() {
+  setInterval(() => {
+    const busy = outbox.waited() > BUSY_MS;
+    $('busy').hidden = !busy;
+    document.body.classList.toggle('waiting', busy);
+  }, 50);
+}
+
+// Closing the tab with changes not saved asks first.
+window.addEventListener('beforeunload', (e) => {
+  if (!page.state || !page.state.unsaved) return;
+  e.preventDefault();
+  e.returnValue = '';
+});
+
 wireDialogs();
 wirePanel();
 wireTimeBar();
 wireKeys();
+watchBusy();
 $('grid-snap').addEventListener('change', (e) => outbox.send({ type: 'gridSnap', on: e.target.checked }));
-buildViews(2);
+for (const button of document.querySelectorAll('#layouts button')) {
+  button.addEventListener('click', () => setLayout(Number(button.dataset.layout)));
+}
+buildViews(4);
 connect({
   onOpen: () => {
     setConnection('online', 'connected');
@@ -161,5 +216,14 @@ connect({
   onClose: (reason) => {
     setConnection('offline', reason ? `disconnected: ${reason}` : 'disconnected: retrying');
     if (reason) reportError(`The host closed this page's connection: ${reason}`);
+  },
+  // A server that refuses the page's token was started again: its new address (with its
+  // new token) is the way back, and trying this one again would never succeed.
+  beforeRetry: async () => {
+    if (probeVerdict(await probeServer()) !== 'replaced') return true;
+    setConnection('offline', 'the server was restarted');
+    reportError('The server was restarted and no longer knows this page: open the new address it printed ' +
+                '(with its new token) to go on.', { lasting: true });
+    return false;
   },
 });

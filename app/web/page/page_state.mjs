@@ -6,6 +6,8 @@ export const page = {
   classes: [],        // categories of creatable classes, from the first state
   views: [],          // {index, root, canvas, label, w, h, dpr, drawing, overlay, camera, unheard, pending}
   activeView: 0,
+  layout: 4,          // how many views the viewport area shows: 1, 2 or 4
+  previousLayout: 4,  // the layout a maximised view gives back
   drag: null,         // the pointer drag under way in a view
   playing: false,
   scrubbing: false,

@@ -4,8 +4,37 @@
 import { outbox } from './host_link.mjs';
 import { $, page } from './page_state.mjs';
 
-function sendControl(handle, action, extra = {}, mergeKey = undefined) {
-  outbox.send({ type: 'control', control: handle, action, ...extra }, mergeKey);
+function sendControl(handle, action, extra = {}, mergeKey = undefined, answered = undefined) {
+  outbox.send({ type: 'control', control: handle, action, ...extra }, mergeKey, answered);
+}
+
+const number = (v) => String(Number(v.toPrecision(6)));
+
+// The text a control of `controls` (one rollout's, titled `title`) shows under the
+// pointer: what it is called (the text to its left on its row, for fields and
+// spinners), the range it takes and how to use it.
+export function tooltipOf(c, controls, title = '') {
+  const labelOf = (field) => {
+    const row = controls.filter((o) => o.kind === 'static' && o.text.trim() && o.x < field.x &&
+      o.y < field.y + field.h && field.y < o.y + o.h);
+    row.sort((a, b) => b.x - a.x);
+    return row.length ? row[0].text.trim().replace(/:$/, '') : '';
+  };
+  const range = c.range ? `from ${number(c.range[0])} to ${number(c.range[1])}${c.whole ? ', whole numbers' : ''}` : '';
+  const named = (what, rest) => [what, rest].filter(Boolean).join(': ');
+  switch (c.kind) {
+    case 'edit': return named(labelOf(c), [range, 'type a value and press Enter'].filter(Boolean).join('; '));
+    case 'spinner': return named(labelOf(c), [range, 'click the arrows or drag up and down'].filter(Boolean).join('; '));
+    case 'static': {
+      const field = controls.find((o) => (o.kind === 'edit' || o.kind === 'spinner') && labelOf(o) === c.text.trim().replace(/:$/, ''));
+      return field ? tooltipOf(field, controls) : c.text || title;
+    }
+    case 'check': return `${c.text}: click to switch on or off`;
+    case 'button': return c.role === 'add' ? `${c.text}: then click a node in a viewport, or choose it from the list`
+      : c.role === 'remove' ? `${c.text}: takes the selected entry out of the list` : c.text;
+    case 'list': return 'Click an entry to select it';
+    default: return c.text || title;
+  }
 }
 
 function place(element, c) {
@@ -49,7 +78,13 @@ function makeControl(c) {
         e.stopPropagation();
       });
       input.dataset.shown = c.text;
-      input.addEventListener('change', () => sendControl(c.handle, 'text', { text: input.value }));
+      // Once the host has answered, the field shows the value the parameter took, even
+      // when that did not change (a value clamped to where it already was).
+      input.addEventListener('change', () => sendControl(c.handle, 'text', { text: input.value }, undefined, () => {
+        const stored = page.rollouts.flatMap((r) => r.controls).find((o) => o.handle === c.handle);
+        const field = $('rollouts').querySelector(`[data-handle="${c.handle}"]`);
+        if (stored && field && document.activeElement !== field) field.value = stored.text;
+      }));
       return input;
     }
     case 'spinner': return makeSpinner(c);
@@ -109,7 +144,6 @@ function makeControl(c) {
 function makeSpinner(c) {
   const spinner = place(document.createElement('div'), c);
   spinner.className = 'rc-spinner';
-  spinner.title = 'Click the arrows or drag up and down';
   const up = document.createElement('span');
   up.textContent = '\u25b2';
   const down = document.createElement('span');
@@ -156,7 +190,8 @@ export function renderRollouts(rollouts) {
         (box !== null && box.checked !== c.checked));
       if (shown.get(c.handle) === JSON.stringify(c) && !stale) continue;
       const fresh = makeControl(c);
-      if (element && fresh) element.replaceWith(fresh);
+      const rollout = rollouts.find((r) => r.controls.includes(c));
+      if (element && fresh) element.replaceWith(withTooltip(fresh, c, rollout));
     }
   } else {
     host.replaceChildren(...rollouts.map(makeRollout));
@@ -167,6 +202,11 @@ export function renderRollouts(rollouts) {
   }
   page.rollouts = rollouts;
   page.rolloutLayout = layout;
+}
+
+function withTooltip(element, c, rollout) {
+  element.title = tooltipOf(c, rollout.controls, rollout.title);
+  return element;
 }
 
 function makeRollout(r) {
@@ -184,7 +224,7 @@ function makeRollout(r) {
   body.style.height = `${r.height}px`;
   for (const c of r.controls) {
     const element = makeControl(c);
-    if (element) body.append(element);
+    if (element) body.append(withTooltip(element, c, r));
   }
   rollout.append(title, body);
   return rollout;

@@ -1,48 +1,103 @@
 // The viewports: building their canvases, keeping each canvas at whole pixels of its
-// box, the active view, and turning the pointer in a view into navigation (orbit,
-// pan, zoom) or into pointer events for the host.
+// box, the layout and the active view, and turning the pointer in a view into
+// navigation (orbit, pan, zoom) or into pointer events for the host.
 import { attachDrawing, scheduleDraw } from './drawing.mjs';
 import { outbox } from './host_link.mjs';
+import { gridOf, shownViews, toggledLayout } from './layout.mjs';
 import { NAV_ORBIT, NAV_PAN, navigate, zoomView } from './navigation.mjs';
 import { $, page } from './page_state.mjs';
+import { openViewMenu } from './view_menu.mjs';
 
 export { NAV_ORBIT, NAV_PAN };
 
 export function buildViews(count) {
   const host = $('viewports');
   host.replaceChildren();
+  for (const view of page.views) view.observer.disconnect();
   page.views = [];
-  host.style.gridTemplateColumns = count === 1 ? '1fr' : '1fr 1fr';
-  host.style.gridTemplateRows = count > 2 ? '1fr 1fr' : '1fr';
   for (let i = 0; i < count; i++) {
     const root = document.createElement('div');
     root.className = 'viewport';
     root.dataset.view = String(i);
     const canvas = document.createElement('canvas');
-    const label = document.createElement('div');
+    const label = document.createElement('button');
+    label.type = 'button';
     label.className = 'label';
+    label.title = 'View menu: projection, framing; double-click maximises (Alt+W)';
     root.append(canvas, label);
     host.append(root);
-    const view = { index: i, root, canvas, label, w: 1, h: 1, dpr: 1, camera: null, unheard: 0 };
+    const view = { index: i, root, canvas, label, w: 0, h: 0, dpr: 1, camera: null, unheard: 0 };
     attachDrawing(view);
     page.views.push(view);
-    measure(view);
     attachInput(view);
-    new ResizeObserver(() => {
-      if (measure(view)) {
-        outbox.send({ type: 'resize', view: i, width: view.w, height: view.h }, `resize${i}`);
-        scheduleDraw(view);
-      }
-    }).observe(root);
+    view.observer = new ResizeObserver(() => remeasure(view));
+    view.observer.observe(root);
   }
   setActiveView(Math.min(page.activeView, count - 1));
+  applyLayout(false);
+}
+
+// Measures the view again and tells the host of a new size.
+function remeasure(view) {
+  if (!measure(view)) return;
+  outbox.send({ type: 'resize', view: view.index, width: view.w, height: view.h }, `resize${view.index}`);
+  scheduleDraw(view);
+}
+
+// The views' sizes for the host's hello: a view not laid out yet (or hidden) counts as
+// one pixel until it is measured.
+export function viewSizes() {
+  return page.views.map((v) => ({ width: Math.max(1, v.w), height: Math.max(1, v.h) }));
+}
+
+// Shows the views of the current layout, in a grid that fills the viewport area, and
+// sizes their canvases for it, telling the host of new sizes unless `tell` is false
+// (views just built, whose sizes the hello carries).
+export function applyLayout(tell = true) {
+  const count = page.views.length;
+  if (!count) return;
+  const shown = shownViews(page.layout, count, page.activeView);
+  const [columns, rows] = gridOf(shown.length);
+  const host = $('viewports');
+  host.style.gridTemplateColumns = `repeat(${columns}, minmax(0, 1fr))`;
+  host.style.gridTemplateRows = `repeat(${rows}, minmax(0, 1fr))`;
+  for (const view of page.views) view.root.hidden = !shown.includes(view.index);
+  // A layout shows what the views allow: a scene of two views has no four-view layout.
+  for (const button of document.querySelectorAll('#layouts button')) {
+    const n = Number(button.dataset.layout);
+    button.classList.toggle('active', n === Math.min(page.layout, count) || (n === 4 && count === 3 && page.layout > 2));
+    button.disabled = n > count && !(n === 4 && count === 3);
+  }
+  for (const view of page.views) {
+    if (view.root.hidden) continue;
+    if (tell) remeasure(view);
+    else measure(view);
+  }
+}
+
+export function setLayout(layout) {
+  if (page.layout === layout) return;
+  if (layout === 1) page.previousLayout = page.layout;
+  page.layout = layout;
+  applyLayout();
+}
+
+// Maximises the active view, or gives back the layout it was maximised from.
+export function toggleMaximized() {
+  const next = toggledLayout(page.layout, page.previousLayout, page.views.length);
+  page.layout = next.layout;
+  page.previousLayout = next.previous;
+  applyLayout();
 }
 
 // Sizes the canvas to whole pixels of its box, so that the host draws on exactly the
-// pixels the pointer reports; true when the size changed.
+// pixels the pointer reports; true when the size changed. A box that is not laid out
+// (hidden, or before the first layout) keeps the size it had.
 function measure(view) {
-  const w = Math.max(1, view.root.clientWidth);
-  const h = Math.max(1, view.root.clientHeight);
+  if (!view.root.isConnected || view.root.hidden) return false;
+  const w = view.root.clientWidth;
+  const h = view.root.clientHeight;
+  if (w < 1 || h < 1) return false;
   const dpr = window.devicePixelRatio || 1;
   if (w === view.w && h === view.h && dpr === view.dpr) return false;
   view.w = w;
@@ -55,7 +110,8 @@ function measure(view) {
   return true;
 }
 
-function setActiveView(index) {
+export function setActiveView(index) {
+  if (index < 0 || index >= page.views.length) return;
   page.activeView = index;
   page.views.forEach((v) => v.root.classList.toggle('active', v.index === index));
 }
@@ -86,7 +142,18 @@ function pointerMessage(view, e, phase) {
 }
 
 function attachInput(view) {
-  const { canvas } = view;
+  const { canvas, label } = view;
+  label.addEventListener('click', (e) => {
+    e.stopPropagation();
+    setActiveView(view.index);
+    openViewMenu(view, { toggleMaximized });
+  });
+  label.addEventListener('dblclick', (e) => {
+    e.stopPropagation();
+    setActiveView(view.index);
+    openViewMenu(null);
+    toggleMaximized();
+  });
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
   canvas.addEventListener('pointerdown', (e) => {
     setActiveView(view.index);
