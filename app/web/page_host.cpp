@@ -7,6 +7,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/files/save_name.h"
 #include "app/render/float_text.h"
 #include "app/text/one_line.h"
 #include "app/viewport/view_camera.h"
@@ -136,7 +137,7 @@ PageHost::PageHost(session::EditSession& session, Deliver deliver, std::filesyst
                    std::size_t maxFrameBytes)
     : session_(session),
       deliver_(std::move(deliver)),
-      saveFolder_(std::move(saveFolder)),
+      saveFolder_(files::NormalFolder(saveFolder)),
       log_(std::move(log)),
       maxFrameBytes_(maxFrameBytes) {
     if (!log_) log_ = [](const std::string& line) { std::cerr << line << "\n"; };
@@ -329,18 +330,17 @@ std::string PageHost::SaveTo(const std::optional<std::string>& file, bool& needF
             return "choose a file name for the scene";
         }
         session_.Save({}, error);
-        return error;
+        return files::RelativeToFolder(error, saveFolder_);
     }
-    std::filesystem::path target(*file);
-    if (target.extension() != ".json") return fmt::format("{}: a scene file name ends in .json", *file);
-    if (target.is_relative()) target = saveFolder_ / target;
+    const std::optional<std::filesystem::path> target = files::SavePathInFolder(saveFolder_, *file, error);
+    if (!target) return error;
     std::error_code ec;
-    const bool exists = std::filesystem::exists(target, ec);
-    const bool ownFile = !session_.File().empty() && std::filesystem::equivalent(target, session_.File(), ec);
+    const bool exists = std::filesystem::exists(*target, ec);
+    const bool ownFile = !session_.File().empty() && std::filesystem::equivalent(*target, session_.File(), ec);
     // A first save never replaces a file that is not the scene's own.
-    if (exists && !ownFile) return fmt::format("{} already exists: choose another name", target.string());
-    session_.Save(target, error);
-    return error;
+    if (exists && !ownFile) return fmt::format("{} already exists: choose another name", text::OneLine(*file));
+    session_.Save(*target, error);
+    return files::RelativeToFolder(error, saveFolder_);
 }
 
 void PageHost::Update(ClientId client, Page& page) {
