@@ -14,6 +14,7 @@
 #include "app/scene/scene_file.h"
 #include "app/session/edit_session.h"
 #include "app/web/access.h"
+#include "app/web/listen_address.h"
 #include "app/web/page_server.h"
 #include "app/web/ui_thread.h"
 
@@ -90,16 +91,15 @@ int Serve(CommandContext& ctx, const ServeOptions& options) {
             return PrintError(ctx, "serve",
                               error + (options.port != 0 ? " (choose another with --port, or --port 0 for any free port)" : ""));
         }
-        if (options.listen != kLoopback) {
+        if (!web::IsLoopbackAddress(options.listen)) {
             fmt::print(*ctx.err,
                        "serve: warning: listening on {}: other machines can reach this server; anyone who learns "
                        "the address below can change and save your scene\n",
                        options.listen);
         }
-        const std::string host = options.listen == kLoopback ? std::string(kLoopback) : options.listen;
-        fmt::print(*ctx.out, "Zentrograph is serving {} at\n  http://{}:{}/?token={}\nOpen it in a browser; press Ctrl+C to stop.\n",
+        fmt::print(*ctx.out, "Zentrograph is serving {} at\n  {}\nOpen it in a browser; press Ctrl+C to stop.\n",
                    options.demo ? std::string("the demo scene") : (file.empty() ? std::string("a new scene") : file.string()),
-                   host, server.Port(), *token);
+                   web::ServerUrl(options.listen, server.Port(), *token));
         ctx.out->flush();
         ui.Run();
         server.Stop();
