@@ -130,6 +130,11 @@ public:
     const std::filesystem::path& File() const { return file_; }
     // True when the scene changed since it was loaded or last saved.
     bool Unsaved() const { return unsaved_; }
+    // The scene holds changes its file lacks (it was recovered from a copy).
+    void MarkUnsaved() {
+        unsaved_ = true;
+        Changed();
+    }
     // Writes the scene, with the views as they are now, to `file` (empty: the file it
     // belongs to), through a temporary file and a rename; the scene then belongs to that
     // file. False, with a one-line reason, when there is no file or the write failed:

@@ -399,6 +399,28 @@ TEST(UiThreadTest, DropsTheWaitingTasksOfOneOwnerOnly) {
     EXPECT_EQ(ran, "bc");
 }
 
+TEST(UiThreadTest, TimedTasksRunInTheirOrderAndNeverWithinAWaitingTask) {
+    zg::web::UiThread ui;
+    std::string ran;
+    ui.PostAfter(std::chrono::milliseconds(30), [&] {
+        ran += 'b';
+        ui.Stop();
+    });
+    ui.Post([&] {
+        bool open = true;
+        ui.PostAfter(std::chrono::milliseconds(0), [&] { ran += 'a'; });
+        ui.Post([&] {
+            ran += 'x';
+            open = false;
+            ui.Wake();
+        });
+        ui.RunWhile([&] { return open; }, 0);
+        ran += 'w';
+    });
+    ui.Run();
+    EXPECT_EQ(ran, "xwab");
+}
+
 TEST(UiThreadTest, ATaskThatThrowsEndsItselfNotTheThread) {
     zg::web::UiThread ui;
     bool ran = false;
