@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "app/scene/scene_file.h"
+#include "app/session/node_edits.h"
 #include "app/viewport/construction_grid.h"
 #include "app/viewport/scene_view.h"
 #include "app/viewport/view_camera.h"
@@ -25,6 +27,12 @@ constexpr double kDefaultAspect = 1.6;
 bool IsClick(const host::IPoint2& a, const host::IPoint2& b) {
     return std::abs(static_cast<long long>(a.x) - b.x) < kClickSlop &&
            std::abs(static_cast<long long>(a.y) - b.y) < kClickSlop;
+}
+
+// The name after `name` in `names`, round to the first.
+std::string NextAfter(const std::vector<std::string>& names, const std::string& name) {
+    const auto at = std::find(names.begin(), names.end(), name);
+    return at == names.end() || at + 1 == names.end() ? names.front() : *(at + 1);
 }
 
 std::string NodeList(const std::vector<std::string>& names) {
@@ -50,6 +58,13 @@ EditSession::EditSession(plugins::ClassDirectory& classes, std::unique_ptr<scene
         views_ = viewport::DefaultViews(bounds, kDefaultAspect);
     }
     scene_->SetChangeListener([this](host::PartID part) { SceneChanged(part); });
+    std::string why;
+    if (std::optional<SceneState> state = Capture(why)) {
+        history_.Reset(*state);
+        saved_ = std::move(*state);
+    } else {
+        historyOff_ = true;
+    }
     status_ = file_.empty() ? "New scene" : fmt::format("Opened {}", file_.filename().string());
     UpdateEditing();
 }
@@ -67,7 +82,12 @@ void EditSession::SetStatus(std::string status) {
 }
 
 void EditSession::SceneChanged(host::PartID part) {
+    if (selecting_) {
+        Changed();
+        return;
+    }
     unsaved_ = true;
+    sceneEdited_ = true;
     // A node came or went: an edit that named one may not be undone any more.
     if (part == host::PART_ALL) panel_.ClearHistory();
     Changed();
@@ -255,6 +275,9 @@ void EditSession::CreationPointer(const PointerEvent& event) {
             creationView_ = event.view;
             preview_.reset();
             AfterCreation(creation_->Down(vp, event.at));
+            // The panel lets go of the object edited before: it no longer shows what
+            // the drag is about.
+            UpdateEditing();
             break;
         case PointerPhase::kMove: {
             AfterCreation(creation_->Move(vp, event.at));
@@ -280,6 +303,7 @@ void EditSession::AfterCreation(Creation::Outcome outcome) {
             scene::Node* node = creation_->CompletedNode();
             if (node != nullptr) {
                 SelectOnly({node}, false);
+                Commit(fmt::format("Create {}", node->Name()));
                 SetStatus(fmt::format("Created {}", node->Name()));
             }
             break;
@@ -299,28 +323,38 @@ void EditSession::SelectPointer(const PointerEvent& event) {
         case PointerPhase::kDown: {
             move_.reset();
             rect_.reset();
-            const auto hits =
-                viewport::PickNodes(*scene_, views_[static_cast<std::size_t>(event.view)], time_, event.width,
-                                    event.height, event.at);
+            const std::vector<std::string> hits = viewport::PickNodesNearestFirst(
+                *scene_, views_[static_cast<std::size_t>(event.view)], time_, event.width, event.height, event.at);
+            const bool again = lastClick_ && lastClick_->view == event.view && IsClick(event.at, lastClick_->at) &&
+                               lastClick_->hits == hits;
+            lastClick_ = LastClick{event.view, event.at, hits};
             if (panel_.Picking()) {
                 if (hits.empty())
                     SetStatus(fmt::format("Click a node to add it to {}, or press Esc", panel_.PickingFor()));
                 else
-                    PickNode(hits.back());
+                    PickNode(PickFor(hits));
                 return;
             }
             if (hits.empty()) {
                 rect_ = RectDrag{event.view, event.at};
                 return;
             }
-            // The node drawn last lies on top.
-            scene::Node* hit = scene_->FindNode(hits.back());
-            if (hit == nullptr) return;
-            if (hit->IsSelected() == 0) SelectOnly({hit}, event.additive);
+            // A press on a selected node keeps the selection, so that a drag moves all of
+            // it; otherwise the nearest node is selected.
+            scene::Node* hit = nullptr;
+            for (const std::string& name : hits)
+                if (scene::Node* node = scene_->FindNode(name); node != nullptr && node->IsSelected() != 0 && hit == nullptr)
+                    hit = node;
+            if (hit == nullptr) {
+                hit = scene_->FindNode(hits.front());
+                if (hit == nullptr) return;
+                SelectOnly({hit}, event.additive);
+            }
             MoveDrag drag;
             drag.view = event.view;
             drag.start = event.at;
             drag.clicked = hit->Name();
+            drag.then = again ? NextAfter(hits, hit->Name()) : hits.front();
             viewport::Viewport vp = MakeViewport(event.view, event.width, event.height);
             host::IPoint2 snapped = event.at;
             drag.startWorld = vp.SnapPoint(event.at, snapped);
@@ -336,7 +370,7 @@ void EditSession::SelectPointer(const PointerEvent& event) {
             const host::Point3 offset = vp.SnapPoint(event.at, snapped) - move_->startWorld;
             if (!host::IsFinite(offset)) return;
             move_->moved = true;
-            MoveSelection(*move_, offset);
+            move_->refused = MoveSelection(*move_, offset);
             return;
         }
         case PointerPhase::kUp: {
@@ -346,10 +380,10 @@ void EditSession::SelectPointer(const PointerEvent& event) {
                 if (drag.moved) {
                     std::vector<std::string> names;
                     for (const auto& [name, position] : drag.original) names.push_back(name);
-                    SetStatus(fmt::format("Moved {}", NodeList(names)));
+                    Commit(fmt::format("Move {}", NodeList(names)));
+                    SetStatus(drag.refused.empty() ? fmt::format("Moved {}", NodeList(names)) : drag.refused);
                 } else if (!event.additive) {
-                    // A click on a node of a larger selection selects that node alone.
-                    if (scene::Node* node = scene_->FindNode(drag.clicked)) SelectOnly({node}, false);
+                    if (scene::Node* node = scene_->FindNode(drag.then)) SelectOnly({node}, false);
                 }
                 return;
             }
@@ -373,19 +407,55 @@ void EditSession::SelectPointer(const PointerEvent& event) {
     }
 }
 
-void EditSession::MoveSelection(const MoveDrag& drag, const host::Point3& offset) {
+std::string EditSession::MoveSelection(const MoveDrag& drag, const host::Point3& offset) {
+    std::string refused;
     for (const auto& [name, position] : drag.original) {
         scene::Node* node = scene_->FindNode(name);
         if (node == nullptr) continue;
-        // Every key moves by the same offset, so an animated path keeps its shape.
-        std::vector<scene::PointKey> keys = position.Keys();
-        for (scene::PointKey& key : keys) key.value += offset;
-        bool finite = true;
-        for (const scene::PointKey& key : keys) finite = finite && host::IsFinite(key.value);
-        if (!finite) continue;
-        node->SetPosition(position.IsAnimated() ? scene::AnimatedPoint(std::move(keys))
-                                                : scene::AnimatedPoint(keys.front().value));
+        if (offset == host::Point3()) {
+            node->SetPosition(position);
+            continue;
+        }
+        // An animated node moves its key at this frame, never its whole path.
+        std::string why;
+        std::optional<scene::AnimatedPoint> moved =
+            ChannelWithValueAt(position, time_, position.At(time_) + offset, scene_->Rate(), why);
+        if (moved)
+            node->SetPosition(std::move(*moved));
+        else if (refused.empty())
+            refused = fmt::format("{} did not move: {}", name, why);
     }
+    return refused;
+}
+
+std::string EditSession::ClickTakes(int view, const host::IPoint2& at, const std::vector<std::string>& hits) {
+    if (hits.empty()) return {};
+    const bool again = lastClick_ && lastClick_->view == view && IsClick(at, lastClick_->at) && lastClick_->hits == hits;
+    if (!again) return hits.front();
+    for (const std::string& name : hits)
+        if (scene::Node* node = scene_->FindNode(name); node != nullptr && node->IsSelected() != 0)
+            return NextAfter(hits, name);
+    return hits.front();
+}
+
+void EditSession::Hover(const std::optional<PointerEvent>& event) {
+    std::string hovered;
+    if (event && !creation_ && !Dragging() && event->view >= 0 && event->view < static_cast<int>(views_.size()) &&
+        event->width >= 1 && event->height >= 1) {
+        hovered = ClickTakes(event->view, event->at,
+                             viewport::PickNodesNearestFirst(*scene_, views_[static_cast<std::size_t>(event->view)],
+                                                             time_, event->width, event->height, event->at));
+    }
+    if (hovered == hovered_) return;
+    hovered_ = std::move(hovered);
+    CameraChanged();  // the page shows it; what the views draw stays
+}
+
+std::string EditSession::PickFor(const std::vector<std::string>& hits) {
+    // The nearest node the list would take; the nearest one, to hear why not, when none.
+    for (const std::string& name : hits)
+        if (scene::Node* node = scene_->FindNode(name); node != nullptr && panel_.WouldTake(node)) return name;
+    return hits.front();
 }
 
 bool EditSession::PickNode(const std::string& name) {
@@ -396,6 +466,7 @@ bool EditSession::PickNode(const std::string& name) {
         SetStatus(refusal);
         return false;
     }
+    Commit(fmt::format("Add {} to {}", name, list));
     SetStatus(fmt::format("Added {} to {}", name, list));
     return true;
 }
@@ -459,6 +530,7 @@ void EditSession::DeleteSelection() {
         names.push_back(node->Name());
         scene_->DeleteNode(node);
     }
+    Commit(fmt::format("Delete {}", NodeList(names)));
     SetStatus(fmt::format("Deleted {}", NodeList(names)));
 }
 
@@ -474,6 +546,11 @@ std::vector<scene::Node*> EditSession::Selection() const {
 }
 
 void EditSession::SelectOnly(const std::vector<scene::Node*>& nodes, bool additive) {
+    selecting_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{selecting_};
     for (int i = 0; i < scene_->NodeCount(); ++i) {
         scene::Node* node = scene_->NodeAt(i);
         if (node == nullptr) continue;
@@ -501,6 +578,186 @@ void EditSession::Select(const std::vector<std::string>& names) {
     SelectOnly(nodes, false);
 }
 
+// ---- Node edits ----
+
+bool EditSession::Rename(const std::string& node, const std::string& name, std::string& error) {
+    scene::Node* found = scene_->FindNode(node);
+    if (found == nullptr) {
+        error = fmt::format("there is no node named \"{}\"", node);
+        return false;
+    }
+    if (name == node) return true;
+    if (const std::optional<std::string> problem = scene::NodeNameProblem(name)) {
+        error = fmt::format("\"{}\" cannot be a node's name: {}", name, *problem);
+        return false;
+    }
+    if (scene_->FindNode(name) != nullptr) {
+        error = fmt::format("another node is named \"{}\" already", name);
+        return false;
+    }
+    if (!scene_->RenameNode(found, name)) {
+        error = fmt::format("{} could not be renamed", node);
+        return false;
+    }
+    if (editedName_ == node) editedName_ = name;
+    unsaved_ = true;
+    sceneEdited_ = true;
+    Commit(fmt::format("Rename {} to {}", node, name));
+    SetStatus(fmt::format("Renamed {} to {}", node, name));
+    return true;
+}
+
+bool EditSession::SetWireColor(const std::string& node, uint32_t bgr, std::string& error) {
+    scene::Node* found = scene_->FindNode(node);
+    if (found == nullptr) {
+        error = fmt::format("there is no node named \"{}\"", node);
+        return false;
+    }
+    found->SetWireColor(bgr & 0xFFFFFFu);
+    Commit(fmt::format("Wire Colour of {}", node));
+    return true;
+}
+
+bool EditSession::SetChannel(const std::string& node, Channel channel, const host::Point3& value, std::string& error) {
+    scene::Node* found = scene_->FindNode(node);
+    if (found == nullptr) {
+        error = fmt::format("there is no node named \"{}\"", node);
+        return false;
+    }
+    if (Dragging()) {
+        error = "finish the drag first";
+        return false;
+    }
+    const scene::AnimatedPoint& now = channel == Channel::kPosition   ? found->Position()
+                                      : channel == Channel::kRotation ? found->Rotation()
+                                                                      : found->Scale();
+    std::string why;
+    std::optional<scene::AnimatedPoint> changed = ChannelWithValueAt(now, time_, value, scene_->Rate(), why);
+    if (!changed) {
+        error = fmt::format("{} cannot be changed: {}", node, why);
+        return false;
+    }
+    switch (channel) {
+        case Channel::kPosition: found->SetPosition(std::move(*changed)); break;
+        case Channel::kRotation: found->SetRotation(std::move(*changed)); break;
+        case Channel::kScale: found->SetScale(std::move(*changed)); break;
+    }
+    Commit(fmt::format("{} {}", ChannelVerb(channel), node));
+    SetStatus(fmt::format("{}d {}", ChannelVerb(channel), node));
+    return true;
+}
+
+// ---- Undo ----
+
+std::optional<SceneState> EditSession::Capture(std::string& error) {
+    std::optional<scene::SceneParts> parts = scene::WriteSceneParts(*scene_, plugins::ResolverFor(classes_), error);
+    if (!parts) return std::nullopt;
+    return history_.Share(std::move(parts->head), std::move(parts->nodes));
+}
+
+void EditSession::Commit(const std::string& name, const std::string& mergeKey) {
+    if (!sceneEdited_) return;
+    sceneEdited_ = false;
+    std::string why;
+    std::optional<SceneState> state = Capture(why);
+    if (!state) {
+        // Undo cannot lead past a state it cannot hold: the history starts again at the
+        // next state that can be captured.
+        history_.Reset({});
+        historyOff_ = true;
+        SetStatus(fmt::format("Undo history cleared: {}", why));
+        return;
+    }
+    if (historyOff_) {
+        history_.Reset(std::move(*state));
+        historyOff_ = false;
+    } else {
+        history_.Record(name, std::move(*state), mergeKey);
+    }
+    Changed();
+}
+
+void EditSession::CommitPanelEdit(host::HWND control) {
+    // Edits of one control in quick succession (a spinner dragged, arrows held) are one
+    // step; any other step in between starts a new one.
+    constexpr auto kJoinWithin = std::chrono::milliseconds(1500);
+    const auto now = std::chrono::steady_clock::now();
+    const bool joins = control == lastPanelControl_ && now - lastPanelEdit_ < kJoinWithin &&
+                       history_.UndoName().starts_with("Change ");
+    if (!joins) ++panelStep_;
+    lastPanelControl_ = control;
+    lastPanelEdit_ = now;
+    const std::string param = panel_.ParamNameOf(control);
+    Commit(fmt::format("Change {}", param.empty() ? std::string("parameters") : param),
+           fmt::format("panel {}", panelStep_));
+}
+
+bool EditSession::Undo() { return Travel(true); }
+
+bool EditSession::Redo() { return Travel(false); }
+
+bool EditSession::Travel(bool back) {
+    if (Dragging()) {
+        SetStatus(back ? "Finish the drag before undoing" : "Finish the drag before redoing");
+        return false;
+    }
+    Commit("Change");
+    const SceneState* target = back ? history_.UndoTarget() : history_.RedoTarget();
+    if (target == nullptr) {
+        SetStatus(back ? "Nothing to undo" : "Nothing to redo");
+        return false;
+    }
+    const std::string name = back ? history_.UndoName() : history_.RedoName();
+    std::string error;
+    if (!Restore(*target, error)) {
+        SetStatus(fmt::format("Cannot {} {}: {}", back ? "undo" : "redo", name, error));
+        return false;
+    }
+    if (back)
+        history_.Undone();
+    else
+        history_.Redone();
+    lastPanelControl_ = nullptr;
+    unsaved_ = !history_.Current().SameAs(saved_);
+    SetStatus(fmt::format("{} {}", back ? "Undo" : "Redo", name));
+    return true;
+}
+
+bool EditSession::Restore(const SceneState& state, std::string& error) {
+    std::unique_ptr<scene::Scene> restored =
+        scene::ReadScene(state.Text(), "the undo history", plugins::ResolverFor(classes_), error);
+    if (!restored) return false;
+    // The selection keeps the nodes that stay selected, and takes those that come back.
+    std::vector<std::string> selected;
+    for (int i = 0; i < restored->NodeCount(); ++i) {
+        const scene::Node* node = restored->NodeAt(i);
+        if (node == nullptr) continue;
+        scene::Node* now = scene_->FindNode(node->Name());
+        if (now == nullptr || now->IsSelected() != 0) selected.push_back(node->Name());
+    }
+    const plugins::ClassEntry* creating = creation_ ? &creation_->Entry() : nullptr;
+    LeaveCreateMode();
+    panel_.CancelPick();
+    EndEditing(nullptr);
+    move_.reset();
+    rect_.reset();
+    restored->SetViews(scene_->Views());
+    scene_->SetChangeListener(nullptr);
+    std::unique_ptr<scene::Scene> replaced = std::exchange(scene_, std::move(restored));
+    scene_->SetChangeListener([this](host::PartID part) { SceneChanged(part); });
+    replaced.reset();
+    panel_.ClearHistory();
+    Select(selected);
+    if (creating != nullptr) {
+        std::string ignored;
+        EnterCreateMode(creating->facts.internalName.empty() ? creating->facts.name : creating->facts.internalName,
+                        ignored);
+    }
+    sceneEdited_ = false;
+    Changed();
+    return true;
+}
+
 // ---- Saving ----
 
 bool EditSession::Save(const std::filesystem::path& file, std::string& error) {
@@ -513,6 +770,8 @@ bool EditSession::Save(const std::filesystem::path& file, std::string& error) {
     if (!scene::SaveSceneFile(*scene_, target, plugins::ResolverFor(classes_), error)) return false;
     file_ = target;
     unsaved_ = false;
+    Commit("Change");
+    saved_ = history_.Current();
     SetStatus(fmt::format("Saved {}", target.filename().string()));
     return true;
 }

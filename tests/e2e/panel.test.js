@@ -102,7 +102,7 @@ test('Add picks force fields, refuses other nodes, and Remove removes the select
 
     await control(page, 1010).click();  // Add
     await settled(page);
-    assert.equal((await stateOf(page)).panel.picking, 'forceNodes');
+    assert.equal((await stateOf(page)).panel.picking, 'Force Nodes');
     await clickTop(page, -5, 5);  // the Point
     assert.match(await status(page), /Mark cannot be added/);
     assert.deepEqual(await control(page, 1009).locator('div').allTextContents(), []);

@@ -132,14 +132,14 @@ export function showChunks(store, which = null) {
 
 let shownSelection = '';
 
-// Shows the nodes of `ids` selected, in `color` (red, green, blue from 0 to 1), in every
-// view; draws again only when that changed.
-export function showSelection(ids, color, force = false) {
-  const key = JSON.stringify([[...ids].sort((a, b) => a - b), color]);
+// Shows the nodes of `ids` selected, in `color` (red, green, blue from 0 to 1), and those
+// of `hovered` lightened, in every view; draws again only when that changed.
+export function showSelection(ids, color, force = false, hovered = []) {
+  const key = JSON.stringify([[...ids].sort((a, b) => a - b), color, hovered]);
   if (key === shownSelection && !force) return;
   shownSelection = key;
   for (const view of page.views) {
-    view.drawing.setSelected(ids, color);
+    view.drawing.setSelected(ids, color, hovered);
     scheduleDraw(view);
   }
 }

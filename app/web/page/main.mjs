@@ -44,6 +44,11 @@ function applyState(state) {
   document.title = `${state.unsaved ? '\u25cf ' : ''}${state.file || 'new scene'} \u2014 Zentrograph`;
   $('grid-snap').checked = state.gridSnap;
   $('status').textContent = state.status;
+  const warnings = state.warnings || [];
+  $('warnings').hidden = !warnings.length;
+  $('warnings').textContent = warnings.join(' \u00b7 ');
+  showHistory('undo', 'Undo', state.undo, 'Ctrl+Z');
+  showHistory('redo', 'Redo', state.redo, 'Ctrl+Y');
   $('hint').textContent = state.create
     ? `Drag in a viewport to create a ${state.create}; right-click or Esc cancels`
     : 'Click or drag a box to select \u00b7 drag a selected object to move it \u00b7 Alt- or right-drag orbits \u00b7 middle-drag pans \u00b7 wheel zooms';
@@ -59,7 +64,8 @@ function applyState(state) {
 function showNodeSelection(force = false) {
   if (!page.state) return;
   const names = page.state.nodes.filter((n) => n.selected).map((n) => n.name);
-  showSelection(store.idsOf(names), page.state.selectionColor || [1, 1, 1], force);
+  const hovered = page.state.hover ? store.idsOf([page.state.hover]) : [];
+  showSelection(store.idsOf(names), page.state.selectionColor || [1, 1, 1], force, hovered);
 }
 
 function receiveText(message) {
@@ -71,6 +77,7 @@ function receiveText(message) {
     showMessageBox(message);
   } else if (message.type === 'views') {
     takeHostViews(message);
+    showNodeSelection();
   } else if (message.type === 'notice') {
     showNotice(message.text);
   } else if (message.type === 'drawing') {
@@ -107,6 +114,21 @@ function receiveFrame(buffer) {
   }
 }
 
+// An undo or redo button shows the step it would take.
+function showHistory(id, verb, step, keys) {
+  const button = $(id);
+  button.disabled = !step;
+  button.title = step ? `${verb} ${step} (${keys})` : `Nothing to ${verb.toLowerCase()}`;
+}
+
+// Delete in a node list removes its highlighted entry, as the list's Remove button does.
+function removeListEntry(list) {
+  const shown = page.rollouts.flatMap((r) => r.controls);
+  const listed = shown.find((c) => String(c.handle) === list.dataset.handle);
+  const remove = listed && shown.find((c) => c.role === 'remove' && c.param === listed.param);
+  if (remove && listed.selected >= 0) outbox.send({ type: 'control', control: remove.handle, action: 'click' });
+}
+
 function isTyping(target) {
   return target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement || target.closest('dialog');
 }
@@ -123,9 +145,17 @@ function wireKeys() {
       outbox.send({ type: e.key.toLowerCase() === 'y' || e.shiftKey ? 'redo' : 'undo' });
       return;
     }
+    const list = e.target instanceof Element ? e.target.closest('.rc-list') : null;
+    if ((e.key === 'Delete' || e.key === 'Backspace') && list) {
+      e.preventDefault();
+      removeListEntry(list);
+      return;
+    }
     if (isTyping(e.target)) return;
     if (e.key === 'Escape') outbox.send({ type: 'key', key: 'Escape' });
-    else if (e.key === 'Delete' || e.key === 'Backspace') outbox.send({ type: 'key', key: 'Delete' });
+    // Delete acts on the viewport selection, never on what a list or button has in focus.
+    else if (e.key === 'Delete' && (e.target === document.body || e.target.closest('#viewports')))
+      outbox.send({ type: 'key', key: 'Delete' });
   });
 }
 
@@ -148,6 +178,8 @@ wireDialogs();
 wirePanel();
 wireTimeBar();
 wireKeys();
+$('undo').addEventListener('click', () => outbox.send({ type: 'undo' }));
+$('redo').addEventListener('click', () => outbox.send({ type: 'redo' }));
 $('grid-snap').addEventListener('change', (e) => outbox.send({ type: 'gridSnap', on: e.target.checked }));
 buildViews(2);
 connect({

@@ -108,6 +108,13 @@ function attachInput(view) {
   });
   canvas.addEventListener('pointermove', (e) => {
     const drag = page.drag;
+    // The right button pressed during a drag cancels it, as Escape does.
+    if (drag && drag.view === view.index && !drag.nav && e.button === 2 && (e.buttons & 2)) {
+      page.drag = null;
+      outbox.send({ type: 'key', key: 'Escape' });
+      scheduleDraw(view);
+      return;
+    }
     if (drag && drag.view === view.index && drag.nav) {
       const dx = e.offsetX - drag.x;
       const dy = e.offsetY - drag.y;
@@ -123,7 +130,13 @@ function attachInput(view) {
       scheduleDraw(view);
     } else if (page.state && page.state.create) {
       outbox.send(pointerMessage(view, e, 'move'), 'move');  // free moves show the snap
+    } else if (!e.buttons) {
+      // The host lightens the node a click here would select.
+      outbox.send({ type: 'hover', view: view.index, x: Math.round(e.offsetX), y: Math.round(e.offsetY) }, 'hover');
     }
+  });
+  canvas.addEventListener('pointerleave', () => {
+    if (page.state && page.state.hover) outbox.send({ type: 'hover' }, 'hover');
   });
   const finish = (e) => {
     const drag = page.drag;
