@@ -164,9 +164,11 @@ public:
     const std::filesystem::path& File() const { return file_; }
     // True when the scene changed since it was loaded or last saved.
     bool Unsaved() const { return unsaved_; }
-    // The scene holds changes its file lacks (it was recovered from a copy).
+    // The scene holds changes its file lacks (it was recovered from a copy): no state
+    // the history returns to is the file's.
     void MarkUnsaved() {
         unsaved_ = true;
+        saved_ = {};
         Changed();
     }
     // Writes the scene, with the views as they are now, to `file` (empty: the file it
