@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 #include "app/scene/scene_file.h"
@@ -27,6 +29,28 @@ constexpr double kDefaultAspect = 1.6;
 bool IsClick(const host::IPoint2& a, const host::IPoint2& b) {
     return std::abs(static_cast<long long>(a.x) - b.x) < kClickSlop &&
            std::abs(static_cast<long long>(a.y) - b.y) < kClickSlop;
+}
+
+// A turn with grid snap on goes in steps of this many degrees.
+constexpr double kRotationSnapDegrees = 5.0;
+// The grid spacing a user may set, at most.
+constexpr double kMaxGridSpacing = 1e6;
+
+Channel ChannelOf(Tool tool) {
+    switch (tool) {
+        case Tool::kMove: return Channel::kPosition;
+        case Tool::kRotate: return Channel::kRotation;
+        case Tool::kScale: return Channel::kScale;
+    }
+    return Channel::kPosition;
+}
+
+void SetNodeChannel(scene::Node& node, Channel channel, scene::AnimatedPoint value) {
+    switch (channel) {
+        case Channel::kPosition: node.SetPosition(std::move(value)); break;
+        case Channel::kRotation: node.SetRotation(std::move(value)); break;
+        case Channel::kScale: node.SetScale(std::move(value)); break;
+    }
 }
 
 // The name after `name` in `names`, round to the first.
@@ -123,7 +147,9 @@ void EditSession::UpdateEditing() {
 viewport::Viewport EditSession::MakeViewport(int view, int width, int height) const {
     const scene::ViewDefinition& def = views_[static_cast<std::size_t>(view)];
     viewport::Viewport vp(def.name, viewport::MakeCamera(def, width, height));
-    if (gridSnap_) vp.SetGridSnap(true, viewport::GridSpacing(vp.GetCamera(), viewport::SceneBounds(*scene_, time_)));
+    if (gridSnap_)
+        vp.SetGridSnap(true, gridSpacing_ > 0.0 ? gridSpacing_
+                                                : viewport::GridSpacing(vp.GetCamera(), viewport::SceneBounds(*scene_, time_)));
     return vp;
 }
 
@@ -163,6 +189,42 @@ void EditSession::SetGridSnap(bool on) {
     if (gridSnap_ == on) return;
     gridSnap_ = on;
     SetStatus(on ? "Grid snap on" : "Grid snap off");
+}
+
+bool EditSession::SetGridSpacing(double spacing, std::string& error) {
+    if (!std::isfinite(spacing) || spacing < 0.0 || spacing > kMaxGridSpacing) {
+        error = fmt::format("grid spacing: expected a number from 0 (the view's grid) to {}", kMaxGridSpacing);
+        return false;
+    }
+    if (spacing == gridSpacing_) return true;
+    gridSpacing_ = spacing;
+    SetStatus(spacing > 0.0 ? fmt::format("Grid spacing {}", spacing) : "Grid spacing follows the view");
+    return true;
+}
+
+void EditSession::SetTool(Tool tool) {
+    if (tool == tool_) return;
+    LeaveCreateMode();
+    tool_ = tool;
+    SetStatus(fmt::format("{} tool: drag a selected object or an axis of the gizmo",
+                          tool == Tool::kMove ? "Move" : tool == Tool::kRotate ? "Rotate" : "Scale"));
+}
+
+void EditSession::SetAxes(const Axes& axes) {
+    if (axes == axes_) return;
+    axes_ = axes;
+    std::string name = AxesName(axes);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    SetStatus(axes.Free() ? "No axis constraint" : fmt::format("Constrained to {}", name));
+}
+
+std::optional<host::Point3> EditSession::GizmoPivot() {
+    if (creation_) return std::nullopt;
+    const std::vector<scene::Node*> selected = Selection();
+    if (selected.empty()) return std::nullopt;
+    Vec3d sum;
+    for (scene::Node* node : selected) sum = sum + Vec3d(node->Position().At(time_));
+    return (sum * (1.0 / static_cast<double>(selected.size()))).ToPoint3();
 }
 
 viewport::DisplayList EditSession::Draw(int view, int width, int height) {
@@ -323,6 +385,15 @@ void EditSession::SelectPointer(const PointerEvent& event) {
         case PointerPhase::kDown: {
             move_.reset();
             rect_.reset();
+            // A press on an axis of the gizmo drags the selection along that axis.
+            if (const std::optional<host::Point3> pivot = GizmoPivot(); pivot && !panel_.Picking()) {
+                viewport::Viewport vp = MakeViewport(event.view, event.width, event.height);
+                const viewport::PixelPoint at{static_cast<double>(event.at.x), static_cast<double>(event.at.y)};
+                if (const std::optional<int> axis = GizmoAxisAt(tool_, vp.GetCamera(), Vec3d(*pivot), at)) {
+                    StartDrag(event, vp, axis);
+                    return;
+                }
+            }
             const std::vector<std::string> hits = viewport::PickNodesNearestFirst(
                 *scene_, views_[static_cast<std::size_t>(event.view)], time_, event.width, event.height, event.at);
             const bool again = lastClick_ && lastClick_->view == event.view && IsClick(event.at, lastClick_->at) &&
@@ -350,27 +421,18 @@ void EditSession::SelectPointer(const PointerEvent& event) {
                 if (hit == nullptr) return;
                 SelectOnly({hit}, event.additive);
             }
-            MoveDrag drag;
-            drag.view = event.view;
-            drag.start = event.at;
-            drag.clicked = hit->Name();
-            drag.then = again ? NextAfter(hits, hit->Name()) : hits.front();
             viewport::Viewport vp = MakeViewport(event.view, event.width, event.height);
-            host::IPoint2 snapped = event.at;
-            drag.startWorld = vp.SnapPoint(event.at, snapped);
-            for (scene::Node* node : Selection()) drag.original.emplace_back(node->Name(), node->Position());
-            move_ = std::move(drag);
+            StartDrag(event, vp, std::nullopt);
+            move_->clicked = hit->Name();
+            move_->then = again ? NextAfter(hits, hit->Name()) : hits.front();
             return;
         }
         case PointerPhase::kMove: {
             if (!move_ || event.view != move_->view) return;
             if (!move_->moved && IsClick(event.at, move_->start)) return;
             viewport::Viewport vp = MakeViewport(event.view, event.width, event.height);
-            host::IPoint2 snapped = event.at;
-            const host::Point3 offset = vp.SnapPoint(event.at, snapped) - move_->startWorld;
-            if (!host::IsFinite(offset)) return;
             move_->moved = true;
-            move_->refused = MoveSelection(*move_, offset);
+            move_->refused = DragTo(*move_, vp, event.at);
             return;
         }
         case PointerPhase::kUp: {
@@ -379,10 +441,11 @@ void EditSession::SelectPointer(const PointerEvent& event) {
                 move_.reset();
                 if (drag.moved) {
                     std::vector<std::string> names;
-                    for (const auto& [name, position] : drag.original) names.push_back(name);
-                    Commit(fmt::format("Move {}", NodeList(names)));
-                    SetStatus(drag.refused.empty() ? fmt::format("Moved {}", NodeList(names)) : drag.refused);
-                } else if (!event.additive) {
+                    for (const DraggedNode& node : drag.original) names.push_back(node.name);
+                    const char* verb = ChannelVerb(ChannelOf(drag.tool));
+                    Commit(fmt::format("{} {}", verb, NodeList(names)));
+                    SetStatus(drag.refused.empty() ? fmt::format("{}d {}", verb, NodeList(names)) : drag.refused);
+                } else if (!event.additive && !drag.then.empty()) {
                     if (scene::Node* node = scene_->FindNode(drag.then)) SelectOnly({node}, false);
                 }
                 return;
@@ -407,25 +470,94 @@ void EditSession::SelectPointer(const PointerEvent& event) {
     }
 }
 
-std::string EditSession::MoveSelection(const MoveDrag& drag, const host::Point3& offset) {
-    std::string refused;
-    for (const auto& [name, position] : drag.original) {
-        scene::Node* node = scene_->FindNode(name);
-        if (node == nullptr) continue;
-        if (offset == host::Point3()) {
-            node->SetPosition(position);
-            continue;
+void EditSession::StartDrag(const PointerEvent& event, viewport::Viewport& vp, std::optional<int> axis) {
+    MoveDrag drag;
+    drag.view = event.view;
+    drag.start = event.at;
+    drag.tool = tool_;
+    drag.axis = axis;
+    host::IPoint2 snapped = event.at;
+    drag.startWorld = vp.SnapPoint(event.at, snapped);
+    for (scene::Node* node : Selection())
+        drag.original.push_back({node->Name(), node->Position(), node->Rotation(), node->Scale()});
+    if (const std::optional<host::Point3> pivot = GizmoPivot()) drag.pivot = Vec3d(*pivot);
+    move_ = std::move(drag);
+}
+
+std::string EditSession::DragTo(const MoveDrag& drag, viewport::Viewport& vp, const host::IPoint2& at) {
+    const viewport::Camera& camera = vp.GetCamera();
+    const viewport::PixelPoint from{static_cast<double>(drag.start.x), static_cast<double>(drag.start.y)};
+    const viewport::PixelPoint to{static_cast<double>(at.x), static_cast<double>(at.y)};
+    const std::optional<int> axis = drag.axis ? drag.axis : axes_.Single();
+    const double spacing = vp.GridSpacing();
+    // What the drag does to one value of the tool's channel.
+    std::function<host::Point3(const host::Point3&)> change;
+    switch (drag.tool) {
+        case Tool::kMove: {
+            Vec3d offset;
+            if (axis) {
+                double along = AlongAxis(camera, drag.pivot, *axis, from, to);
+                if (gridSnap_ && spacing > 0.0) along = std::round(along / spacing) * spacing;
+                offset = Vec3d(*axis == 0, *axis == 1, *axis == 2) * along;
+            } else {
+                host::IPoint2 snapped = at;
+                offset = Vec3d(vp.SnapPoint(at, snapped) - drag.startWorld);
+                for (int i = 0; i < 3; ++i)
+                    if (!axes_.on[static_cast<std::size_t>(i)]) (i == 0 ? offset.x : i == 1 ? offset.y : offset.z) = 0.0;
+            }
+            if (!IsFinite(offset)) return {};
+            change = [offset](const host::Point3& p) { return (Vec3d(p) + offset).ToPoint3(); };
+            break;
         }
-        // An animated node moves its key at this frame, never its whole path.
+        case Tool::kRotate: {
+            double degrees = RotationDegrees(to.x - from.x);
+            if (gridSnap_) degrees = std::round(degrees / kRotationSnapDegrees) * kRotationSnapDegrees;
+            const int about = axis ? *axis : ViewAxis(camera);
+            change = [degrees, about](host::Point3 r) {
+                (about == 0 ? r.x : about == 1 ? r.y : r.z) += static_cast<float>(degrees);
+                return r;
+            };
+            break;
+        }
+        case Tool::kScale: {
+            const double factor = ScaleFactor(to.x - from.x);
+            std::array<bool, 3> on = axes_.on;
+            if (drag.axis) on = {*drag.axis == 0, *drag.axis == 1, *drag.axis == 2};
+            change = [factor, on](host::Point3 s) {
+                if (on[0]) s.x = static_cast<float>(s.x * factor);
+                if (on[1]) s.y = static_cast<float>(s.y * factor);
+                if (on[2]) s.z = static_cast<float>(s.z * factor);
+                return s;
+            };
+            break;
+        }
+    }
+    std::string refused;
+    const Channel channel = ChannelOf(drag.tool);
+    for (const DraggedNode& dragged : drag.original) {
+        scene::Node* node = scene_->FindNode(dragged.name);
+        if (node == nullptr) continue;
+        const scene::AnimatedPoint& was = dragged.Channel(channel);
+        // An animated node changes its key at this frame, never its whole path.
         std::string why;
-        std::optional<scene::AnimatedPoint> moved =
-            ChannelWithValueAt(position, time_, position.At(time_) + offset, scene_->Rate(), why);
-        if (moved)
-            node->SetPosition(std::move(*moved));
+        std::optional<scene::AnimatedPoint> changed =
+            ChannelWithValueAt(was, time_, change(was.At(time_)), scene_->Rate(), why);
+        if (changed)
+            SetNodeChannel(*node, channel, std::move(*changed));
         else if (refused.empty())
-            refused = fmt::format("{} did not move: {}", name, why);
+            refused = fmt::format("{} did not {}: {}", dragged.name, ToolName(drag.tool), why);
     }
     return refused;
+}
+
+void EditSession::RestoreDrag(const MoveDrag& drag) {
+    for (const DraggedNode& dragged : drag.original) {
+        scene::Node* node = scene_->FindNode(dragged.name);
+        if (node == nullptr) continue;
+        node->SetPosition(dragged.position);
+        node->SetRotation(dragged.rotation);
+        node->SetScale(dragged.scale);
+    }
 }
 
 std::string EditSession::ClickTakes(int view, const host::IPoint2& at, const std::vector<std::string>& hits) {
@@ -487,9 +619,9 @@ void EditSession::Escape() {
         return;
     }
     if (move_) {
-        MoveSelection(*move_, host::Point3());
+        RestoreDrag(*move_);
         move_.reset();
-        SetStatus("Move cancelled");
+        SetStatus("Drag cancelled");
         return;
     }
     rect_.reset();
@@ -501,7 +633,7 @@ void EditSession::AbandonAfterFault() {
         const MoveDrag drag = std::move(*move_);
         move_.reset();
         try {
-            MoveSelection(drag, host::Point3());
+            RestoreDrag(drag);
         } catch (...) {
             // The positions went back as far as the scene let them.
         }
@@ -637,11 +769,7 @@ bool EditSession::SetChannel(const std::string& node, Channel channel, const hos
         error = fmt::format("{} cannot be changed: {}", node, why);
         return false;
     }
-    switch (channel) {
-        case Channel::kPosition: found->SetPosition(std::move(*changed)); break;
-        case Channel::kRotation: found->SetRotation(std::move(*changed)); break;
-        case Channel::kScale: found->SetScale(std::move(*changed)); break;
-    }
+    SetNodeChannel(*found, channel, std::move(*changed));
     Commit(fmt::format("{} {}", ChannelVerb(channel), node));
     SetStatus(fmt::format("{}d {}", ChannelVerb(channel), node));
     return true;

@@ -21,6 +21,7 @@
 #include "app/session/creation.h"
 #include "app/session/node_edits.h"
 #include "app/session/scene_history.h"
+#include "app/session/transform_tools.h"
 #include "app/viewport/display_list.h"
 #include "app/viewport/viewport.h"
 
@@ -74,9 +75,24 @@ public:
     // revision rises when it moved. False, changing nothing, for a view that does not
     // exist or a camera that is not usable.
     bool SetCamera(int view, const scene::ViewDefinition& camera);
-    // Grid snapping of the points that creation and moves find on a view's plane.
+    // Grid snapping of the points that creation and moves find on a view's plane, of
+    // moves along an axis, and of turns (to 5 degrees).
     void SetGridSnap(bool on);
     bool GridSnap() const { return gridSnap_; }
+    // The grid's spacing in scene units; 0 follows the view's own grid. False, changing
+    // nothing, for a spacing that is negative, not finite or beyond the coordinate range.
+    bool SetGridSpacing(double spacing, std::string& error);
+    double GridSpacingSetting() const { return gridSpacing_; }
+
+    // ---- Transform tools ----
+    // What a drag on the selection does (move, rotate, scale) and the axes it keeps to.
+    void SetTool(Tool tool);
+    session::Tool CurrentTool() const { return tool_; }
+    void SetAxes(const Axes& axes);
+    const Axes& Constraint() const { return axes_; }
+    // Where the gizmo stands: the middle of the selected nodes at the current frame;
+    // none with nothing selected or in create mode.
+    std::optional<host::Point3> GizmoPivot();
     // What view `view` shows at the current frame on a width x height image, with the
     // snap preview mark where the pointer last was in create mode.
     viewport::DisplayList Draw(int view, int width, int height);
@@ -178,11 +194,22 @@ public:
     bool Save(const std::filesystem::path& file, std::string& error);
 
 private:
+    // A dragged node as the drag found it.
+    struct DraggedNode {
+        std::string name;
+        scene::AnimatedPoint position, rotation, scale;
+        const scene::AnimatedPoint& Channel(session::Channel c) const {
+            return c == Channel::kPosition ? position : c == Channel::kRotation ? rotation : scale;
+        }
+    };
     struct MoveDrag {
         int view = 0;
         host::IPoint2 start;
         host::Point3 startWorld;
-        std::vector<std::pair<std::string, scene::AnimatedPoint>> original;  // node name, position
+        Tool tool = Tool::kMove;
+        std::optional<int> axis;  // the gizmo axis the drag started on
+        Vec3d pivot;              // the gizmo's pivot when it started
+        std::vector<DraggedNode> original;
         bool moved = false;
         std::string clicked;  // the node pressed on
         std::string then;     // the node a click (a press and release without a drag) selects
@@ -217,9 +244,14 @@ private:
     void SelectPointer(const PointerEvent& event);
     void AfterCreation(Creation::Outcome outcome);
     void SelectOnly(const std::vector<scene::Node*>& nodes, bool additive);
-    // Moves the dragged nodes by `offset` from where the drag found them (a zero offset
-    // puts them back); the reason one of them could not move, or "".
-    std::string MoveSelection(const MoveDrag& drag, const host::Point3& offset);
+    // Starts a drag of the selection with the current tool, along the gizmo axis
+    // `axis` when it started on one.
+    void StartDrag(const PointerEvent& event, viewport::Viewport& vp, std::optional<int> axis);
+    // Moves, turns or scales the dragged nodes as the pointer at `at` says, from where
+    // the drag found them; the reason one of them could not change, or "".
+    std::string DragTo(const MoveDrag& drag, viewport::Viewport& vp, const host::IPoint2& at);
+    // Puts the dragged nodes back where the drag found them.
+    void RestoreDrag(const MoveDrag& drag);
     std::string PickFor(const std::vector<std::string>& hits);
     // Of `hits` (nearest first) at `at`, the node a click selects: the next one after the
     // selected one when the last click was there, else the nearest.
@@ -239,6 +271,9 @@ private:
     double frame_ = 0.0;
     host::TimeValue time_ = 0;
     bool gridSnap_ = false;
+    double gridSpacing_ = 0.0;
+    Tool tool_ = Tool::kMove;
+    Axes axes_;
     std::unique_ptr<Creation> creation_;
     int creationView_ = 0;
     std::optional<MoveDrag> move_;

@@ -336,6 +336,9 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                                             *c.view, session::PointerPhase::kMove, c.at, 0, false, s->width, s->height})
                                       : std::nullopt);
             },
+            [&](const command::ToolChoice& c) { session_.SetTool(c.tool); },
+            [&](const command::Constraint& c) { session_.SetAxes(c.axes); },
+            [&](const command::GridSpacing& c) { session_.SetGridSpacing(c.spacing, error); },
             [&](const command::Rename& c) { session_.Rename(c.node, c.name, error); },
             [&](const command::WireColor& c) { session_.SetWireColor(c.node, c.bgr, error); },
             [&](const command::Transform& c) { session_.SetChannel(c.node, c.channel, c.value, error); },
@@ -427,6 +430,17 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
         case session::EditSession::Drag::kRectangle: state["drag"] = "rectangle"; break;
     }
     state["gridSnap"] = session_.GridSnap();
+    state["gridSpacing"] = session_.GridSpacingSetting();
+    state["tool"] = session::ToolName(session_.CurrentTool());
+    state["axes"] = session::AxesName(session_.Constraint());
+    // The gizmo the page draws over the views, at the selection's pivot.
+    if (const std::optional<host::Point3> pivot = session_.GizmoPivot())
+        state["gizmo"] = Json{{"pivot", Json::array({pivot->x, pivot->y, pivot->z})},
+                              {"pixels", session::kGizmoPixels},
+                              {"segments", session::kGizmoCircleSegments},
+                              {"tick", session::kGizmoTick}};
+    else
+        state["gizmo"] = nullptr;
     state["warnings"] = drawing_.Warnings();
     state["hover"] = HoverJson(session_);
     state["undo"] = session_.UndoName();

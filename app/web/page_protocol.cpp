@@ -275,6 +275,22 @@ PageCommand Command(const Json& m, const std::string& type) {
         }
         return command::Hover{View(m), {Pixel(m, "x"), Pixel(m, "y")}};
     }
+    if (type == "tool") {
+        OnlyKeys(m, {"tool"});
+        const std::optional<session::Tool> tool = session::ParseTool(Text(Field(m, "tool"), "tool"));
+        if (!tool) Refuse("tool: expected \"move\", \"rotate\" or \"scale\"");
+        return command::ToolChoice{*tool};
+    }
+    if (type == "constraint") {
+        OnlyKeys(m, {"axes"});
+        const std::optional<session::Axes> axes = session::ParseAxes(Text(Field(m, "axes"), "axes"));
+        if (!axes) Refuse("axes: expected \"\", \"x\", \"y\", \"z\", \"xy\", \"yz\" or \"zx\"");
+        return command::Constraint{*axes};
+    }
+    if (type == "gridSpacing") {
+        OnlyKeys(m, {"spacing"});
+        return command::GridSpacing{Number(m, "spacing", 0, kMaxCoordinate)};
+    }
     if (type == "rename") {
         OnlyKeys(m, {"node", "name"});
         return command::Rename{Text(Field(m, "node"), "node"), Text(Field(m, "name"), "name")};

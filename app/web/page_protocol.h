@@ -27,6 +27,9 @@
 //   {"type": "undo"}, {"type": "redo"}      the last step of the scene's history
 //   {"type": "hover", "view": i, "x": px, "y": px}   the pointer rests over a view;
 //   {"type": "hover"}                       it left the views
+//   {"type": "tool", "tool": "move" | "rotate" | "scale"}
+//   {"type": "constraint", "axes": "" | "x" | "y" | "z" | "xy" | "yz" | "zx"}
+//   {"type": "gridSpacing", "spacing": units}   0: the view's own grid
 //   {"type": "rename", "node": name, "name": new name}
 //   {"type": "wireColor", "node": name, "color": "#rrggbb"}
 //   {"type": "transform", "node": name, "channel": "position" | "rotation" | "scale",
@@ -134,6 +137,15 @@ struct Hover {
     std::optional<int> view;  // none: the pointer left the views
     host::IPoint2 at;
 };
+struct ToolChoice {
+    session::Tool tool = session::Tool::kMove;
+};
+struct Constraint {
+    session::Axes axes;
+};
+struct GridSpacing {
+    double spacing = 0;
+};
 struct Rename {
     std::string node;
     std::string name;
@@ -157,7 +169,7 @@ using PageCommand =
     std::variant<command::Hello, command::Resize, command::Pointer, command::Orbit, command::Pan, command::Zoom,
                  command::Camera, command::Key, command::Create, command::SelectMode, command::Select, command::Frame,
                  command::GridSnap, command::Save, command::Control, command::Rollout, command::Pick, command::Undo,
-                 command::Hover, command::Rename, command::WireColor, command::Transform, command::DialogReply>;
+                 command::Hover, command::ToolChoice, command::Constraint, command::GridSpacing, command::Rename, command::WireColor, command::Transform, command::DialogReply>;
 
 struct PageMessage {
     std::optional<int64_t> seq;

@@ -228,6 +228,35 @@ TEST_F(EditSessionTest, ANodeInsideAViewersLatticeIsPickedFirstAndRepeatedClicks
     EXPECT_EQ(session->UndoName(), "Move Pull");
 }
 
+TEST_F(EditSessionTest, ToolsMoveTurnAndScaleAlongTheirAxesAndTheGizmosAxisConstrainsADrag) {
+    using zg::session::Tool;
+    const struct {
+        const char* what;
+        Tool tool;
+        const char* axes;
+        host::IPoint2 from, to;  // the field at the origin, its gizmo's Y axis up from (200, 200)
+        host::Point3 position, rotation, scale;
+        const char* step;
+    } cases[] = {
+        {"move on X", Tool::kMove, "x", {200, 200}, {240, 160}, {2, 0, 0}, {0, 0, 0}, {1, 1, 1}, "Move Pull"},
+        {"move on the gizmo's Y", Tool::kMove, "", {200, 160}, {230, 120}, {0, 2, 0}, {0, 0, 0}, {1, 1, 1}, "Move Pull"},
+        {"turn in a top view", Tool::kRotate, "", {200, 200}, {240, 200}, {0, 0, 0}, {0, 0, 20}, {1, 1, 1}, "Rotate Pull"},
+        {"scale X", Tool::kScale, "x", {200, 200}, {300, 200}, {0, 0, 0}, {0, 0, 0}, {2, 1, 1}, "Scale Pull"},
+    };
+    for (const auto& c : cases) {
+        Start(R"({"name": "Pull", "class": "Gravity"})");
+        session->Select({"Pull"});
+        session->SetTool(c.tool);
+        session->SetAxes(*zg::session::ParseAxes(c.axes));
+        Drag(c.from.x, c.from.y, c.to.x, c.to.y);
+        EXPECT_EQ(Node("Pull")->Position().At(0), c.position) << c.what;
+        EXPECT_EQ(Node("Pull")->Rotation().At(0), c.rotation) << c.what;
+        EXPECT_EQ(Node("Pull")->Scale().At(0), c.scale) << c.what;
+        EXPECT_EQ(session->UndoName(), c.step) << c.what;
+        session.reset();
+    }
+}
+
 TEST(ViewNavigationTest, OrbitPanAndZoomKeepWhatTheyPromise) {
     zg::scene::ViewDefinition persp;
     persp.name = "P";

@@ -121,6 +121,28 @@ test('Delete in a node list removes its entry, never the viewer, and picking rea
   });
 });
 
+test('the rotate and scale tools turn and size the selection, constrained by key, and undo', async () => {
+  await withPage('tools', async (page) => {
+    await choose(page, 'Pull');
+    await key(page, 'e');
+    await drag(page, [0, 0], [2, 0]);   // a top view turns about Z
+    const turned = (await stateOf(page)).panel.node.rotation;
+    assert.equal(turned[0], 0);
+    assert.ok(turned[2] > 10, `turned by ${turned[2]}`);
+    await key(page, 'r');
+    await key(page, 'F5');
+    assert.equal((await stateOf(page)).axes, 'x');
+    assert.equal(await page.locator('[data-axes="x"]').getAttribute('class'), 'active');
+    await drag(page, [0, 0], [3, 0]);
+    const scale = (await stateOf(page)).panel.node.scale;
+    assert.ok(scale[0] > 1.5 && scale[1] === 1 && scale[2] === 1, `scaled to ${scale}`);
+    await key(page, 'Control+z');
+    await key(page, 'Control+z');
+    assert.deepEqual((await stateOf(page)).panel.node.rotation, [0, 0, 0]);
+    assert.deepEqual((await stateOf(page)).panel.node.scale, [1, 1, 1]);
+  });
+});
+
 test('the Modify tab types a transform and a wire colour and refuses a taken name', async () => {
   await withPage('typed transforms', async (page) => {
     await choose(page, 'Pull');

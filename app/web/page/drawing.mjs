@@ -5,6 +5,7 @@
 import { projection } from './camera.mjs';
 import { createCanvasDrawing } from './canvas_drawing.mjs';
 import { createGlDrawing } from './gl_drawing.mjs';
+import { CONSTRAINED_COLOR, GIZMO_COLORS, gizmoPaths } from './gizmo.mjs';
 import { page } from './page_state.mjs';
 
 const AXIS_COLORS = ['#e06666', '#6ccf7f', '#6f9bf0'];
@@ -35,9 +36,10 @@ export function attachDrawing(view) {
     return g;
   });
   const band = svg('rect', { fill: 'none', stroke: '#e8c34a', 'stroke-dasharray': '4 3', visibility: 'hidden' });
-  overlay.append(band);
+  const gizmo = [0, 1, 2].map(() => svg('path', { fill: 'none', 'stroke-width': 1.5 }));
+  overlay.append(...gizmo, band);
   view.root.append(overlay);
-  view.overlay = { axes, band };
+  view.overlay = { axes, band, gizmo };
 }
 
 // While its camera moves, a view whose frames come more than SLOW_FRAME_MS apart, twice
@@ -85,7 +87,21 @@ export function drawView(view, fast = false) {
   if (!p || !view.drawing) return;
   view.drawing.draw(p, view.dpr, fast);
   drawTripod(view, p);
+  drawGizmo(view, p);
   drawRubberBand(view);
+}
+
+// The transform gizmo at the selection, in the axis colours, the constrained axes in
+// yellow.
+function drawGizmo(view, p) {
+  const state = page.state;
+  const gizmo = state && state.gizmo;
+  const paths = gizmo ? gizmoPaths(p, gizmo, state.tool) : ['', '', ''];
+  view.overlay.gizmo.forEach((path, axis) => {
+    path.setAttribute('d', paths[axis]);
+    const constrained = state && state.axes && state.axes.includes('xyz'[axis]);
+    path.setAttribute('stroke', constrained ? CONSTRAINED_COLOR : GIZMO_COLORS[axis]);
+  });
 }
 
 // The world axes as the view shows them, bottom left.

@@ -3,7 +3,7 @@
 // the work; the page shows what it sends and tells it what the user did. This module
 // starts the page and hands each message of the host to the module that shows it.
 import { answered, reportError, save, showMessageBox, wireDialogs } from './dialogs.mjs';
-import { pictureOf, projectionOf, showChunks, showSelection } from './drawing.mjs';
+import { pictureOf, projectionOf, scheduleDraw, showChunks, showSelection } from './drawing.mjs';
 import { describeDrawing, store } from './frame_decoding.mjs';
 import { connect, outbox } from './host_link.mjs';
 import { $, page } from './page_state.mjs';
@@ -43,6 +43,9 @@ function applyState(state) {
   $('unsaved').hidden = !state.unsaved;
   document.title = `${state.unsaved ? '\u25cf ' : ''}${state.file || 'new scene'} \u2014 Zentrograph`;
   $('grid-snap').checked = state.gridSnap;
+  if (document.activeElement !== $('grid-spacing')) $('grid-spacing').value = state.gridSpacing ? String(state.gridSpacing) : '';
+  for (const b of document.querySelectorAll('[data-tool]')) b.classList.toggle('active', b.dataset.tool === state.tool);
+  for (const b of document.querySelectorAll('[data-axes]')) b.classList.toggle('active', b.dataset.axes === state.axes);
   $('status').textContent = state.status;
   const warnings = state.warnings || [];
   $('warnings').hidden = !warnings.length;
@@ -51,13 +54,19 @@ function applyState(state) {
   showHistory('redo', 'Redo', state.redo, 'Ctrl+Y');
   $('hint').textContent = state.create
     ? `Drag in a viewport to create a ${state.create}; right-click or Esc cancels`
-    : 'Click or drag a box to select \u00b7 drag a selected object to move it \u00b7 Alt- or right-drag orbits \u00b7 middle-drag pans \u00b7 wheel zooms';
+    : `Click or drag a box to select \u00b7 drag a selected object to ${state.tool || 'move'} it \u00b7 Alt- or right-drag orbits \u00b7 middle-drag pans \u00b7 wheel zooms`;
   updateTime(state, first);
   renderToolState();
   renderNodes();
   renderModify(state.panel);
   takeHostCameras(state);
   showNodeSelection();
+  // The gizmo is drawn over the views: they draw again when it moved or changed shape.
+  const gizmo = JSON.stringify([state.gizmo, state.tool, state.axes]);
+  if (gizmo !== page.shownGizmo) {
+    page.shownGizmo = gizmo;
+    for (const view of page.views) scheduleDraw(view);
+  }
 }
 
 // The selected nodes of the last state, drawn from the views' own records.
@@ -129,6 +138,33 @@ function removeListEntry(list) {
   if (remove && listed.selected >= 0) outbox.send({ type: 'control', control: remove.handle, action: 'click' });
 }
 
+const TOOL_KEYS = { w: 'move', e: 'rotate', r: 'scale' };
+const AXIS_KEYS = { F5: 'x', F6: 'y', F7: 'z' };
+const PLANES = ['xy', 'yz', 'zx'];
+
+// The tool and constraint keys; true when `e` was one.
+function transformKey(e) {
+  if (e.ctrlKey || e.metaKey || e.altKey) return false;
+  const tool = TOOL_KEYS[e.key.toLowerCase()];
+  if (tool) {
+    outbox.send({ type: 'tool', tool });
+    return true;
+  }
+  const current = page.state ? page.state.axes : '';
+  let axes = AXIS_KEYS[e.key];
+  if (e.key === 'F8') axes = PLANES[(PLANES.indexOf(current) + 1) % PLANES.length];
+  if (axes === undefined) return false;
+  e.preventDefault();
+  setAxes(axes);
+  return true;
+}
+
+// A constraint chosen again is let go.
+function setAxes(axes) {
+  const current = page.state ? page.state.axes : '';
+  outbox.send({ type: 'constraint', axes: axes === current ? '' : axes });
+}
+
 function isTyping(target) {
   return target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement || target.closest('dialog');
 }
@@ -152,6 +188,7 @@ function wireKeys() {
       return;
     }
     if (isTyping(e.target)) return;
+    if (transformKey(e)) return;
     if (e.key === 'Escape') outbox.send({ type: 'key', key: 'Escape' });
     // Delete acts on the viewport selection, never on what a list or button has in focus.
     else if (e.key === 'Delete' && (e.target === document.body || e.target.closest('#viewports')))
@@ -179,6 +216,13 @@ wirePanel();
 wireTimeBar();
 wireKeys();
 $('undo').addEventListener('click', () => outbox.send({ type: 'undo' }));
+for (const b of document.querySelectorAll('[data-tool]')) b.addEventListener('click', () => outbox.send({ type: 'tool', tool: b.dataset.tool }));
+for (const b of document.querySelectorAll('[data-axes]')) b.addEventListener('click', () => setAxes(b.dataset.axes));
+$('grid-spacing').addEventListener('change', (e) => {
+  const spacing = e.target.value.trim() === '' ? 0 : Number(e.target.value);
+  if (Number.isFinite(spacing) && spacing >= 0) outbox.send({ type: 'gridSpacing', spacing });
+  else e.target.value = page.state && page.state.gridSpacing ? String(page.state.gridSpacing) : '';
+});
 $('redo').addEventListener('click', () => outbox.send({ type: 'redo' }));
 $('grid-snap').addEventListener('change', (e) => outbox.send({ type: 'gridSnap', on: e.target.checked }));
 buildViews(2);
