@@ -59,7 +59,11 @@ async function key(page, combo) {
 test('creation, moves, renames and deletions undo and redo step by step', async () => {
   await withPage('undo everything', async (page) => {
     const position = async (name) => (await stateOf(page)).panel.node?.name === name && (await stateOf(page)).panel.node.position;
-    await page.locator('#class-list button', { hasText: 'Point' }).click();
+    const point = page.locator('#class-list button', { hasText: 'Point' });
+    await point.click();
+    await point.click();   // a second click stays in create mode
+    await settled(page);
+    assert.equal((await stateOf(page)).create, 'Point');
     await drag(page, [-6, -6], [-5, -6]);
     await page.locator('#select-tool').click();
     await settled(page);

@@ -25,10 +25,9 @@ export function renderClasses() {
       button.textContent = cls.name;
       button.dataset.classId = cls.id;
       button.title = `Create a ${cls.name}: drag in a viewport`;
-      button.addEventListener('click', () => {
-        if (page.state && page.state.create === cls.id) outbox.send({ type: 'selectMode' });
-        else outbox.send({ type: 'create', class: cls.id });
-      });
+      // Clicking the class being created again stays in create mode: leaving it
+      // silently would make the next drag move the last object instead.
+      button.addEventListener('click', () => outbox.send({ type: 'create', class: cls.id }));
       grid.append(button);
     }
     list.append(title, grid);
