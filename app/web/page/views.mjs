@@ -85,10 +85,14 @@ function pointerMessage(view, e, phase) {
   };
 }
 
+// How long the pointer rests before the host is asked what it hovers.
+const HOVER_REST_MS = 80;
+
 function attachInput(view) {
   const { canvas } = view;
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
   canvas.addEventListener('pointerdown', (e) => {
+    clearTimeout(view.hoverTimer);
     setActiveView(view.index);
     canvas.setPointerCapture(e.pointerId);
     const info = page.state && page.state.views[view.index];
@@ -131,11 +135,15 @@ function attachInput(view) {
     } else if (page.state && page.state.create) {
       outbox.send(pointerMessage(view, e, 'move'), 'move');  // free moves show the snap
     } else if (!e.buttons) {
-      // The host lightens the node a click here would select.
-      outbox.send({ type: 'hover', view: view.index, x: Math.round(e.offsetX), y: Math.round(e.offsetY) }, 'hover');
+      // Once the pointer rests, the host lightens the node a click there would select;
+      // a pointer passing over asks nothing, so clicks never wait behind hit tests.
+      const at = { view: view.index, x: Math.round(e.offsetX), y: Math.round(e.offsetY) };
+      clearTimeout(view.hoverTimer);
+      view.hoverTimer = setTimeout(() => outbox.send({ type: 'hover', ...at }, 'hover'), HOVER_REST_MS);
     }
   });
   canvas.addEventListener('pointerleave', () => {
+    clearTimeout(view.hoverTimer);
     if (page.state && page.state.hover) outbox.send({ type: 'hover' }, 'hover');
   });
   const finish = (e) => {
