@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build demo test test-asan fuzz bench bench-page clean
+.PHONY: all deps configure build demo test test-asan fuzz bench bench-page validate-any-seed clean
 
 all: build
 
@@ -29,6 +29,11 @@ demo: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) fuzz
+
+# The plug-in validator on a new random seed (make test uses a fixed one); a failure
+# prints the seed that replays it.
+validate-any-seed: build
+	$(BUILD)/bin/zentrograph validate $(BUILD)/bin/plugins/Zentrograph.dlo
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

@@ -48,12 +48,23 @@ const host::ParamDef* DefOf(host::ParamBlock& block, host::ParamID id) {
     return block.GetDesc() != nullptr ? block.GetDesc()->FindParam(id) : nullptr;
 }
 
-std::string ParamName(host::ParamBlock& block, host::ParamID id) {
-    const host::ParamDef* def = DefOf(block, id);
-    return def != nullptr && def->internalName != nullptr ? def->internalName : "the parameter";
+host::HINSTANCE InstanceOf(host::ClassDesc2* cd) { return cd != nullptr ? cd->HInstance() : nullptr; }
+
+// Why a list's validator may have refused `node`, in the user's words.
+std::string KindRefused(host::SceneNode* node) {
+    host::Object* object = node->GetObjectRef();
+    host::CStr kind;
+    if (object != nullptr) object->GetClassName(kind);
+    return kind.empty() ? std::string("the list does not take it") : fmt::format("the list does not take a {}", kind);
 }
 
-host::HINSTANCE InstanceOf(host::ClassDesc2* cd) { return cd != nullptr ? cd->HInstance() : nullptr; }
+// The name the user knows the parameter by: "Size X".
+std::string ParamName(host::ParamBlock& block, host::ParamID id) {
+    const host::ParamDef* def = DefOf(block, id);
+    if (def == nullptr) return "the parameter";
+    const std::string name = DisplayName(*def, InstanceOf(block.GetDesc()->ClassDescriptor()));
+    return name.empty() ? "the parameter" : name;
+}
 
 }  // namespace
 
@@ -427,15 +438,14 @@ Control* CommandPanel::ListOf(Rollout& rollout, host::ParamID param) {
 
 // ---- Picking ----
 
-std::string CommandPanel::PickingFor() const {
-    if (!picking_) return {};
-    for (const Rollout& r : rollouts_)
-        for (const Control& c : r.controls)
-            if (c.handle == picking_->list && r.block != nullptr) {
-                const host::ParamDef* def = DefOf(*r.block, c.binding.param);
-                return def != nullptr && def->internalName != nullptr ? def->internalName : "";
-            }
-    return {};
+std::string CommandPanel::PickingFor() {
+    return picking_ ? ParamNameOf(picking_->list) : std::string();
+}
+
+std::string CommandPanel::ParamNameOf(host::HWND control) {
+    auto [rollout, c] = FindControl(control);
+    if (c == nullptr || rollout->block == nullptr || c->binding.param < 0) return {};
+    return ParamName(*rollout->block, c->binding.param);
 }
 
 std::string CommandPanel::Pick(host::SceneNode* node) {
@@ -451,13 +461,30 @@ std::string CommandPanel::Pick(host::SceneNode* node) {
     const std::string name = node->GetName() != nullptr ? node->GetName() : "the node";
     for (int i = 0; i < block.Count(param); ++i)
         if (block.GetNode(param, time_(), i) == node) return fmt::format("{} is listed already", name);
+    if (!Accepts(block, param, node)) return fmt::format("{} cannot be added to {}: {}", name, ParamName(block, param), KindRefused(node));
     std::vector<host::PB2Value> before = Values(block, param);
-    if (!Whole(block, param, before, [&] { return block.Append(param, node); })) return fmt::format("{} cannot be added to {}", name, ParamName(block, param));
+    if (!Whole(block, param, before, [&] { return block.Append(param, node); })) return fmt::format("{} cannot be added to {}: the list refused it", name, ParamName(block, param));
     Record(block, param, std::move(before));
     picking_.reset();
     Refresh();
     Changed();
     return {};
+}
+
+bool CommandPanel::Accepts(host::ParamBlock& block, host::ParamID param, host::SceneNode* node) {
+    const host::ParamDef* def = DefOf(block, param);
+    if (def == nullptr || node == nullptr) return false;
+    for (int i = 0; i < block.Count(param); ++i)
+        if (block.GetNode(param, time_(), i) == node) return false;
+    host::PB2Value v;
+    v.node = node;
+    return def->validator == nullptr || def->validator->Validate(v, block.GetOwner(), param, block.Count(param)) != 0;
+}
+
+bool CommandPanel::WouldTake(host::SceneNode* node) {
+    if (!picking_) return false;
+    auto [rollout, list] = FindControl(picking_->list);
+    return list != nullptr && rollout->block != nullptr && Accepts(*rollout->block, list->binding.param, node);
 }
 
 void CommandPanel::CancelPick() {

@@ -69,9 +69,14 @@ public:
     // Picking a node for a node list, started by its Add button.
     bool Picking() const { return picking_.has_value(); }
     // The name of the list being picked for ("Force Nodes"), or "".
-    std::string PickingFor() const;
+    std::string PickingFor();
+    // The display name of the parameter `control` is bound to ("Size X"), or "".
+    std::string ParamNameOf(host::HWND control);
     // Offers `node`; the list's validator decides. The reason when it was not taken.
     std::string Pick(host::SceneNode* node);
+    // True when Pick would take `node`: it is not listed yet and the list's validator
+    // accepts it.
+    bool WouldTake(host::SceneNode* node);
     void CancelPick();
 
     // Undo and redo of the edits made through the panel since the rollouts it edits
@@ -102,6 +107,7 @@ private:
     Control* ListOf(Rollout& rollout, host::ParamID param);
     std::string Store(Rollout& rollout, const Control& control, double value);
     std::vector<host::PB2Value> Values(host::ParamBlock& block, host::ParamID param);
+    bool Accepts(host::ParamBlock& block, host::ParamID param, host::SceneNode* node);
     void Restore(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& values);
     void Record(host::ParamBlock& block, host::ParamID param, std::vector<host::PB2Value> before);
     // Runs `change` on a parameter whole or not at all: when plug-in code throws during

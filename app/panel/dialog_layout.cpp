@@ -81,13 +81,6 @@ std::string Spaced(std::string_view internalName) {
     return out;
 }
 
-std::string DisplayName(const host::ParamDef& def, host::HINSTANCE instance) {
-    char buffer[256] = "";
-    if (def.nameStringId > 0 && instance != nullptr &&
-        host::LoadStringA(instance, static_cast<host::UINT>(def.nameStringId), buffer, sizeof buffer) > 0)
-        return buffer;
-    return Spaced(def.internalName != nullptr ? def.internalName : "");
-}
 
 Binding RangeOf(const host::ParamDef& def, Binding binding) {
     if (def.range) {
@@ -99,6 +92,14 @@ Binding RangeOf(const host::ParamDef& def, Binding binding) {
 }
 
 }  // namespace
+
+std::string DisplayName(const host::ParamDef& def, host::HINSTANCE instance) {
+    char buffer[256] = "";
+    if (def.nameStringId > 0 && instance != nullptr &&
+        host::LoadStringA(instance, static_cast<host::UINT>(def.nameStringId), buffer, sizeof buffer) > 0)
+        return buffer;
+    return Spaced(def.internalName != nullptr ? def.internalName : "");
+}
 
 ControlKind KindOf(const host::DialogControl& control) {
     if (ClassIs(control.windowClass, "CustEdit")) return ControlKind::kEdit;

@@ -2,6 +2,8 @@
 // of the template's font, and the host's own layout for blocks that come without one.
 #pragma once
 
+#include <string>
+
 #include "app/panel/rollout.h"
 #include "host/paramblock.h"
 #include "host/platform.h"
@@ -17,6 +19,10 @@ struct DialogMetrics {
     static int X(int units) { return static_cast<int>(units * kCharWidth / 4.0 + 0.5); }
     static int Y(int units) { return static_cast<int>(units * kCharHeight / 8.0 + 0.5); }
 };
+
+// A parameter's display name from `instance`'s string table, or its internal name
+// spaced and capitalised ("sizeX": "Size X") when it has none.
+std::string DisplayName(const host::ParamDef& def, host::HINSTANCE instance);
 
 // The kind of control a template entry makes, from its window class and style.
 ControlKind KindOf(const host::DialogControl& control);

@@ -61,6 +61,9 @@ void Send(int fd, std::string_view line) {
         ::dup2(null, STDOUT_FILENO);
         ::dup2(null, STDERR_FILENO);
     }
+    // A module that faults ends this child by that signal, whatever handlers the parent
+    // had installed, so the report names the fault rather than a handler's exit.
+    for (int fault : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) ::signal(fault, SIG_DFL);
     try {
         Send(fd, "step loading");
         std::string error;

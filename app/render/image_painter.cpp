@@ -46,15 +46,6 @@ constexpr const char* kFontFamily = "DejaVu Sans";
 
 // The largest image side Cairo accepts.
 constexpr int kMaxSide = 32767;
-// Coordinates Cairo handles without loss; beyond them lines are cut to the panel first.
-constexpr double kSafeCoordinate = 1e6;
-// Line widths in pixels: the host's own drawing, objects' lines, force segments.
-constexpr double kHostLineWidth = 1.0;
-constexpr double kObjectLineWidth = 1.3;
-constexpr double kSegmentLineWidth = 1.5;
-// A force segment fades from this opacity at its sample point to full at its tip, so
-// the direction reads without arrowheads.
-constexpr double kSegmentBaseAlpha = 0.28;
 
 void SetColour(cairo_t* cr, const Colour& c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
 void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
@@ -72,7 +63,7 @@ class ListPainter {
 public:
     // `rows` in the list's own pixels.
     ListPainter(cairo_t* cr, const viewport::DisplayList& list, Rows rows) : cr_(cr), list_(list) {
-        const double margin = 16.0;
+        const double margin = kReachMargin;
         reach_ = {-margin, -margin, list.Width() + margin, list.Height() + margin};
         rows_ = {rows.top - margin, rows.bottom + margin};
     }
@@ -299,7 +290,7 @@ private:
     std::mutex text_;
 };
 
-void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontLoader& fonts, Rows rows) {
+void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontLoader& fonts, Rows rows, ImageLayer layer) {
     const viewport::DisplayList& list = *panel.list;
     const double w = list.Width();
     const double h = list.Height();
@@ -308,13 +299,18 @@ void PaintPanel(cairo_t* cr, const ViewPanel& panel, double scale, FontLoader& f
     cairo_rectangle(cr, 0, 0, w, h);
     cairo_clip(cr);
 
-    const CairoPattern sky(cairo_pattern_create_linear(0, 0, 0, h));
-    cairo_pattern_add_color_stop_rgb(sky.get(), 0.0, kViewTop.r, kViewTop.g, kViewTop.b);
-    cairo_pattern_add_color_stop_rgb(sky.get(), 1.0, kViewBottom.r, kViewBottom.g, kViewBottom.b);
-    cairo_set_source(cr, sky.get());
-    cairo_paint(cr);
-
-    ListPainter(cr, list, {rows.top - panel.y, rows.bottom - panel.y}).Paint();
+    if (layer != ImageLayer::kOver) {
+        const CairoPattern sky(cairo_pattern_create_linear(0, 0, 0, h));
+        cairo_pattern_add_color_stop_rgb(sky.get(), 0.0, kViewTop.r, kViewTop.g, kViewTop.b);
+        cairo_pattern_add_color_stop_rgb(sky.get(), 1.0, kViewBottom.r, kViewBottom.g, kViewBottom.b);
+        cairo_set_source(cr, sky.get());
+        cairo_paint(cr);
+    }
+    if (layer == ImageLayer::kAll) ListPainter(cr, list, {rows.top - panel.y, rows.bottom - panel.y}).Paint();
+    if (layer == ImageLayer::kUnder) {
+        cairo_restore(cr);
+        return;
+    }
     std::unique_lock<std::mutex> text = fonts.Text();
     PaintTripod(cr, panel, scale);
 
@@ -440,9 +436,18 @@ void ReleaseFontCachesAtExit() {
 namespace {
 
 void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels, const ImageCaption& caption,
-               FontLoader& fonts, Rows rows) {
+               FontLoader& fonts, Rows rows, ImageLayer layer = ImageLayer::kAll) {
     const double scale = TextScale(width, height);
     cairo_save(cr);
+    if (layer == ImageLayer::kOver) {
+        for (const ViewPanel& panel : panels) {
+            if (panel.list != nullptr) PaintPanel(cr, panel, scale, fonts, rows, layer);
+        }
+        const std::unique_lock<std::mutex> text = fonts.Text();
+        PaintCaption(cr, width, height, caption, scale);
+        cairo_restore(cr);
+        return;
+    }
     // The background shows only between the panels: each panel paints over all it
     // covers, so the pixels under them are not painted twice.
     cairo_rectangle(cr, 0, 0, width, height);
@@ -454,10 +459,12 @@ void PaintRows(cairo_t* cr, int width, int height, const std::vector<ViewPanel>&
     cairo_fill(cr);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     for (const ViewPanel& panel : panels) {
-        if (panel.list != nullptr) PaintPanel(cr, panel, scale, fonts, rows);
+        if (panel.list != nullptr) PaintPanel(cr, panel, scale, fonts, rows, layer);
     }
-    const std::unique_lock<std::mutex> text = fonts.Text();
-    PaintCaption(cr, width, height, caption, scale);
+    if (layer == ImageLayer::kAll) {
+        const std::unique_lock<std::mutex> text = fonts.Text();
+        PaintCaption(cr, width, height, caption, scale);
+    }
     cairo_restore(cr);
 }
 
@@ -498,9 +505,9 @@ cairo_status_t PaintInBands(unsigned char* pixels, int stride, int width, int he
 void PreloadFonts() { FontLoader::Instance(); }
 
 void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
-                const ImageCaption& caption) {
+                const ImageCaption& caption, ImageLayer layer) {
     FontLoader& fonts = FontLoader::Instance();
-    PaintRows(cr, width, height, panels, caption, fonts, {0.0, static_cast<double>(height)});
+    PaintRows(cr, width, height, panels, caption, fonts, {0.0, static_cast<double>(height)}, layer);
 }
 
 bool PaintImagePixels(unsigned char* pixels, int stride, int width, int height, const std::vector<ViewPanel>& panels,

@@ -18,6 +18,18 @@
 
 namespace zg::render {
 
+// How the views' drawing is stroked, in every format. Coordinates Cairo handles
+// without loss; beyond them lines are cut to the view and this margin around it first.
+inline constexpr double kSafeCoordinate = 1e6;
+inline constexpr double kReachMargin = 16.0;
+// Line widths in pixels: the host's own drawing, objects' lines, force segments.
+inline constexpr double kHostLineWidth = 1.0;
+inline constexpr double kObjectLineWidth = 1.3;
+inline constexpr double kSegmentLineWidth = 1.5;
+// A force segment fades from this opacity at its sample point to full at its tip, so
+// the direction reads without arrowheads.
+inline constexpr double kSegmentBaseAlpha = 0.28;
+
 // One view placed in the image: its display list drawn with its top-left at (x, y).
 struct ViewPanel {
     std::string name;
@@ -48,9 +60,16 @@ struct ImageCaption {
 // with its other work meanwhile. Painting waits for it; only the first call counts.
 void PreloadFonts();
 
-// Paints the whole image into `cr`, whose user space is the image's pixels.
+// What of an image is painted: all of it; what lies under the views' drawing (the
+// background and each view's sky); or what lies over it (axis tripods, labels,
+// borders, the caption). A writer that draws the display lists itself paints the
+// other two around them.
+enum class ImageLayer { kAll, kUnder, kOver };
+
+// Paints the image, or one layer of it, into `cr`, whose user space is the image's
+// pixels.
 void PaintImage(cairo_t* cr, int width, int height, const std::vector<ViewPanel>& panels,
-                const ImageCaption& caption);
+                const ImageCaption& caption, ImageLayer layer = ImageLayer::kAll);
 
 // Paints the whole image into `pixels`, Cairo's ARGB32 layout (premultiplied, native
 // byte order, `stride` bytes a row; every pixel ends up opaque). False, with a

@@ -107,10 +107,11 @@ void PackScanlines(const unsigned char* data, int width, int height, int stride,
 std::size_t Deflate(const unsigned char* lines, std::size_t size, unsigned char* out, std::size_t room) {
     constexpr std::size_t kMost = std::numeric_limits<uint32_t>::max();
     if (size > kMost) return 0;
-    // Left uninitialised (the deflater sets what it reads): zeroing them would touch
-    // every page for nothing.
-    const std::unique_ptr<isal_zstream> stream(new isal_zstream);
-    const std::unique_ptr<uint8_t[]> levelBuffer(new uint8_t[kLevelBufferBytes]);
+    // Zeroed: the deflater keeps hash tables in the level buffer and may read entries
+    // it never wrote, so what a freed buffer held would choose its matches and one
+    // picture would give files that differ from run to run.
+    const std::unique_ptr<isal_zstream> stream(new isal_zstream());
+    const std::unique_ptr<uint8_t[]> levelBuffer(new uint8_t[kLevelBufferBytes]());
     isal_deflate_stateless_init(stream.get());
     stream->level = kCompressionLevel;
     stream->level_buf = levelBuffer.get();

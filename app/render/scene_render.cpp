@@ -209,27 +209,10 @@ bool DrawsPerspectiveView(scene::Scene& scene, const RenderRequest& request, std
 }
 
 std::vector<std::string> FrameWarnings(const RenderedFrame& frame) {
-    // One entry per node over every view, in the order first met.
-    std::vector<viewport::DrawingShortfall> nodes;
-    for (const RenderedView& v : frame.views) {
-        for (const viewport::DrawingShortfall& s : v.list.Shortfalls()) {
-            auto it = std::find_if(nodes.begin(), nodes.end(), [&](const auto& n) { return n.node == s.node; });
-            if (it == nodes.end()) it = nodes.insert(nodes.end(), {s.node, 0, false});
-            it->nonFinitePoints += s.nonFinitePoints;
-            it->memoryRefused = it->memoryRefused || s.memoryRefused;
-        }
-    }
-    std::vector<std::string> lines;
-    for (const viewport::DrawingShortfall& n : nodes) {
-        const std::string who = n.node.empty() ? std::string("the host's own drawing") : fmt::format("node \"{}\"", n.node);
-        if (n.memoryRefused)
-            lines.push_back(fmt::format("{}: the memory budget of {} MiB has no room for all it draws; it is drawn "
-                                        "incomplete (set ZENTROGRAPH_MEMORY_BUDGET to allow more)",
-                                        who, host::MemoryBudget() >> 20));
-        if (n.nonFinitePoints > 0)
-            lines.push_back(fmt::format("{}: drew points that are not finite numbers; they are left out", who));
-    }
-    return lines;
+    std::vector<viewport::DrawingShortfall> shortfalls;
+    for (const RenderedView& v : frame.views)
+        shortfalls.insert(shortfalls.end(), v.list.Shortfalls().begin(), v.list.Shortfalls().end());
+    return viewport::ShortfallWarnings(shortfalls);
 }
 
 bool WriteFrame(const RenderedFrame& frame, OutputKind kind, files::ByteSink& out, std::string& error) {

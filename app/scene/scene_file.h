@@ -69,6 +69,18 @@ std::unique_ptr<Scene> LoadSceneFile(const std::filesystem::path& path, const Cl
 // another scene, or the text breaks a rule of the reader (the file's size, its number
 // of nodes, a name, a view): what is written is read back before it is handed out.
 std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error);
+// A scene in parts, for keeping many versions of one scene cheaply: the document's text
+// up to its node list, and each node's text with its selection left out, so that a node
+// reads the same in every version where it did not change. Views are not part of it.
+struct SceneParts {
+    std::string head;
+    std::vector<std::string> nodes;
+};
+// None, with a reason in `error`, when WriteScene could not write the scene; the parts
+// are not read back.
+std::optional<SceneParts> WriteSceneParts(Scene& scene, const ClassResolver& classes, std::string& error);
+// The text of a scene file made of `head` and the nodes in order, for ReadScene.
+std::string JoinSceneParts(const std::string& head, const std::vector<const std::string*>& nodes);
 // Writes the scene file to `path` (app/files/output_file.h), keeping the previous file
 // as PATH.bak. False, with a one-line reason naming the path, when the scene cannot be
 // written or any step of saving fails; the file on disk is then as it was.

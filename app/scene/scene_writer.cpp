@@ -89,7 +89,8 @@ Json ParamsJson(const SceneNodes& scene, host::Object* object, const std::string
     return params;
 }
 
-Json NodeJson(const SceneNodes& scene, Node& node, FrameRate rate, const ClassResolver& classes) {
+Json NodeJson(const SceneNodes& scene, Node& node, FrameRate rate, const ClassResolver& classes,
+              bool withSelection = true) {
     host::Object* object = node.GetObjectRef();
     if (object == nullptr) throw WriteError{fmt::format("node \"{}\" shows no object", node.Name())};
     const PlaceholderObject* placeholder = AsPlaceholder(object);
@@ -108,7 +109,7 @@ Json NodeJson(const SceneNodes& scene, Node& node, FrameRate rate, const ClassRe
     n["rotation"] = AnimatedJson(node.Rotation(), rate, fmt::format("node \"{}\" rotation", node.Name()));
     n["scale"] = AnimatedJson(node.Scale(), rate, fmt::format("node \"{}\" scale", node.Name()));
     n["wireColor"] = WireColorJson(node.GetWireColor());
-    n["selected"] = node.IsSelected() != 0;
+    if (withSelection) n["selected"] = node.IsSelected() != 0;
     n["frozen"] = node.IsFrozen() != 0;
     return n;
 }
@@ -147,16 +148,60 @@ std::optional<std::string> ReadBackProblem(const std::string& text) {
     return std::nullopt;
 }
 
+Json HeadJson(const Scene& scene) {
+    Json root = Json::object();
+    root["zentrographScene"] = 1;
+    root["fps"] = scene.Rate().Fps();
+    root["frames"] = Json::array({scene.StartFrame(), scene.EndFrame()});
+    return root;
+}
+
+SceneNodes Members(const Scene& scene) {
+    SceneNodes members;
+    for (int i = 0; i < scene.NodeCount(); ++i) members.insert(scene.NodeAt(i));
+    return members;
+}
+
 }  // namespace
+
+std::optional<SceneParts> WriteSceneParts(Scene& scene, const ClassResolver& classes, std::string& error) {
+    try {
+        SceneParts parts;
+        std::string head = HeadJson(scene).dump();
+        head.pop_back();
+        parts.head = head + ",\"nodes\":[";
+        const SceneNodes members = Members(scene);
+        for (int i = 0; i < scene.NodeCount(); ++i)
+            if (Node* node = scene.NodeAt(i); node != nullptr)
+                parts.nodes.push_back(NodeJson(members, *node, scene.Rate(), classes, false)
+                                          .dump(-1, ' ', false, Json::error_handler_t::replace));
+        return parts;
+    } catch (const WriteError& e) {
+        error = e.message;
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to write the scene";
+    }
+    return std::nullopt;
+}
+
+std::string JoinSceneParts(const std::string& head, const std::vector<const std::string*>& nodes) {
+    std::size_t size = head.size() + 2;
+    for (const std::string* node : nodes) size += node->size() + 1;
+    std::string text;
+    text.reserve(size);
+    text += head;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (i != 0) text += ',';
+        text += *nodes[i];
+    }
+    text += "]}";
+    return text;
+}
 
 std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error) {
     try {
-        Json root = Json::object();
-        root["zentrographScene"] = 1;
-        root["fps"] = scene.Rate().Fps();
-        root["frames"] = Json::array({scene.StartFrame(), scene.EndFrame()});
-        SceneNodes members;
-        for (int i = 0; i < scene.NodeCount(); ++i) members.insert(scene.NodeAt(i));
+        Json root = HeadJson(scene);
+        const SceneNodes members = Members(scene);
         Json nodes = Json::array();
         for (int i = 0; i < scene.NodeCount(); ++i)
             if (Node* node = scene.NodeAt(i); node != nullptr) nodes.push_back(NodeJson(members, *node, scene.Rate(), classes));

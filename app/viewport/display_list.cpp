@@ -1,8 +1,31 @@
 #include "app/viewport/display_list.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 namespace zg::viewport {
+
+std::vector<std::string> ShortfallWarnings(const std::vector<DrawingShortfall>& shortfalls) {
+    std::vector<DrawingShortfall> nodes;
+    for (const DrawingShortfall& s : shortfalls) {
+        auto it = std::find_if(nodes.begin(), nodes.end(), [&](const auto& n) { return n.node == s.node; });
+        if (it == nodes.end()) it = nodes.insert(nodes.end(), {s.node, 0, false});
+        it->nonFinitePoints += s.nonFinitePoints;
+        it->memoryRefused = it->memoryRefused || s.memoryRefused;
+    }
+    std::vector<std::string> lines;
+    for (const DrawingShortfall& n : nodes) {
+        const std::string who = n.node.empty() ? std::string("the host's own drawing") : fmt::format("node \"{}\"", n.node);
+        if (n.memoryRefused)
+            lines.push_back(fmt::format("{}: the memory budget of {} MiB has no room for all it draws; it is drawn "
+                                        "incomplete (set ZENTROGRAPH_MEMORY_BUDGET to allow more)",
+                                        who, host::MemoryBudget() >> 20));
+        if (n.nonFinitePoints > 0)
+            lines.push_back(fmt::format("{}: drew points that are not finite numbers; they are left out", who));
+    }
+    return lines;
+}
 
 template <typename T>
 bool DisplayList::Room(std::vector<T>& v, std::size_t extra) {

@@ -37,6 +37,10 @@ struct DrawingShortfall {
     bool memoryRefused = false;       // the memory budget refused the node (or the list) room
 };
 
+// One line for each thing that kept a node's drawing from being whole, for the user:
+// shortfalls of the same node are taken together, in the order first met.
+std::vector<std::string> ShortfallWarnings(const std::vector<DrawingShortfall>& shortfalls);
+
 class DisplayList final : public PrimitiveSink {
 public:
     DisplayList() = default;

@@ -19,6 +19,12 @@ bool Inside(const PixelRect& r, const PixelPoint& p) {
     return p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom;
 }
 
+
+// Whether any part of the segment a-b lies in the rectangle.
+bool SegmentCrossesRect(PixelPoint a, PixelPoint b, const PixelRect& r) { return ClipSegment(a, b, r); }
+
+}  // namespace
+
 double DistanceToSegment(const PixelPoint& p, const PixelPoint& a, const PixelPoint& b) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
@@ -27,11 +33,6 @@ double DistanceToSegment(const PixelPoint& p, const PixelPoint& a, const PixelPo
     if (len2 > 0.0) t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0);
     return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
 }
-
-// Whether any part of the segment a-b lies in the rectangle.
-bool SegmentCrossesRect(PixelPoint a, PixelPoint b, const PixelRect& r) { return ClipSegment(a, b, r); }
-
-}  // namespace
 
 bool HitTester::TouchesLine(const PixelPoint& a, const PixelPoint& b, bool partial) const {
     if (region_.type == host::RECT_RGN) {

@@ -13,6 +13,9 @@
 
 namespace zg::viewport {
 
+// The pixel distance from `p` to the nearest point of the segment a-b.
+double DistanceToSegment(const PixelPoint& p, const PixelPoint& a, const PixelPoint& b);
+
 class HitTester final : public PrimitiveSink {
 public:
     void SetRegion(const host::HitRegion& region) { region_ = region; }

@@ -1,6 +1,11 @@
 #include "app/viewport/scene_view.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "app/viewport/construction_grid.h"
+#include "app/viewport/hit_tester.h"
 #include "app/viewport/viewport.h"
 #include "host/graphics.h"
 #include "host/heap.h"
@@ -50,15 +55,20 @@ Rgb NodeColor(host::SceneNode& node) {
             static_cast<float>(((w >> 16) & 0xFF) / 255.0)};
 }
 
-DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
-                          int height, const host::Box3& bounds) {
+namespace {
+
+// What the view shows of the nodes named in `only`, or of every node over the grid
+// when none are named.
+DisplayList DrawNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
+                      int height, const host::Box3& bounds, const std::vector<std::string>* only) {
     DisplayList list(width, height);
     Viewport viewport(view.name, MakeCamera(view, width, height), &list, ViewLimits(view));
     ViewportGraphicsWindow& gw = viewport.Window();
-    DrawConstructionGrid(gw, viewport.GetCamera(), bounds);
+    if (only == nullptr) DrawConstructionGrid(gw, viewport.GetCamera(), bounds);
     for (int i = 0; i < scene.NodeCount(); ++i) {
         scene::Node* node = scene.NodeAt(i);
         if (node == nullptr) continue;
+        if (only != nullptr && std::find(only->begin(), only->end(), node->Name()) == only->end()) continue;
         host::Object* object = ShownObject(*node, t);
         if (object == nullptr) continue;
         const Rgb color = NodeColor(*node);
@@ -75,6 +85,13 @@ DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view
         list.EndNode();
     }
     return list;
+}
+
+}  // namespace
+
+DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
+                          int height, const host::Box3& bounds) {
+    return DrawNodes(scene, view, t, width, height, bounds, nullptr);
 }
 
 namespace {
@@ -102,6 +119,65 @@ std::vector<std::string> HitNodes(scene::Scene& scene, const scene::ViewDefiniti
 std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                                    int height, const host::IPoint2& at) {
     return HitNodes(scene, view, t, width, height, host::POINT_RGN, host::kHitCrossing, &at);
+}
+
+namespace {
+
+// How near a node's drawing passes the pointer, and how much of the view it covers.
+struct Nearness {
+    double distance = std::numeric_limits<double>::infinity();
+    double minX = std::numeric_limits<double>::infinity(), minY = minX;
+    double maxX = -std::numeric_limits<double>::infinity(), maxY = maxX;
+    void Cover(const PixelPoint& q) {
+        minX = std::min(minX, q.x), maxX = std::max(maxX, q.x);
+        minY = std::min(minY, q.y), maxY = std::max(maxY, q.y);
+    }
+    double Area() const { return maxX >= minX ? (maxX - minX + 1.0) * (maxY - minY + 1.0) : 0.0; }
+};
+
+}  // namespace
+
+std::vector<std::string> PickNodesNearestFirst(scene::Scene& scene, const scene::ViewDefinition& view,
+                                               host::TimeValue t, int width, int height, const host::IPoint2& at) {
+    std::vector<std::string> hits = PickNodes(scene, view, t, width, height, at);
+    if (hits.size() < 2) return hits;
+    const DisplayList list = DrawNodes(scene, view, t, width, height, {}, &hits);
+    std::vector<Nearness> near(list.NodeNames().size());
+    const PixelPoint p{static_cast<double>(at.x), static_cast<double>(at.y)};
+    for (const DisplayItem& item : list.Items()) {
+        if (item.node < 0 || item.points.empty()) continue;
+        Nearness& n = near[static_cast<std::size_t>(item.node)];
+        for (const PixelPoint& q : item.points) n.Cover(q);
+        const std::vector<PixelPoint>& pts = item.points;
+        switch (item.kind) {
+            case DisplayItemKind::kMarker: n.distance = std::min(n.distance, std::hypot(p.x - pts[0].x, p.y - pts[0].y)); break;
+            case DisplayItemKind::kSegments:
+                for (std::size_t i = 0; i + 1 < pts.size(); i += 2) n.distance = std::min(n.distance, DistanceToSegment(p, pts[i], pts[i + 1]));
+                break;
+            case DisplayItemKind::kPolyline:
+                for (std::size_t i = 0; i < pts.size(); ++i) {
+                    const bool last = i + 1 == pts.size();
+                    if (last && !item.closed) {
+                        if (pts.size() == 1) n.distance = std::min(n.distance, DistanceToSegment(p, pts[i], pts[i]));
+                        break;
+                    }
+                    n.distance = std::min(n.distance, DistanceToSegment(p, pts[i], pts[last ? 0 : i + 1]));
+                }
+                break;
+        }
+    }
+    const auto key = [&](const std::string& name) {
+        const auto found = std::find(list.NodeNames().begin(), list.NodeNames().end(), name);
+        if (found == list.NodeNames().end()) return std::pair{std::numeric_limits<double>::infinity(), 0.0};
+        const Nearness& n = near[static_cast<std::size_t>(found - list.NodeNames().begin())];
+        return std::pair{std::floor(n.distance), n.Area()};
+    };
+    std::vector<std::pair<std::pair<double, double>, std::string>> ordered;
+    for (std::string& name : hits) ordered.emplace_back(key(name), std::move(name));
+    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    hits.clear();
+    for (auto& [k, name] : ordered) hits.push_back(std::move(name));
+    return hits;
 }
 
 std::vector<std::string> PickNodesInRect(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t,

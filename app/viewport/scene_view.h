@@ -52,6 +52,13 @@ DisplayList DrawSceneView(scene::Scene& scene, const scene::ViewDefinition& view
 std::vector<std::string> PickNodes(scene::Scene& scene, const scene::ViewDefinition& view, host::TimeValue t, int width,
                                    int height, const host::IPoint2& at);
 
+// The nodes PickNodes finds, the one a click means first: ordered by the pixel distance
+// from `at` to the nearest line, segment or marker each drew (in whole pixels), and
+// among nodes as near, the one whose drawing covers the smaller area first, so that an
+// object inside another's drawing can be reached.
+std::vector<std::string> PickNodesNearestFirst(scene::Scene& scene, const scene::ViewDefinition& view,
+                                               host::TimeValue t, int width, int height, const host::IPoint2& at);
+
 // The names of the nodes whose object answers a hit to HitTest with the rectangle
 // between the corners `a` and `b` (in any order): in window mode only objects wholly
 // inside it, in crossing mode any that touch it. In scene order.

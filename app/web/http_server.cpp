@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/web/access.h"
+#include "app/web/listen_address.h"
 
 namespace zg::web {
 
@@ -60,7 +61,7 @@ class SocketSession;
 struct HttpServer::Impl {
     Impl(ServerOptions o, ServerHandler& h) : options(std::move(o)), handler(h) {
         policy.token = options.token;
-        if (options.address != "127.0.0.1") policy.extraHost = options.address;
+        if (options.address != "127.0.0.1") policy.extraHost = UrlHost(options.address);
     }
 
     void Accept();

@@ -46,7 +46,10 @@ uint32_t PageDrawing::NodeId(const std::string& name) {
 viewport::NodeDrawing PageDrawing::DrawNode(scene::Node& node, const scene::ViewDefinition& view, host::TimeValue t,
                                             const ViewKey& key, uint32_t id) {
     try {
-        return viewport::DrawNodeInWorld(node, view, t, key.width, key.height, id);
+        viewport::NodeDrawing drawing = viewport::DrawNodeInWorld(node, view, t, key.width, key.height, id);
+        if (gathering_ && (drawing.memoryRefused || drawing.nonFinitePoints > 0))
+            shortfalls_.push_back({node.Name(), drawing.nonFinitePoints, drawing.memoryRefused});
+        return drawing;
     } catch (const std::exception& e) {
         faults_.push_back(node.Name() + ": " + e.what());
     } catch (...) {
@@ -104,6 +107,8 @@ void PageDrawing::Refresh(session::EditSession& session, const std::vector<const
     std::map<bool, ViewKey> firstOfState;
     for (const ViewKey& key : wanted) firstOfState.try_emplace(views[static_cast<std::size_t>(key.view)].boxOnly, key);
     if (everything) {
+        shortfalls_.clear();
+        gathering_ = true;
         for (auto& [key, chunk] : chunks_) chunk.kept = false;
         order_.clear();
         drawnCameras_.clear();
@@ -121,6 +126,8 @@ void PageDrawing::Refresh(session::EditSession& session, const std::vector<const
             order_.emplace_back(node->Name(), looks);
         }
         drawnRevision_ = session.DrawingRevision();
+        gathering_ = false;
+        warnings_ = viewport::ShortfallWarnings(shortfalls_);
     }
     for (const ViewKey& key : wanted) {
         const auto drawn = drawnCameras_.find(key);

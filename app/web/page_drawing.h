@@ -35,6 +35,7 @@
 
 #include "app/scene/view_definition.h"
 #include "app/session/edit_session.h"
+#include "app/viewport/display_list.h"
 #include "app/viewport/world_drawing.h"
 #include "app/viewport/world_scene.h"
 #include "app/web/page_protocol.h"
@@ -64,6 +65,9 @@ public:
     // What plug-in code said when it threw while drawing a node since the last call,
     // one line each ("node: what"); such a node draws nothing until it draws again.
     std::vector<std::string> TakeFaults() { return std::exchange(faults_, {}); }
+    // What kept nodes' drawings from being whole at the last full redraw (a lattice the
+    // memory budget refused, points that are not finite), one line each for the user.
+    const std::vector<std::string>& Warnings() const { return warnings_; }
 
     // Chunks kept, and records in them, for tests and figures.
     std::size_t ChunkCount() const { return chunks_.size(); }
@@ -115,6 +119,9 @@ private:
     std::vector<bool> boxOnly_;
     std::map<ViewKey, scene::ViewDefinition> drawnCameras_;
     std::vector<std::string> faults_;
+    std::vector<std::string> warnings_;
+    std::vector<viewport::DrawingShortfall> shortfalls_;  // gathered during a full redraw
+    bool gathering_ = false;
 };
 
 }  // namespace zg::web

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "app/files/save_name.h"
 #include "app/render/float_text.h"
 #include "app/text/one_line.h"
 #include "app/viewport/view_camera.h"
@@ -67,12 +68,18 @@ const char* RoleName(panel::BindingRole role) {
     return "none";
 }
 
+// The node a click would select where the pointer rests, or null.
+Json HoverJson(const session::EditSession& session) {
+    return session.Hovered().empty() ? Json(nullptr) : Json(session.Hovered());
+}
+
 Json RolloutJson(const panel::Rollout& r) {
     Json controls = Json::array();
     for (const panel::Control& c : r.controls) {
         Json j{{"handle", HandleNumber(c.handle)}, {"id", c.id},          {"kind", KindName(c.kind)},
                {"x", c.x},                         {"y", c.y},            {"w", c.width},
-               {"h", c.height},                    {"text", c.text},      {"role", RoleName(c.binding.role)}};
+               {"h", c.height},                    {"text", c.text},      {"role", RoleName(c.binding.role)},
+               {"param", c.binding.param}};
         if (c.align != panel::TextAlign::kLeft) j["align"] = c.align == panel::TextAlign::kRight ? "right" : "center";
         if (c.textOnLeft) j["textOnLeft"] = true;
         if (c.sunken) j["sunken"] = true;
@@ -142,7 +149,7 @@ PageHost::PageHost(session::EditSession& session, Deliver deliver, std::filesyst
                    std::size_t maxFrameBytes)
     : session_(session),
       deliver_(std::move(deliver)),
-      saveFolder_(std::move(saveFolder)),
+      saveFolder_(files::NormalFolder(saveFolder)),
       log_(std::move(log)),
       maxFrameBytes_(maxFrameBytes) {
     if (!log_) log_ = [](const std::string& line) { std::cerr << line << "\n"; };
@@ -321,6 +328,7 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                     case command::Control::Action::kClick: error = panel.Click(handle); break;
                     case command::Control::Action::kSelect: error = panel.SelectItem(handle, c.index); break;
                 }
+                session_.CommitPanelEdit(handle);
                 if (panel.Picking())
                     session_.SetStatusLine(fmt::format("Pick a node for {}: click it in a viewport or choose it from the list",
                                                        panel.PickingFor()));
@@ -330,9 +338,28 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
             },
             [&](const command::Pick& c) { session_.PickNode(c.node); },
             [&](const command::Undo& c) {
-                if (!(c.redo ? session_.Panel().Redo() : session_.Panel().Undo()))
-                    error = c.redo ? "nothing to redo" : "nothing to undo";
+                // The status line says what was undone, or that there was nothing to.
+                if (c.redo)
+                    session_.Redo();
+                else
+                    session_.Undo();
             },
+            [&](const command::Hover& c) {
+                const ViewSize* s = c.view ? size(*c.view) : nullptr;
+                if (c.view && s == nullptr) {
+                    error = noView(*c.view);
+                    return;
+                }
+                session_.Hover(c.view ? std::optional<session::PointerEvent>(session::PointerEvent{
+                                            *c.view, session::PointerPhase::kMove, c.at, 0, false, s->width, s->height})
+                                      : std::nullopt);
+            },
+            [&](const command::ToolChoice& c) { session_.SetTool(c.tool); },
+            [&](const command::Constraint& c) { session_.SetAxes(c.axes); },
+            [&](const command::GridSpacing& c) { session_.SetGridSpacing(c.spacing, error); },
+            [&](const command::Rename& c) { session_.Rename(c.node, c.name, error); },
+            [&](const command::WireColor& c) { session_.SetWireColor(c.node, c.bgr, error); },
+            [&](const command::Transform& c) { session_.SetChannel(c.node, c.channel, c.value, error); },
             [&](const command::DialogReply&) {},
         },
         command);
@@ -347,18 +374,17 @@ std::string PageHost::SaveTo(const std::optional<std::string>& file, bool& needF
             return "choose a file name for the scene";
         }
         session_.Save({}, error);
-        return error;
+        return files::RelativeToFolder(error, saveFolder_);
     }
-    std::filesystem::path target(*file);
-    if (target.extension() != ".json") return fmt::format("{}: a scene file name ends in .json", *file);
-    if (target.is_relative()) target = saveFolder_ / target;
+    const std::optional<std::filesystem::path> target = files::SavePathInFolder(saveFolder_, *file, error);
+    if (!target) return error;
     std::error_code ec;
-    const bool exists = std::filesystem::exists(target, ec);
-    const bool ownFile = !session_.File().empty() && std::filesystem::equivalent(target, session_.File(), ec);
+    const bool exists = std::filesystem::exists(*target, ec);
+    const bool ownFile = !session_.File().empty() && std::filesystem::equivalent(*target, session_.File(), ec);
     // A first save never replaces a file that is not the scene's own.
-    if (exists && !ownFile) return fmt::format("{} already exists: choose another name", target.string());
-    session_.Save(target, error);
-    return error;
+    if (exists && !ownFile) return fmt::format("{} already exists: choose another name", text::OneLine(*file));
+    session_.Save(*target, error);
+    return files::RelativeToFolder(error, saveFolder_);
 }
 
 void PageHost::Update(ClientId client, Page& page) {
@@ -373,7 +399,8 @@ void PageHost::Update(ClientId client, Page& page) {
         deliver_(client,
                  camerasOnly ? render::DumpJson(Json{{"type", "views"},
                                                      {"revision", session_.Revision()},
-                                                     {"views", ViewsJson(session_.Views())}})
+                                                     {"views", ViewsJson(session_.Views())},
+                                                     {"hover", HoverJson(session_)}})
                              : StateJson(!page.sentClasses, panelChanged),
                  false);
         page.sentClasses = true;
@@ -421,6 +448,21 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
         case session::EditSession::Drag::kRectangle: state["drag"] = "rectangle"; break;
     }
     state["gridSnap"] = session_.GridSnap();
+    state["gridSpacing"] = session_.GridSpacingSetting();
+    state["tool"] = session::ToolName(session_.CurrentTool());
+    state["axes"] = session::AxesName(session_.Constraint());
+    // The gizmo the page draws over the views, at the selection's pivot.
+    if (const std::optional<host::Point3> pivot = session_.GizmoPivot())
+        state["gizmo"] = Json{{"pivot", Json::array({pivot->x, pivot->y, pivot->z})},
+                              {"pixels", session::kGizmoPixels},
+                              {"segments", session::kGizmoCircleSegments},
+                              {"tick", session::kGizmoTick}};
+    else
+        state["gizmo"] = nullptr;
+    state["warnings"] = drawing_.Warnings();
+    state["hover"] = HoverJson(session_);
+    state["undo"] = session_.UndoName();
+    state["redo"] = session_.RedoName();
     state["views"] = ViewsJson(session_.Views());
     const auto [least, most] = session_.ZoomRange();
     state["zoomRange"] = Json::array({least, most});
@@ -442,7 +484,26 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
     Json panel = Json::object();
     scene::Node* edited = session_.EditedNode();
     panel["edited"] = edited != nullptr ? Json(edited->Name()) : Json(nullptr);
+    if (const std::vector<scene::Node*> selected = session_.Selection(); selected.size() == 1) {
+        // The selected node's name, colour and transform at this frame, for typing.
+        scene::Node& node = *selected.front();
+        const host::TimeValue t = session_.Time();
+        const auto triple = [](const host::Point3& p) { return Json::array({p.x, p.y, p.z}); };
+        panel["node"] = Json{{"name", node.Name()},
+                             {"color", WireColor(node.GetWireColor())},
+                             {"position", triple(node.Position().At(t))},
+                             {"rotation", triple(node.Rotation().At(t))},
+                             {"scale", triple(node.Scale().At(t))}};
+    }
     panel["picking"] = session_.Panel().Picking() ? Json(session_.Panel().PickingFor()) : Json(nullptr);
+    if (session_.Panel().Picking()) {
+        // The nodes the list would take, for the page's pick list.
+        Json pickable = Json::array();
+        for (int i = 0; i < scene.NodeCount(); ++i)
+            if (scene::Node* node = scene.NodeAt(i); node != nullptr && session_.Panel().WouldTake(node))
+                pickable.push_back(node->Name());
+        panel["pickable"] = std::move(pickable);
+    }
     if (withRollouts) {
         Json rollouts = Json::array();
         for (const panel::Rollout& r : session_.Panel().Rollouts()) rollouts.push_back(RolloutJson(r));

@@ -63,7 +63,8 @@ public:
     // ... and when it changes something while another page's message box is open.
     static constexpr const char* kBoxOpen = "a message box is open on another page: answer it there first";
 
-    // Relative file names of a first save are taken from `saveFolder`. `log` defaults
+    // The page saves only inside `saveFolder`, the scene's folder (app/files/save_name.h),
+    // and its errors name files relative to it. `log` defaults
     // to the standard error.
     // A page is sent a drawing of at most `maxFrameBytes`; a larger one it is told of in
     // a notice instead.

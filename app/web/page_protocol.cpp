@@ -277,6 +277,62 @@ PageCommand Command(const Json& m, const std::string& type) {
         OnlyKeys(m, {});
         return command::Undo{type == "redo"};
     }
+    if (type == "hover") {
+        OnlyKeys(m, {"view", "x", "y"});
+        if (!m.contains("view")) {
+            OnlyKeys(m, {});
+            return command::Hover{};
+        }
+        return command::Hover{View(m), {Pixel(m, "x"), Pixel(m, "y")}};
+    }
+    if (type == "tool") {
+        OnlyKeys(m, {"tool"});
+        const std::optional<session::Tool> tool = session::ParseTool(Text(Field(m, "tool"), "tool"));
+        if (!tool) Refuse("tool: expected \"move\", \"rotate\" or \"scale\"");
+        return command::ToolChoice{*tool};
+    }
+    if (type == "constraint") {
+        OnlyKeys(m, {"axes"});
+        const std::optional<session::Axes> axes = session::ParseAxes(Text(Field(m, "axes"), "axes"));
+        if (!axes) Refuse("axes: expected \"\", \"x\", \"y\", \"z\", \"xy\", \"yz\" or \"zx\"");
+        return command::Constraint{*axes};
+    }
+    if (type == "gridSpacing") {
+        OnlyKeys(m, {"spacing"});
+        return command::GridSpacing{Number(m, "spacing", 0, kMaxCoordinate)};
+    }
+    if (type == "rename") {
+        OnlyKeys(m, {"node", "name"});
+        return command::Rename{Text(Field(m, "node"), "node"), Text(Field(m, "name"), "name")};
+    }
+    if (type == "wireColor") {
+        OnlyKeys(m, {"node", "color"});
+        const std::string color = Text(Field(m, "color"), "color");
+        unsigned rgb = 0;
+        const bool hex = color.size() == 7 && color[0] == '#' &&
+                         color.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
+        if (!hex) Refuse("color: expected \"#rrggbb\"");
+        rgb = static_cast<unsigned>(std::stoul(color.substr(1), nullptr, 16));
+        const uint32_t bgr = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+        return command::WireColor{Text(Field(m, "node"), "node"), bgr};
+    }
+    if (type == "transform") {
+        OnlyKeys(m, {"node", "channel", "value"});
+        const std::string channel = Text(Field(m, "channel"), "channel");
+        command::Transform t;
+        t.node = Text(Field(m, "node"), "node");
+        if (channel == "position")
+            t.channel = session::Channel::kPosition;
+        else if (channel == "rotation")
+            t.channel = session::Channel::kRotation;
+        else if (channel == "scale")
+            t.channel = session::Channel::kScale;
+        else
+            Refuse("channel: expected \"position\", \"rotation\" or \"scale\"");
+        const Vec3d v = Triple(m, "value");
+        t.value = host::Point3(static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z));
+        return t;
+    }
     if (type == "dialogReply") {
         OnlyKeys(m, {"id", "button"});
         return command::DialogReply{Whole(m, "id", 0, std::numeric_limits<int>::max()), Whole(m, "button", 0, 100)};

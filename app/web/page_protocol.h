@@ -27,7 +27,16 @@
 //   {"type": "control", "control": handle, "action": "select", "index": i}
 //   {"type": "rollout", "rollout": handle, "open": bool}
 //   {"type": "pick", "node": name}          offer a node to the list picking one
-//   {"type": "undo"}, {"type": "redo"}      edits made through the rollouts
+//   {"type": "undo"}, {"type": "redo"}      the last step of the scene's history
+//   {"type": "hover", "view": i, "x": px, "y": px}   the pointer rests over a view;
+//   {"type": "hover"}                       it left the views
+//   {"type": "tool", "tool": "move" | "rotate" | "scale"}
+//   {"type": "constraint", "axes": "" | "x" | "y" | "z" | "xy" | "yz" | "zx"}
+//   {"type": "gridSpacing", "spacing": units}   0: the view's own grid
+//   {"type": "rename", "node": name, "name": new name}
+//   {"type": "wireColor", "node": name, "color": "#rrggbb"}
+//   {"type": "transform", "node": name, "channel": "position" | "rotation" | "scale",
+//    "value": [x, y, z]}                    typed for the current frame
 //   {"type": "dialogReply", "id": n, "button": b}   a message box was dismissed
 // Anything else, and any message over the nesting, length or number limits below, is
 // refused with a one-line reason naming the field.
@@ -135,6 +144,32 @@ struct Pick {
 struct Undo {
     bool redo = false;
 };
+struct Hover {
+    std::optional<int> view;  // none: the pointer left the views
+    host::IPoint2 at;
+};
+struct ToolChoice {
+    session::Tool tool = session::Tool::kMove;
+};
+struct Constraint {
+    session::Axes axes;
+};
+struct GridSpacing {
+    double spacing = 0;
+};
+struct Rename {
+    std::string node;
+    std::string name;
+};
+struct WireColor {
+    std::string node;
+    uint32_t bgr = 0;  // 0x00BBGGRR
+};
+struct Transform {
+    std::string node;
+    session::Channel channel = session::Channel::kPosition;
+    host::Point3 value;
+};
 struct DialogReply {
     int64_t id = 0;
     int button = 0;
@@ -145,7 +180,8 @@ using PageCommand =
     std::variant<command::Hello, command::Resize, command::Pointer, command::Orbit, command::Pan, command::Zoom,
                  command::Camera, command::Key, command::Create, command::SelectMode, command::Select, command::Frame,
                  command::GridSnap, command::Save, command::Control, command::Rollout, command::Pick, command::Undo,
-                 command::DialogReply, command::Projection, command::FrameView>;
+                 command::Hover, command::ToolChoice, command::Constraint, command::GridSpacing, command::Rename,
+                 command::WireColor, command::Transform, command::DialogReply, command::Projection, command::FrameView>;
 
 struct PageMessage {
     std::optional<int64_t> seq;

@@ -18,6 +18,16 @@ bool UiThread::Post(Task task, Owner owner) {
     return true;
 }
 
+bool UiThread::PostAfter(std::chrono::milliseconds delay, Task task) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopped_) return false;
+        timed_.emplace(std::chrono::steady_clock::now() + delay, std::move(task));
+    }
+    wake_.notify_one();
+    return true;
+}
+
 std::size_t UiThread::Drop(Owner owner) {
     std::lock_guard lock(mutex_);
     return std::erase_if(tasks_, [owner](const Entry& e) { return owner != 0 && e.owner == owner; });
@@ -66,13 +76,27 @@ void UiThread::Run() {
         Task task;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopped_ || !tasks_.empty(); });
+            const auto due = [this] { return !timed_.empty() && timed_.begin()->first <= std::chrono::steady_clock::now(); };
+            const auto ready = [&] { return stopped_ || !tasks_.empty() || due(); };
+            while (!ready()) {
+                if (timed_.empty())
+                    wake_.wait(lock);
+                else
+                    wake_.wait_until(lock, timed_.begin()->first);
+            }
             if (stopped_) {
                 tasks_.clear();
+                timed_.clear();
                 return;
             }
-            task = std::move(tasks_.front().task);
-            tasks_.pop_front();
+            // A task whose time came goes first, so that a busy queue never starves it.
+            if (due()) {
+                task = std::move(timed_.begin()->second);
+                timed_.erase(timed_.begin());
+            } else {
+                task = std::move(tasks_.front().task);
+                tasks_.pop_front();
+            }
         }
         RunOne(task);
     }

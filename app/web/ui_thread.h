@@ -1,14 +1,18 @@
 // UiThread: the one thread on which the interactive host calls plug-ins and changes
 // the scene. Other threads hand it tasks; it runs them one at a time, in the order
 // they came, until it is stopped. A task may belong to an owner (a page), whose tasks
-// still waiting can be dropped at once when it goes.
+// still waiting can be dropped at once when it goes. A task may also wait for a time:
+// such timed tasks run only between the others at the outermost level, never while a
+// task waits within RunWhile (plug-in code is then under way).
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -22,6 +26,9 @@ public:
     // Queues `task` for the UI thread; false, dropping it, once the thread stopped.
     // Safe from any thread.
     bool Post(Task task, Owner owner = 0);
+    // Queues `task` to run once `delay` has passed (at the earliest); false once the
+    // thread stopped. Safe from any thread.
+    bool PostAfter(std::chrono::milliseconds delay, Task task);
     // Drops the tasks of `owner` that have not started; answers how many. Any thread.
     std::size_t Drop(Owner owner);
     // Tasks waiting, all owners. Any thread.
@@ -51,6 +58,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Entry> tasks_;
+    std::multimap<std::chrono::steady_clock::time_point, Task> timed_;
     std::multiset<Owner> deferred_;  // owners whose tasks wait for a task further up
     bool stopped_ = false;
 };

@@ -3,6 +3,8 @@
 // deleting, saving, and the navigation of views.
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
 #include <cmath>
 
 #include "app/scene/transform.h"
@@ -95,7 +97,7 @@ TEST_F(EditSessionTest, HostClassesArePlacedByTheClickAndSizedByTheDrag) {
     EXPECT_FALSE(session->EnterCreateMode("NoSuchClass", error));
 }
 
-TEST_F(EditSessionTest, ClicksAndRectanglesSelectAndSelectedNodesMoveWithTheirKeys) {
+TEST_F(EditSessionTest, ClicksAndRectanglesSelectAndAnAnimatedNodeMovesOnlyItsKeyAtTheFrame) {
     Start(R"({"name": "A", "class": "Point", "position": [-5, 0, 0]},
              {"name": "B", "class": "Point", "position": {"keys": [[0, [5, 0, 0]], [10, [5, 5, 0]]]}})");
     Pointer(PointerPhase::kDown, 300, 200);  // on B
@@ -113,11 +115,19 @@ TEST_F(EditSessionTest, ClicksAndRectanglesSelectAndSelectedNodesMoveWithTheirKe
     Pointer(PointerPhase::kMove, 300, 160);  // 2 units up
     Pointer(PointerPhase::kUp, 300, 160);
     EXPECT_EQ(Node("B")->Position().Keys()[0].value, host::Point3(5, 2, 0));
-    EXPECT_EQ(Node("B")->Position().Keys()[1].value, host::Point3(5, 7, 0));
+    EXPECT_EQ(Node("B")->Position().Keys()[1].value, host::Point3(5, 5, 0));
     Pointer(PointerPhase::kDown, 300, 160);
     Pointer(PointerPhase::kMove, 340, 160);
     session->Escape();  // a cancelled move puts the node back
     EXPECT_EQ(Node("B")->Position().Keys()[0].value, host::Point3(5, 2, 0));
+
+    // Between its keys the node stays, and the status line says why.
+    std::string error;
+    ASSERT_TRUE(session->SetFrame(5, error)) << error;
+    Drag(300, 130, 340, 130);  // B is halfway between its keys
+    EXPECT_EQ(Node("B")->Position().Keys()[0].value, host::Point3(5, 2, 0));
+    EXPECT_NE(session->Status().find("B did not move: it is animated and has no key at frame 5"), std::string::npos)
+        << session->Status();
 
     session->DeleteSelection();
     EXPECT_EQ(Node("B"), nullptr);
@@ -198,6 +208,115 @@ TEST(ViewCameraTest, EveryOrthographicKindLooksAlongItsAxis) {
     EXPECT_NEAR(front.width, 12.5, 1e-9);
     zg::viewport::FrameBounds(front, host::Box3(), std::nan(""));
     EXPECT_TRUE(std::isfinite(front.width) && front.width > 0);
+}
+
+// The scene's nodes as the user sees them: name, class of object and position.
+std::vector<std::string> Listing(zg::scene::Scene& scene) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < scene.NodeCount(); ++i) {
+        zg::scene::Node* node = scene.NodeAt(i);
+        const host::Point3 p = node->Position().At(0);
+        // The viewer's force list, by the names of the nodes it holds.
+        std::string listed;
+        if (node->Name() == "Viewer") {
+            host::ParamBlock* block = node->GetObjectRef()->GetParamBlock(0);
+            for (int j = 0; j < block->Count(6); ++j) {
+                host::SceneNode* entry = block->GetNode(6, 0, j);
+                listed += entry != nullptr ? entry->GetName() : "-";
+            }
+        }
+        rows.push_back(fmt::format("{} {} {} {} {}", node->Name(), p.x, p.y, p.z, listed));
+    }
+    return rows;
+}
+
+TEST_F(EditSessionTest, EveryStepUndoesAndRedoesWhicheverObjectItTouched) {
+    Start(R"({"name": "Viewer", "class": "Zentrograph", "params": {"forceNodes": ["Pull"]}, "position": [-5, -5, 0]},
+             {"name": "Pull", "class": "Gravity", "position": [5, 5, 0]})");
+    std::vector<std::vector<std::string>> states{Listing(session->Scene())};
+    std::string error;
+    ASSERT_TRUE(session->EnterCreateMode("Point", error)) << error;
+    Drag(200, 200, 240, 200);  // Point01 at the origin
+    session->LeaveCreateMode();
+    states.push_back(Listing(session->Scene()));
+    Drag(200, 200, 200, 160);  // Point01 two units up
+    states.push_back(Listing(session->Scene()));
+    session->Select({"Pull"});
+    session->DeleteSelection();  // the viewer's list loses it
+    states.push_back(Listing(session->Scene()));
+    EXPECT_EQ(session->UndoName(), "Delete Pull");
+    EXPECT_EQ(states.back().front(), "Viewer -5 -5 0 -");
+    EXPECT_EQ(states.front().front(), "Viewer -5 -5 0 Pull");
+
+    for (std::size_t i = states.size() - 1; i > 0; --i) {
+        ASSERT_TRUE(session->Undo()) << i;
+        EXPECT_EQ(Listing(session->Scene()), states[i - 1]) << i;
+    }
+    EXPECT_FALSE(session->Undo());
+    EXPECT_EQ(session->Status(), "Nothing to undo");
+    EXPECT_FALSE(session->Unsaved());  // back where the file was
+    for (std::size_t i = 1; i < states.size(); ++i) {
+        ASSERT_TRUE(session->Redo()) << i;
+        EXPECT_EQ(Listing(session->Scene()), states[i]) << i;
+    }
+    EXPECT_EQ(session->Status(), "Redo Delete Pull");
+    EXPECT_FALSE(session->Redo());
+    EXPECT_EQ(session->Status(), "Nothing to redo");
+}
+
+TEST_F(EditSessionTest, SelectingChangesNothingToSaveOrUndo) {
+    Start(R"({"name": "A", "class": "Point"}, {"name": "B", "class": "Point", "position": [5, 0, 0]})");
+    Pointer(PointerPhase::kDown, 300, 200);
+    Pointer(PointerPhase::kUp, 300, 200);
+    session->Select({"A", "B"});
+    EXPECT_EQ(Selected(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_FALSE(session->Unsaved());
+    EXPECT_EQ(session->UndoName(), "");
+}
+
+TEST_F(EditSessionTest, ANodeInsideAViewersLatticeIsPickedFirstAndRepeatedClicksCycle) {
+    // The field sits in the middle of the viewer's box, where lattice lines cross.
+    Start(R"({"name": "Viewer", "class": "Zentrograph", "params": {"sizeX": 10, "sizeY": 10, "sizeZ": 10, "displayLattice": true}},
+             {"name": "Pull", "class": "Gravity"})");
+    for (const char* expected : {"Pull", "Viewer", "Pull"}) {
+        Pointer(PointerPhase::kDown, 200, 200);
+        Pointer(PointerPhase::kUp, 200, 200);
+        EXPECT_EQ(Selected(), std::vector<std::string>{expected});
+    }
+    // A drag that starts on the selected field moves the field.
+    Drag(200, 200, 240, 200);
+    EXPECT_EQ(Node("Pull")->Position().At(0), host::Point3(2, 0, 0));
+    EXPECT_EQ(Node("Viewer")->Position().At(0), host::Point3(0, 0, 0));
+    EXPECT_EQ(session->UndoName(), "Move Pull");
+}
+
+TEST_F(EditSessionTest, ToolsMoveTurnAndScaleAlongTheirAxesAndTheGizmosAxisConstrainsADrag) {
+    using zg::session::Tool;
+    const struct {
+        const char* what;
+        Tool tool;
+        const char* axes;
+        host::IPoint2 from, to;  // the field at the origin, its gizmo's Y axis up from (200, 200)
+        host::Point3 position, rotation, scale;
+        const char* step;
+    } cases[] = {
+        {"move on X", Tool::kMove, "x", {200, 200}, {240, 160}, {2, 0, 0}, {0, 0, 0}, {1, 1, 1}, "Move Pull"},
+        {"move on the gizmo's Y", Tool::kMove, "", {200, 160}, {230, 120}, {0, 2, 0}, {0, 0, 0}, {1, 1, 1}, "Move Pull"},
+        {"turn in a top view", Tool::kRotate, "", {200, 200}, {240, 200}, {0, 0, 0}, {0, 0, 20}, {1, 1, 1}, "Rotate Pull"},
+        {"scale X", Tool::kScale, "x", {200, 200}, {300, 200}, {0, 0, 0}, {0, 0, 0}, {2, 1, 1}, "Scale Pull"},
+    };
+    for (const auto& c : cases) {
+        Start(R"({"name": "Pull", "class": "Gravity"})");
+        session->Select({"Pull"});
+        session->SetTool(c.tool);
+        session->SetAxes(*zg::session::ParseAxes(c.axes));
+        Drag(c.from.x, c.from.y, c.to.x, c.to.y);
+        EXPECT_EQ(Node("Pull")->Position().At(0), c.position) << c.what;
+        EXPECT_EQ(Node("Pull")->Rotation().At(0), c.rotation) << c.what;
+        EXPECT_EQ(Node("Pull")->Scale().At(0), c.scale) << c.what;
+        EXPECT_EQ(session->UndoName(), c.step) << c.what;
+        session.reset();
+    }
 }
 
 TEST(ViewNavigationTest, OrbitPanAndZoomKeepWhatTheyPromise) {

@@ -193,5 +193,15 @@ TEST_F(PageDrawingTest, ViewMarkersAreRedrawnForTheTurnedViewAlone) {
     EXPECT_NE(sent.commit.find(R"("drop":[])"), std::string::npos) << "the chunk keeps its id: " << sent.commit;
 }
 
+TEST_F(PageDrawingTest, ALatticeTheBudgetRefusesIsSaidInRendersWords) {
+    Load(TwoViews(R"("resolutionX": 400, "resolutionY": 400, "resolutionZ": 20)", R"({"name": "Pull", "class": "Gravity"})"));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    host::SetMemoryBudget(host::GetHeapStats().budgetBytesHeld + (4u << 20));
+    Bring(session);
+    host::ResetMemoryBudget();
+    ASSERT_EQ(drawing.Warnings().size(), 1u);
+    EXPECT_EQ(drawing.Warnings()[0].rfind("node \"Helper01\": the memory budget of ", 0), 0u) << drawing.Warnings()[0];
+}
+
 }  // namespace
 }  // namespace pagedrawingtest

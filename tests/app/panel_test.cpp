@@ -102,8 +102,10 @@ TEST_F(PanelTest, AddPicksOnlyWhatTheValidatorTakesAndRemoveTakesTheSelectedEntr
     EXPECT_NE(panel.Click(Handle(1011)), "");  // nothing selected to remove
     EXPECT_EQ(panel.Click(Handle(1010)), "");
     ASSERT_TRUE(panel.Picking());
-    EXPECT_EQ(panel.PickingFor(), "forceNodes");
-    EXPECT_EQ(panel.Pick(scene->FindNode("Mark")), "Mark cannot be added to forceNodes");
+    EXPECT_EQ(panel.PickingFor(), "Force Nodes");
+    EXPECT_FALSE(panel.WouldTake(scene->FindNode("Mark")));
+    EXPECT_TRUE(panel.WouldTake(scene->FindNode("Pull")));
+    EXPECT_EQ(panel.Pick(scene->FindNode("Mark")), "Mark cannot be added to Force Nodes: the list does not take a Point");
     EXPECT_TRUE(panel.Picking());
     EXPECT_EQ(panel.Pick(scene->FindNode("Pull")), "");
     EXPECT_FALSE(panel.Picking());

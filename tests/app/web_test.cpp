@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "app/cli/scene_loading.h"
@@ -29,6 +31,7 @@
 #include "app/web/page_server.h"
 #include "app/web/ui_thread.h"
 #include "tests/app/render_scene_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace webtest {
 namespace {
@@ -189,6 +192,43 @@ TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithState
     sent.clear();
     host.Received(1, R"({"type": "save", "seq": 3})");
     EXPECT_NE(sent.back().first.find(R"("needFile":true)"), std::string::npos);
+}
+
+TEST_F(PageHostTest, ThePageSavesOnlyInsideTheScenesFolderAndNamesFilesRelativeToIt) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    const testsupport::TempFolder dir;
+    const std::filesystem::path folder = dir.Path() / "scenes";
+    std::filesystem::create_directory(folder);
+    std::string ack;
+    zg::web::PageHost host(session, [&](zg::web::ClientId, std::string message, bool) { ack = message; }, folder);
+    host.Opened(1);
+    const struct {
+        std::string file;
+        std::string error;  // a part of it; empty: saved
+    } cases[] = {
+        {"../up.json", "../up.json: outside the scene's folder"},
+        {(dir.Path() / "abs.json").string(), "../abs.json: outside"},
+        {"a:b?*.json", "may not hold"},
+        {"CON", "CON names a device"},
+        {"missing/x.json", "missing/x.json"},
+        {"good.json", ""},
+        {"good.json", ""},  // the scene's own file now
+    };
+    for (const auto& c : cases) {
+        host.Received(1, nlohmann::json{{"type", "save"}, {"file", c.file}}.dump());
+        const nlohmann::json answer = nlohmann::json::parse(ack);
+        const std::string error = answer.value("error", "");
+        EXPECT_EQ(error.empty(), c.error.empty()) << c.file << ": " << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.file << ": " << error;
+        EXPECT_EQ(error.find(dir.Path().string()), std::string::npos) << error;
+    }
+    EXPECT_EQ(session.File(), folder / "good.json");
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))
+        written.push_back(entry.path().lexically_relative(dir.Path()).string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"scenes", "scenes/good.json", "scenes/good.json.bak"}));
 }
 
 TEST_F(PageHostTest, ADrawingTooLargeForAPageIsToldInANoticeNotSent) {
@@ -361,6 +401,28 @@ TEST(UiThreadTest, DropsTheWaitingTasksOfOneOwnerOnly) {
     ui.Post([&ui] { ui.Stop(); });
     ui.Run();
     EXPECT_EQ(ran, "bc");
+}
+
+TEST(UiThreadTest, TimedTasksRunInTheirOrderAndNeverWithinAWaitingTask) {
+    zg::web::UiThread ui;
+    std::string ran;
+    ui.PostAfter(std::chrono::milliseconds(30), [&] {
+        ran += 'b';
+        ui.Stop();
+    });
+    ui.Post([&] {
+        bool open = true;
+        ui.PostAfter(std::chrono::milliseconds(0), [&] { ran += 'a'; });
+        ui.Post([&] {
+            ran += 'x';
+            open = false;
+            ui.Wake();
+        });
+        ui.RunWhile([&] { return open; }, 0);
+        ran += 'w';
+    });
+    ui.Run();
+    EXPECT_EQ(ran, "xwab");
 }
 
 TEST(UiThreadTest, ATaskThatThrowsEndsItselfNotTheThread) {

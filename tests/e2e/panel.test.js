@@ -102,7 +102,8 @@ test('Add picks force fields, refuses other nodes, and Remove removes the select
 
     await control(page, 1010).click();  // Add
     await settled(page);
-    assert.equal((await stateOf(page)).panel.picking, 'forceNodes');
+    assert.equal((await stateOf(page)).panel.picking, 'Force Nodes');
+    assert.deepEqual(await page.locator('#picking-list li').allTextContents(), ['Pull'], 'only what the list takes');
     await clickTop(page, -5, 5);  // the Point
     assert.match(await status(page), /Mark cannot be added/);
     assert.deepEqual(await control(page, 1009).locator('div').allTextContents(), []);

@@ -82,6 +82,60 @@ test('a new scene is saved under the name chosen at first save, and comes back o
   }
 });
 
+// Resolves once `check()` holds; fails after ten seconds.
+async function until(check, what) {
+  for (let i = 0; i < 100 && !check(); i += 1) await new Promise((r) => { setTimeout(r, 100); });
+  assert.ok(check(), what);
+}
+
+test('unsaved changes are kept in a recovery copy that the next serve offers and --recover opens', async () => {
+  const folder = mkdtempSync(path.join(tmpdir(), 'zentrograph-e2e-'));
+  const file = path.join(folder, 'kept.json');
+  writeFileSync(file, '{"zentrographScene": 1}');
+  const copy = path.join(folder, '.kept.json.recovery');
+  let server = await startServer([file], { cwd: folder });
+  let page;
+  try {
+    page = await openPage(browser, server);
+    await page.getByRole('button', { name: 'Zentrograph', exact: true }).click();
+    const box = await viewBox(page, 1);
+    await page.mouse.move(box.x + 200, box.y + 200);
+    await page.mouse.down();
+    await page.mouse.move(box.x + 280, box.y + 240, { steps: 5 });
+    await page.mouse.up();
+    await settled(page);
+    await until(() => existsSync(copy), 'the recovery copy is written while the changes are unsaved');
+    assert.match(readFileSync(copy, 'utf8'), /Zentrograph01/);
+    await page.context().close();
+    const exited = new Promise((resolve) => { server.child.on('exit', resolve); });
+    server.child.kill('SIGTERM');
+    assert.equal(await exited, 0);
+    assert.ok(server.errors().includes(`serve: stopped with unsaved changes: they are kept in ${copy}`), server.errors());
+    assert.equal(readFileSync(file, 'utf8'), '{"zentrographScene": 1}');
+
+    server = await startServer([file], { cwd: folder });
+    await until(() => server.errors().includes(`are kept in ${copy}: serve --recover opens them`), server.errors());
+    assert.equal(await server.stop(), 0);
+    assert.ok(existsSync(copy), 'a copy this run did not write stays');
+
+    server = await startServer([file, '--recover'], { cwd: folder });
+    page = await openPage(browser, server);
+    assert.deepEqual(await names(page), ['Zentrograph01']);
+    assert.equal((await stateOf(page)).unsaved, true);
+    assert.equal((await stateOf(page)).file, 'kept.json');
+    await page.keyboard.press('Control+s');
+    await settled(page);
+    assert.match(readFileSync(file, 'utf8'), /Zentrograph01/);
+    await until(() => !existsSync(copy), 'the copy goes once the scene is saved');
+  } catch (e) {
+    await keepFailure(page, 'recovery copy');
+    throw e;
+  } finally {
+    await page?.context().close();
+    await server.stop();
+  }
+});
+
 test('the server lets in only its own pages with its token, within its limits', async () => {
   const server = await startServer(['--demo']);
   let page;

@@ -5,7 +5,7 @@ import { inFront, projectLine, toView, viewToPixel } from './camera.mjs';
 import {
   DRAWN_IN_NODE_COLOR, eachLine, eachMarker, HOST_NODE, POLYLINE_START, STYLE_FORCE, STYLE_HOST_LINE, STYLE_OBJECT_LINE,
 } from './frame_decoding.mjs';
-import { FORCE_BASE_ALPHA, SKY_BOTTOM, SKY_TOP } from './gl_drawing.mjs';
+import { FORCE_BASE_ALPHA, HOVER_LIGHTEN, SKY_BOTTOM, SKY_TOP } from './gl_drawing.mjs';
 
 const css = (rgb, alpha = 1) => `rgba(${rgb[0]},${rgb[1]},${rgb[2]},${alpha})`;
 const bytes = (c) => [c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff];
@@ -33,19 +33,24 @@ class CanvasDrawing {
     this.ctx = ctx;
     this.chunks = [];
     this.selected = new Set();
+    this.hovered = new Set();
     this.selection = [0, 0, 0];
   }
 
   setChunks(chunks) { this.chunks = chunks; }
 
-  setSelected(ids, color) {
+  setSelected(ids, color, hovered = []) {
     this.selected = new Set(ids);
+    this.hovered = new Set(hovered);
     this.selection = unit(color);
   }
 
   colorOf(rgb, word) {
     const id = word & HOST_NODE;
-    if ((word >>> 24) & DRAWN_IN_NODE_COLOR && id !== HOST_NODE && this.selected.has(id)) return this.selection;
+    if ((word >>> 24) & DRAWN_IN_NODE_COLOR && id !== HOST_NODE) {
+      if (this.selected.has(id)) return this.selection;
+      if (this.hovered.has(id)) return bytes(rgb).map((c) => Math.round(c + (255 - c) * HOVER_LIGHTEN));
+    }
     return bytes(rgb);
   }
 

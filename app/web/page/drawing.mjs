@@ -5,6 +5,7 @@
 import { projection } from './camera.mjs';
 import { createCanvasDrawing } from './canvas_drawing.mjs';
 import { createGlDrawing } from './gl_drawing.mjs';
+import { CONSTRAINED_COLOR, GIZMO_COLORS, gizmoPaths } from './gizmo.mjs';
 import { page } from './page_state.mjs';
 
 const AXIS_COLORS = ['#e06666', '#6ccf7f', '#6f9bf0'];
@@ -35,9 +36,10 @@ export function attachDrawing(view) {
     return g;
   });
   const band = svg('rect', { fill: 'none', stroke: '#e8c34a', 'stroke-dasharray': '4 3', visibility: 'hidden' });
-  overlay.append(band);
+  const gizmo = [0, 1, 2].map(() => svg('path', { fill: 'none', 'stroke-width': 1.5 }));
+  overlay.append(...gizmo, band);
   view.root.append(overlay);
-  view.overlay = { axes, band };
+  view.overlay = { axes, band, gizmo };
 }
 
 // While its camera moves, a view whose frames come more than SLOW_FRAME_MS apart, twice
@@ -86,7 +88,21 @@ export function drawView(view, fast = false) {
   if (!p || !view.drawing || view.w < 1 || view.h < 1) return;
   view.drawing.draw(p, view.dpr, fast);
   drawTripod(view, p);
+  drawGizmo(view, p);
   drawRubberBand(view);
+}
+
+// The transform gizmo at the selection, in the axis colours, the constrained axes in
+// yellow.
+function drawGizmo(view, p) {
+  const state = page.state;
+  const gizmo = state && state.gizmo;
+  const paths = gizmo ? gizmoPaths(p, gizmo, state.tool) : ['', '', ''];
+  view.overlay.gizmo.forEach((path, axis) => {
+    path.setAttribute('d', paths[axis]);
+    const constrained = state && state.axes && state.axes.includes('xyz'[axis]);
+    path.setAttribute('stroke', constrained ? CONSTRAINED_COLOR : GIZMO_COLORS[axis]);
+  });
 }
 
 // The world axes as the view shows them, bottom left.
@@ -133,14 +149,14 @@ export function showChunks(store, which = null) {
 
 let shownSelection = '';
 
-// Shows the nodes of `ids` selected, in `color` (red, green, blue from 0 to 1), in every
-// view; draws again only when that changed.
-export function showSelection(ids, color, force = false) {
-  const key = JSON.stringify([[...ids].sort((a, b) => a - b), color]);
+// Shows the nodes of `ids` selected, in `color` (red, green, blue from 0 to 1), and those
+// of `hovered` lightened, in every view; draws again only when that changed.
+export function showSelection(ids, color, force = false, hovered = []) {
+  const key = JSON.stringify([[...ids].sort((a, b) => a - b), color, hovered]);
   if (key === shownSelection && !force) return;
   shownSelection = key;
   for (const view of page.views) {
-    view.drawing.setSelected(ids, color);
+    view.drawing.setSelected(ids, color, hovered);
     scheduleDraw(view);
   }
 }

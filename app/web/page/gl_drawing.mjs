@@ -21,6 +21,8 @@ export const SKY_BOTTOM = [0.085, 0.095, 0.112];
 // A force segment's opacity at its base.
 export const FORCE_BASE_ALPHA = 0.28;
 const STATE_ROW = 1024;
+// How far a hovered node's colour goes towards white.
+export const HOVER_LIGHTEN = 0.5;
 // Line records per row of the line texture: two texels of four words each.
 const LINE_ROW = 1024;
 
@@ -46,6 +48,7 @@ vec3 nodeColor(uvec3 rgb, uint word) {
   if ((word >> 24 & 1u) == 1u && id != 0xFFFFFFu) {
     uint state = texelFetch(uStates, ivec2(int(id % ${STATE_ROW}u), int(id / ${STATE_ROW}u)), 0).r;
     if (state == 1u) return uSelection;
+    if (state == 2u) return mix(vec3(rgb) / 255.0, vec3(1.0), ${HOVER_LIGHTEN});
   }
   return vec3(rgb) / 255.0;
 }
@@ -376,11 +379,13 @@ class GlDrawing {
     this.markerRecords.update(chunks);
   }
 
-  // The node ids drawn as selected, in `color` (red, green, blue from 0 to 1).
-  setSelected(ids, color) {
+  // The node ids drawn as selected, in `color` (red, green, blue from 0 to 1), and those
+  // drawn lightened as the pointer rests on them.
+  setSelected(ids, color, hovered = []) {
     const { gl } = this;
-    const rows = Math.max(1, Math.ceil((Math.max(-1, ...ids) + 1) / STATE_ROW));
+    const rows = Math.max(1, Math.ceil((Math.max(-1, ...ids, ...hovered) + 1) / STATE_ROW));
     const states = new Uint8Array(rows * STATE_ROW);
+    for (const id of hovered) states[id] = 2;
     for (const id of ids) states[id] = 1;
     gl.bindTexture(gl.TEXTURE_2D, this.states);
     gl.pixelStorei(gl.UNPACK_ALIGNMENT, 1);

@@ -3,7 +3,7 @@
 // the work; the page shows what it sends and tells it what the user did. This module
 // starts the page and hands each message of the host to the module that shows it.
 import { answered, reportError, save, showMessageBox, wireDialogs } from './dialogs.mjs';
-import { pictureOf, projectionOf, showChunks, showSelection } from './drawing.mjs';
+import { pictureOf, projectionOf, scheduleDraw, showChunks, showSelection } from './drawing.mjs';
 import { describeDrawing, store } from './frame_decoding.mjs';
 import { connect, outbox, probeServer, probeVerdict } from './host_link.mjs';
 import { $, page } from './page_state.mjs';
@@ -45,23 +45,38 @@ function applyState(state) {
   $('unsaved').hidden = !state.unsaved;
   document.title = `${state.unsaved ? '\u25cf ' : ''}${state.file || 'new scene'} \u2014 Zentrograph`;
   $('grid-snap').checked = state.gridSnap;
+  if (document.activeElement !== $('grid-spacing')) $('grid-spacing').value = state.gridSpacing ? String(state.gridSpacing) : '';
+  for (const b of document.querySelectorAll('[data-tool]')) b.classList.toggle('active', b.dataset.tool === state.tool);
+  for (const b of document.querySelectorAll('[data-axes]')) b.classList.toggle('active', b.dataset.axes === state.axes);
   $('status').textContent = state.status;
+  const warnings = state.warnings || [];
+  $('warnings').hidden = !warnings.length;
+  $('warnings').textContent = warnings.join(' \u00b7 ');
+  showHistory('undo', 'Undo', state.undo, 'Ctrl+Z');
+  showHistory('redo', 'Redo', state.redo, 'Ctrl+Y');
   $('hint').textContent = state.create
     ? `Drag in a viewport to create a ${state.create}; right-click or Esc cancels`
-    : 'Click or drag a box to select \u00b7 drag a selected object to move it \u00b7 Alt- or right-drag orbits \u00b7 middle-drag pans \u00b7 wheel zooms';
+    : `Click or drag a box to select \u00b7 drag a selected object to ${state.tool || 'move'} it \u00b7 Alt- or right-drag orbits \u00b7 middle-drag pans \u00b7 wheel zooms`;
   updateTime(state, first);
   renderToolState();
   renderNodes();
   renderModify(state.panel);
   takeHostCameras(state);
   showNodeSelection();
+  // The gizmo is drawn over the views: they draw again when it moved or changed shape.
+  const gizmo = JSON.stringify([state.gizmo, state.tool, state.axes]);
+  if (gizmo !== page.shownGizmo) {
+    page.shownGizmo = gizmo;
+    for (const view of page.views) scheduleDraw(view);
+  }
 }
 
 // The selected nodes of the last state, drawn from the views' own records.
 function showNodeSelection(force = false) {
   if (!page.state) return;
   const names = page.state.nodes.filter((n) => n.selected).map((n) => n.name);
-  showSelection(store.idsOf(names), page.state.selectionColor || [1, 1, 1], force);
+  const hovered = page.state.hover ? store.idsOf([page.state.hover]) : [];
+  showSelection(store.idsOf(names), page.state.selectionColor || [1, 1, 1], force, hovered);
 }
 
 function receiveText(message) {
@@ -73,6 +88,7 @@ function receiveText(message) {
     showMessageBox(message);
   } else if (message.type === 'views') {
     takeHostViews(message);
+    showNodeSelection();
   } else if (message.type === 'notice') {
     $('loading').hidden = true;
     showNotice(message.text);
@@ -109,6 +125,48 @@ function receiveFrame(buffer) {
   } catch (e) {
     reportError(`The host's drawing could not be read: ${e.message}`);
   }
+}
+
+// An undo or redo button shows the step it would take.
+function showHistory(id, verb, step, keys) {
+  const button = $(id);
+  button.disabled = !step;
+  button.title = step ? `${verb} ${step} (${keys})` : `Nothing to ${verb.toLowerCase()}`;
+}
+
+// Delete in a node list removes its highlighted entry, as the list's Remove button does.
+function removeListEntry(list) {
+  const shown = page.rollouts.flatMap((r) => r.controls);
+  const listed = shown.find((c) => String(c.handle) === list.dataset.handle);
+  const remove = listed && shown.find((c) => c.role === 'remove' && c.param === listed.param);
+  if (remove && listed.selected >= 0) outbox.send({ type: 'control', control: remove.handle, action: 'click' });
+}
+
+const TOOL_KEYS = { w: 'move', e: 'rotate', r: 'scale' };
+const AXIS_KEYS = { F5: 'x', F6: 'y', F7: 'z' };
+const PLANES = ['xy', 'yz', 'zx'];
+
+// The tool and constraint keys; true when `e` was one.
+function transformKey(e) {
+  if (e.ctrlKey || e.metaKey || e.altKey) return false;
+  const tool = TOOL_KEYS[e.key.toLowerCase()];
+  if (tool) {
+    outbox.send({ type: 'tool', tool });
+    return true;
+  }
+  const current = page.state ? page.state.axes : '';
+  let axes = AXIS_KEYS[e.key];
+  if (e.key === 'F8') axes = PLANES[(PLANES.indexOf(current) + 1) % PLANES.length];
+  if (axes === undefined) return false;
+  e.preventDefault();
+  setAxes(axes);
+  return true;
+}
+
+// A constraint chosen again is let go.
+function setAxes(axes) {
+  const current = page.state ? page.state.axes : '';
+  outbox.send({ type: 'constraint', axes: axes === current ? '' : axes });
 }
 
 const TEXT_INPUTS = ['text', 'number', 'search', 'password', 'email', 'url'];
@@ -153,13 +211,22 @@ function wireKeys() {
       outbox.send({ type: e.key.toLowerCase() === 'y' || e.shiftKey ? 'redo' : 'undo' });
       return;
     }
+    const list = e.target instanceof Element ? e.target.closest('.rc-list') : null;
+    if ((e.key === 'Delete' || e.key === 'Backspace') && list) {
+      e.preventDefault();
+      removeListEntry(list);
+      return;
+    }
     if (isTyping(e.target)) return;
     if (viewKey(e)) {
       e.preventDefault();
       return;
     }
+    if (transformKey(e)) return;
     if (e.key === 'Escape') outbox.send({ type: 'key', key: 'Escape' });
-    else if (e.key === 'Delete' || e.key === 'Backspace') outbox.send({ type: 'key', key: 'Delete' });
+    // Delete acts on the viewport selection, never on what a list or button has in focus.
+    else if (e.key === 'Delete' && (e.target === document.body || e.target.closest('#viewports')))
+      outbox.send({ type: 'key', key: 'Delete' });
   });
 }
 
@@ -200,6 +267,15 @@ wirePanel();
 wireTimeBar();
 wireKeys();
 watchBusy();
+$('undo').addEventListener('click', () => outbox.send({ type: 'undo' }));
+for (const b of document.querySelectorAll('[data-tool]')) b.addEventListener('click', () => outbox.send({ type: 'tool', tool: b.dataset.tool }));
+for (const b of document.querySelectorAll('[data-axes]')) b.addEventListener('click', () => setAxes(b.dataset.axes));
+$('grid-spacing').addEventListener('change', (e) => {
+  const spacing = e.target.value.trim() === '' ? 0 : Number(e.target.value);
+  if (Number.isFinite(spacing) && spacing >= 0) outbox.send({ type: 'gridSpacing', spacing });
+  else e.target.value = page.state && page.state.gridSpacing ? String(page.state.gridSpacing) : '';
+});
+$('redo').addEventListener('click', () => outbox.send({ type: 'redo' }));
 $('grid-snap').addEventListener('change', (e) => outbox.send({ type: 'gridSnap', on: e.target.checked }));
 for (const button of document.querySelectorAll('#layouts button')) {
   button.addEventListener('click', () => setLayout(Number(button.dataset.layout)));

@@ -52,5 +52,6 @@ export function takeHostViews(message) {
   if (!page.state) return;
   page.state.revision = message.revision;
   page.state.views = message.views;
+  page.state.hover = message.hover;
   takeHostCameras(page.state);
 }

@@ -25,10 +25,9 @@ export function renderClasses() {
       button.textContent = cls.name;
       button.dataset.classId = cls.id;
       button.title = `Create a ${cls.name}: drag in a viewport`;
-      button.addEventListener('click', () => {
-        if (page.state && page.state.create === cls.id) outbox.send({ type: 'selectMode' });
-        else outbox.send({ type: 'create', class: cls.id });
-      });
+      // Clicking the class being created again stays in create mode: leaving it
+      // silently would make the next drag move the last object instead.
+      button.addEventListener('click', () => outbox.send({ type: 'create', class: cls.id }));
       grid.append(button);
     }
     list.append(title, grid);
@@ -81,6 +80,7 @@ export function renderModify(panel) {
   const names = selectedNames();
   $('modify-header').textContent = names.length === 0 ? 'Nothing selected'
     : names.length === 1 ? names[0] : `${names.length} objects selected \u2014 select one to edit it`;
+  renderNodeEdit(panel.node);
   if (panel.rollouts) renderRollouts(panel.rollouts);
   renderPicking(panel.picking);
   // While creating, the new object's rollouts stand under the classes to create.
@@ -89,6 +89,52 @@ export function renderModify(panel) {
   // Selecting an object brings its rollouts to the front, except while creating.
   if (panel.edited && panel.edited !== page.edited && !page.state.create) showTab('modify');
   page.edited = panel.edited;
+}
+
+// The selected node's name, wire colour and transform; a field being typed in keeps
+// what the user typed until it is committed.
+function renderNodeEdit(node) {
+  $('node-edit').hidden = !node;
+  if (!node) return;
+  const show = (input, value) => {
+    if (document.activeElement !== input) input.value = value;
+    input.dataset.shown = value;
+  };
+  show($('node-name'), node.name);
+  show($('node-color'), node.color);
+  for (const row of document.querySelectorAll('#node-edit .xyz')) {
+    row.querySelectorAll('input').forEach((input, i) => show(input, String(+node[row.dataset.channel][i].toFixed(4))));
+  }
+}
+
+function wireNodeEdit() {
+  const node = () => page.state && page.state.panel.node && page.state.panel.node.name;
+  $('node-name').addEventListener('change', (e) => {
+    if (node() && e.target.value !== node()) outbox.send({ type: 'rename', node: node(), name: e.target.value });
+  });
+  $('node-color').addEventListener('change', (e) => {
+    if (node()) outbox.send({ type: 'wireColor', node: node(), color: e.target.value });
+  });
+  for (const row of document.querySelectorAll('#node-edit .xyz')) {
+    for (const input of row.querySelectorAll('input')) {
+      input.addEventListener('change', () => {
+        const value = [...row.querySelectorAll('input')].map((i) => Number(i.value));
+        if (!node() || value.some((v) => !Number.isFinite(v)) || input.value.trim() === '') {
+          input.value = input.dataset.shown;
+          return;
+        }
+        outbox.send({ type: 'transform', node: node(), channel: row.dataset.channel, value });
+      });
+    }
+  }
+  for (const input of document.querySelectorAll('#node-edit input')) {
+    input.addEventListener('keydown', (e) => {
+      if (e.key === 'Enter') input.blur();
+      if (e.key === 'Escape') { input.value = input.dataset.shown; input.blur(); }
+    });
+    // Once left, a field shows the stored value again: a refused edit does not linger.
+    input.addEventListener('blur', () => { input.value = input.dataset.shown; });
+  }
 }
 
 function renderPicking(listName) {
@@ -100,7 +146,10 @@ function renderPicking(listName) {
   $('picking-text').textContent = `Pick a node for ${listName}: click it in a viewport, or choose it here.`;
   const list = $('picking-list');
   list.replaceChildren();
+  // Only the nodes the list would take are offered.
+  const pickable = page.state.panel.pickable;
   for (const node of page.state.nodes) {
+    if (pickable && !pickable.includes(node.name)) continue;
     const item = document.createElement('li');
     item.textContent = node.name;
     item.addEventListener('click', () => outbox.send({ type: 'pick', node: node.name }));
@@ -109,6 +158,7 @@ function renderPicking(listName) {
 }
 
 export function wirePanel() {
+  wireNodeEdit();
   $('select-tool').addEventListener('click', () => outbox.send({ type: 'selectMode' }));
   $('picking-cancel').addEventListener('click', () => outbox.send({ type: 'key', key: 'Escape' }));
   for (const tab of document.querySelectorAll('.tabs button')) {

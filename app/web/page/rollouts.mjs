@@ -113,12 +113,16 @@ function makeControl(c) {
       const list = place(document.createElement('div'), c);
       list.className = 'rc-list';
       list.setAttribute('role', 'listbox');
+      list.tabIndex = 0;
       c.items.forEach((item, i) => {
         const row = document.createElement('div');
         row.textContent = item;
         row.setAttribute('role', 'option');
         row.classList.toggle('selected', i === c.selected);
-        row.addEventListener('click', () => sendControl(c.handle, 'select', { index: i === c.selected ? -1 : i }));
+        row.addEventListener('click', () => {
+          list.focus();
+          sendControl(c.handle, 'select', { index: i === c.selected ? -1 : i });
+        });
         list.append(row);
       });
       return list;
@@ -198,7 +202,7 @@ export function renderRollouts(rollouts) {
   }
   if (focused) {
     const again = host.querySelector(`[data-handle="${focused}"]`);
-    if (again && again.tagName === 'INPUT' && again.type === 'text') again.focus();
+    if (again && ((again.tagName === 'INPUT' && again.type === 'text') || again.classList.contains('rc-list'))) again.focus();
   }
   page.rollouts = rollouts;
   page.rolloutLayout = layout;

@@ -141,6 +141,9 @@ function pointerMessage(view, e, phase) {
   };
 }
 
+// How long the pointer rests before the host is asked what it hovers.
+const HOVER_REST_MS = 80;
+
 function attachInput(view) {
   const { canvas, label } = view;
   label.addEventListener('click', (e) => {
@@ -156,6 +159,7 @@ function attachInput(view) {
   });
   canvas.addEventListener('contextmenu', (e) => e.preventDefault());
   canvas.addEventListener('pointerdown', (e) => {
+    clearTimeout(view.hoverTimer);
     setActiveView(view.index);
     canvas.setPointerCapture(e.pointerId);
     const info = page.state && page.state.views[view.index];
@@ -175,6 +179,13 @@ function attachInput(view) {
   });
   canvas.addEventListener('pointermove', (e) => {
     const drag = page.drag;
+    // The right button pressed during a drag cancels it, as Escape does.
+    if (drag && drag.view === view.index && !drag.nav && e.button === 2 && (e.buttons & 2)) {
+      page.drag = null;
+      outbox.send({ type: 'key', key: 'Escape' });
+      scheduleDraw(view);
+      return;
+    }
     if (drag && drag.view === view.index && drag.nav) {
       const dx = e.offsetX - drag.x;
       const dy = e.offsetY - drag.y;
@@ -190,7 +201,17 @@ function attachInput(view) {
       scheduleDraw(view);
     } else if (page.state && page.state.create) {
       outbox.send(pointerMessage(view, e, 'move'), 'move');  // free moves show the snap
+    } else if (!e.buttons) {
+      // Once the pointer rests, the host lightens the node a click there would select;
+      // a pointer passing over asks nothing, so clicks never wait behind hit tests.
+      const at = { view: view.index, x: Math.round(e.offsetX), y: Math.round(e.offsetY) };
+      clearTimeout(view.hoverTimer);
+      view.hoverTimer = setTimeout(() => outbox.send({ type: 'hover', ...at }, 'hover'), HOVER_REST_MS);
     }
+  });
+  canvas.addEventListener('pointerleave', () => {
+    clearTimeout(view.hoverTimer);
+    if (page.state && page.state.hover) outbox.send({ type: 'hover' }, 'hover');
   });
   const finish = (e) => {
     const drag = page.drag;
