@@ -199,13 +199,15 @@ function viewKey(e) {
 }
 
 function wireKeys() {
+  // Saving works wherever the focus is (caught before any field sees the key), and the
+  // browser's own Ctrl+S is held back.
+  window.addEventListener('keydown', (e) => {
+    if (!(e.ctrlKey || e.metaKey) || e.key.toLowerCase() !== 's') return;
+    e.preventDefault();
+    e.stopPropagation();
+    save();
+  }, true);
   document.addEventListener('keydown', (e) => {
-    // Saving works wherever the focus is, and the browser's own Ctrl+S is held back.
-    if ((e.ctrlKey || e.metaKey) && e.key.toLowerCase() === 's') {
-      e.preventDefault();
-      save();
-      return;
-    }
     if ((e.ctrlKey || e.metaKey) && !isTyping(e.target) && ['z', 'y'].includes(e.key.toLowerCase())) {
       e.preventDefault();
       outbox.send({ type: e.key.toLowerCase() === 'y' || e.shiftKey ? 'redo' : 'undo' });
