@@ -148,6 +148,19 @@ std::optional<std::string> ReadBackProblem(const std::string& text) {
     return std::nullopt;
 }
 
+// Runs `write`; a value that cannot be written, or a want of memory, is its error.
+template <class Write>
+auto Guarded(std::string& error, Write write) -> decltype(write()) {
+    try {
+        return write();
+    } catch (const WriteError& e) {
+        error = e.message;
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory to write the scene";
+    }
+    return std::nullopt;
+}
+
 Json HeadJson(const Scene& scene) {
     Json root = Json::object();
     root["zentrographScene"] = 1;
@@ -165,7 +178,7 @@ SceneNodes Members(const Scene& scene) {
 }  // namespace
 
 std::optional<SceneParts> WriteSceneParts(Scene& scene, const ClassResolver& classes, std::string& error) {
-    try {
+    return Guarded(error, [&]() -> std::optional<SceneParts> {
         SceneParts parts;
         std::string head = HeadJson(scene).dump();
         head.pop_back();
@@ -176,12 +189,7 @@ std::optional<SceneParts> WriteSceneParts(Scene& scene, const ClassResolver& cla
                 parts.nodes.push_back(NodeJson(members, *node, scene.Rate(), classes, false)
                                           .dump(-1, ' ', false, Json::error_handler_t::replace));
         return parts;
-    } catch (const WriteError& e) {
-        error = e.message;
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory to write the scene";
-    }
-    return std::nullopt;
+    });
 }
 
 std::string JoinSceneParts(const std::string& head, const std::vector<const std::string*>& nodes) {
@@ -199,7 +207,7 @@ std::string JoinSceneParts(const std::string& head, const std::vector<const std:
 }
 
 std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes, std::string& error) {
-    try {
+    return Guarded(error, [&]() -> std::optional<std::string> {
         Json root = HeadJson(scene);
         const SceneNodes members = Members(scene);
         Json nodes = Json::array();
@@ -215,12 +223,7 @@ std::optional<std::string> WriteScene(Scene& scene, const ClassResolver& classes
             return std::nullopt;
         }
         return text;
-    } catch (const WriteError& e) {
-        error = e.message;
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory to write the scene";
-    }
-    return std::nullopt;
+    });
 }
 
 bool SaveSceneFile(Scene& scene, const std::filesystem::path& path, const ClassResolver& classes,

@@ -74,24 +74,17 @@ bool SceneHistory::Record(const std::string& name, SceneState after, const std::
     return true;
 }
 
-void SceneHistory::Undone() {
-    if (undo_.empty()) return;
-    Step step = std::move(undo_.back());
-    undo_.pop_back();
-    bytes_ -= step.bytes;
-    const std::size_t bytes = NewBytes(current_, step.state);
-    redo_.push_back({std::move(step.name), {}, std::move(current_), bytes});
-    bytes_ += bytes;
-    current_ = std::move(step.state);
-}
+void SceneHistory::Undone() { Move(undo_, redo_); }
 
-void SceneHistory::Redone() {
-    if (redo_.empty()) return;
-    Step step = std::move(redo_.back());
-    redo_.pop_back();
+void SceneHistory::Redone() { Move(redo_, undo_); }
+
+void SceneHistory::Move(std::deque<Step>& from, std::deque<Step>& to) {
+    if (from.empty()) return;
+    Step step = std::move(from.back());
+    from.pop_back();
     bytes_ -= step.bytes;
     const std::size_t bytes = NewBytes(current_, step.state);
-    undo_.push_back({std::move(step.name), {}, std::move(current_), bytes});
+    to.push_back({std::move(step.name), {}, std::move(current_), bytes});
     bytes_ += bytes;
     current_ = std::move(step.state);
 }

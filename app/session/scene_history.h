@@ -69,6 +69,8 @@ private:
         std::size_t bytes;  // text this state holds that its neighbour did not
     };
     static std::size_t NewBytes(const SceneState& state, const SceneState& neighbour);
+    // Takes the last step of `from` to its state, and keeps the way back in `to`.
+    void Move(std::deque<Step>& from, std::deque<Step>& to);
     void Trim();
 
     std::size_t maxSteps_;
