@@ -282,7 +282,12 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                 session::PointerEvent e{c.view, c.phase, c.at, c.button, c.additive, s->width, s->height};
                 session_.Pointer(e, error);
             },
-            [&](const command::Orbit& c) { session_.Orbit(c.view, c.dx, c.dy); },
+            [&](const command::Orbit& c) {
+                if (size(c.view) != nullptr)
+                    session_.Orbit(c.view, c.dx, c.dy);
+                else
+                    error = noView(c.view);
+            },
             [&](const command::Pan& c) {
                 if (const ViewSize* s = size(c.view))
                     session_.Pan(c.view, s->width, s->height, c.dx, c.dy);

@@ -186,9 +186,11 @@ TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithState
     sent.clear();
     host.Received(1, R"({"type": "pointer", "view": 3, "phase": "up", "x": 0, "y": 0, "seq": 2})");
     host.Received(1, "{{{");
-    ASSERT_EQ(sent.size(), 2u);  // nothing changed: acknowledgements alone
+    host.Received(1, R"({"type": "orbit", "view": 3, "dx": 1, "dy": 0, "seq": 4})");
+    ASSERT_EQ(sent.size(), 3u);  // nothing changed: acknowledgements alone
     EXPECT_EQ(sent[0].first, R"({"type":"ack","seq":2,"error":"view: there is no view 3"})");
     EXPECT_EQ(sent[1].first, R"({"type":"ack","seq":null,"error":"message is not JSON"})");
+    EXPECT_EQ(sent[2].first, R"({"type":"ack","seq":4,"error":"view: there is no view 3"})");
     sent.clear();
     host.Received(1, R"({"type": "save", "seq": 3})");
     EXPECT_NE(sent.back().first.find(R"("needFile":true)"), std::string::npos);
