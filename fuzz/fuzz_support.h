@@ -8,6 +8,7 @@
 
 #include "app/plugins/class_directory.h"
 #include "app/warps/builtin_classes.h"
+#include "host/heap.h"
 
 namespace fuzzsupport {
 
@@ -26,6 +27,14 @@ inline zg::plugins::ClassDirectory& Classes() {
 
 inline void Require(bool holds) {
     if (!holds) std::abort();
+}
+
+// What every target does before its first input: the memory budget set, and the
+// module's classes loaded.
+inline int Initialize() {
+    host::SetMemoryBudget(kMemoryBudget);
+    Require(Classes().Modules().size() == 1);
+    return 0;
 }
 
 }  // namespace fuzzsupport

@@ -51,11 +51,7 @@ bool NamesUnique(zg::scene::Scene& scene) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    host::SetMemoryBudget(fuzzsupport::kMemoryBudget);
-    Require(Classes().Modules().size() == 1);
-    return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return fuzzsupport::Initialize(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -20,11 +20,7 @@
 using fuzzsupport::Classes;
 using fuzzsupport::Require;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    host::SetMemoryBudget(fuzzsupport::kMemoryBudget);
-    Require(Classes().Modules().size() == 1);
-    return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return fuzzsupport::Initialize(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

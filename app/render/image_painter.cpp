@@ -50,7 +50,6 @@ constexpr int kMaxSide = 32767;
 void SetColour(cairo_t* cr, const Colour& c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
 void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
 
-bool Safe(const PixelPoint& p) { return std::fabs(p.x) < kSafeCoordinate && std::fabs(p.y) < kSafeCoordinate; }
 
 // The rows of the image being painted, from `top` to below `bottom`: the whole image,
 // or one band of it when bands are painted side by side.
@@ -93,7 +92,7 @@ private:
         if (item.points.size() < 2 || Beside(item.points)) return;
         cairo_set_line_width(cr_, item.node < 0 ? kHostLineWidth : kObjectLineWidth);
         SetColour(cr_, item.color);
-        if (std::all_of(item.points.begin(), item.points.end(), Safe)) {
+        if (std::all_of(item.points.begin(), item.points.end(), SafePixel)) {
             cairo_move_to(cr_, item.points[0].x, item.points[0].y);
             for (std::size_t i = 1; i < item.points.size(); ++i) cairo_line_to(cr_, item.points[i].x, item.points[i].y);
             if (item.closed) cairo_close_path(cr_);
@@ -115,12 +114,13 @@ private:
     void Segments(const DisplayItem& item) {
         cairo_set_line_width(cr_, item.node < 0 ? kHostLineWidth : kSegmentLineWidth);
         for (std::size_t i = 0; i + 1 < item.points.size(); i += 2) {
-            PixelPoint a = item.points[i];
-            PixelPoint b = item.points[i + 1];
-            if (Beside(std::span(item.points).subspan(i, 2)) || !viewport::ClipSegment(a, b, reach_)) continue;
+            if (Beside(std::span(item.points).subspan(i, 2))) continue;
             const PixelPoint base = item.points[i];
             const PixelPoint tip = item.points[i + 1];
-            if (std::hypot(tip.x - base.x, tip.y - base.y) < 1.0 || !Safe(base) || !Safe(tip)) {
+            const std::optional<SegmentStroke> stroke = StrokeOfSegment(base, tip, reach_);
+            if (!stroke) continue;
+            const auto [a, b, fades] = *stroke;
+            if (!fades) {
                 SetColour(cr_, item.color);
             } else {
                 const CairoPattern fade(cairo_pattern_create_linear(base.x, base.y, tip.x, tip.y));
@@ -559,6 +559,15 @@ bool WritePngImage(int width, int height, const std::vector<ViewPanel>& panels, 
         return false;
     }
     return true;
+}
+
+bool SafePixel(const PixelPoint& p) { return std::fabs(p.x) < kSafeCoordinate && std::fabs(p.y) < kSafeCoordinate; }
+
+std::optional<SegmentStroke> StrokeOfSegment(const PixelPoint& base, const PixelPoint& tip, const viewport::PixelRect& reach) {
+    SegmentStroke stroke{base, tip, false};
+    if (!viewport::ClipSegment(stroke.a, stroke.b, reach)) return std::nullopt;
+    stroke.fades = std::hypot(tip.x - base.x, tip.y - base.y) >= 1.0 && SafePixel(base) && SafePixel(tip);
+    return stroke;
 }
 
 }  // namespace zg::render

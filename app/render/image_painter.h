@@ -10,11 +10,13 @@
 #include <cairo.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/files/byte_sink.h"
 #include "app/viewport/display_list.h"
+#include "app/viewport/pixel_clip.h"
 
 namespace zg::render {
 
@@ -29,6 +31,19 @@ inline constexpr double kSegmentLineWidth = 1.5;
 // A force segment fades from this opacity at its sample point to full at its tip, so
 // the direction reads without arrowheads.
 inline constexpr double kSegmentBaseAlpha = 0.28;
+
+// Whether a pixel lies within kSafeCoordinate of the image, to be handed on as it is.
+bool SafePixel(const viewport::PixelPoint& p);
+
+// A force segment from `base` to `tip` as every format strokes it: cut to `reach` (none
+// when nothing of it is within), and whether it fades from base to tip (one under a
+// pixel long, or with an end too far out to place a gradient at, is drawn flat).
+struct SegmentStroke {
+    viewport::PixelPoint a, b;
+    bool fades = false;
+};
+std::optional<SegmentStroke> StrokeOfSegment(const viewport::PixelPoint& base, const viewport::PixelPoint& tip,
+                                             const viewport::PixelRect& reach);
 
 // One view placed in the image: its display list drawn with its top-left at (x, y).
 struct ViewPanel {

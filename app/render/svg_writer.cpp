@@ -98,8 +98,6 @@ public:
     }
 
 private:
-    static bool Safe(const PixelPoint& p) { return std::fabs(p.x) < kSafeCoordinate && std::fabs(p.y) < kSafeCoordinate; }
-
     void Flush() {
         out_.Write(text_);
         text_.clear();
@@ -140,7 +138,7 @@ private:
             b = item.points[(i + 1) % n];
             return viewport::ClipSegment(a, b, reach_);
         };
-        const bool safe = std::all_of(item.points.begin(), item.points.end(), Safe);
+        const bool safe = std::all_of(item.points.begin(), item.points.end(), SafePixel);
         PixelPoint a;
         PixelPoint b;
         std::size_t first = 0;
@@ -169,12 +167,13 @@ private:
         const std::string colour = Colour(item.color);
         const double width = item.node < 0 ? kHostLineWidth : kSegmentLineWidth;
         for (std::size_t i = 0; i + 1 < item.points.size(); i += 2) {
-            PixelPoint a = item.points[i];
-            PixelPoint b = item.points[i + 1];
-            if (Beside(std::span(item.points).subspan(i, 2)) || !viewport::ClipSegment(a, b, reach_)) continue;
+            if (Beside(std::span(item.points).subspan(i, 2))) continue;
             const PixelPoint base = item.points[i];
             const PixelPoint tip = item.points[i + 1];
-            if (std::hypot(tip.x - base.x, tip.y - base.y) < 1.0 || !Safe(base) || !Safe(tip)) {
+            const std::optional<SegmentStroke> stroke = StrokeOfSegment(base, tip, reach_);
+            if (!stroke) continue;
+            const auto [a, b, fades] = *stroke;
+            if (!fades) {
                 text_ += "<path d=\"";
                 Point('M', a);
                 Point('L', b);

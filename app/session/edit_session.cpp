@@ -236,7 +236,7 @@ void EditSession::SetTool(Tool tool) {
     LeaveCreateMode();
     tool_ = tool;
     SetStatus(fmt::format("{} tool: drag a selected object or an axis of the gizmo",
-                          tool == Tool::kMove ? "Move" : tool == Tool::kRotate ? "Rotate" : "Scale"));
+                          ChannelVerb(ChannelOf(tool))));
 }
 
 void EditSession::SetAxes(const Axes& axes) {
@@ -425,8 +425,8 @@ void EditSession::SelectPointer(const PointerEvent& event) {
             }
             const std::vector<std::string> hits = viewport::PickNodesNearestFirst(
                 *scene_, views_[static_cast<std::size_t>(event.view)], time_, event.width, event.height, event.at);
-            const bool again = lastClick_ && lastClick_->view == event.view && IsClick(event.at, lastClick_->at) &&
-                               lastClick_->hits == hits;
+            // What a click here selects, asked before this press becomes the last one.
+            const std::string takes = ClickTakes(event.view, event.at, hits);
             lastClick_ = LastClick{event.view, event.at, hits};
             if (panel_.Picking()) {
                 if (hits.empty())
@@ -452,8 +452,7 @@ void EditSession::SelectPointer(const PointerEvent& event) {
             }
             viewport::Viewport vp = MakeViewport(event.view, event.width, event.height);
             StartDrag(event, vp, std::nullopt);
-            move_->clicked = hit->Name();
-            move_->then = again ? NextAfter(hits, hit->Name()) : hits.front();
+            move_->then = takes;
             return;
         }
         case PointerPhase::kMove: {
@@ -839,9 +838,8 @@ void EditSession::CommitPanelEdit(host::HWND control) {
     // step; any other step in between starts a new one.
     constexpr auto kJoinWithin = std::chrono::milliseconds(1500);
     const auto now = std::chrono::steady_clock::now();
-    const bool joins = control == lastPanelControl_ && now - lastPanelEdit_ < kJoinWithin &&
-                       history_.UndoName().starts_with("Change ");
-    if (!joins) ++panelStep_;
+    // The history joins a step to the last one only when their keys agree.
+    if (control != lastPanelControl_ || now - lastPanelEdit_ >= kJoinWithin) ++panelStep_;
     lastPanelControl_ = control;
     lastPanelEdit_ = now;
     const std::string param = panel_.ParamNameOf(control);

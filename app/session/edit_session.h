@@ -222,7 +222,6 @@ private:
         Vec3d pivot;              // the gizmo's pivot when it started
         std::vector<DraggedNode> original;
         bool moved = false;
-        std::string clicked;  // the node pressed on
         std::string then;     // the node a click (a press and release without a drag) selects
         std::string refused;  // why a node of the selection did not move, if one did not
     };

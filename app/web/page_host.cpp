@@ -458,7 +458,7 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
     state["axes"] = session::AxesName(session_.Constraint());
     // The gizmo the page draws over the views, at the selection's pivot.
     if (const std::optional<host::Point3> pivot = session_.GizmoPivot())
-        state["gizmo"] = Json{{"pivot", Json::array({pivot->x, pivot->y, pivot->z})},
+        state["gizmo"] = Json{{"pivot", Triple(Vec3d(*pivot))},
                               {"pixels", session::kGizmoPixels},
                               {"segments", session::kGizmoCircleSegments},
                               {"tick", session::kGizmoTick}};
@@ -493,12 +493,11 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
         // The selected node's name, colour and transform at this frame, for typing.
         scene::Node& node = *selected.front();
         const host::TimeValue t = session_.Time();
-        const auto triple = [](const host::Point3& p) { return Json::array({p.x, p.y, p.z}); };
         panel["node"] = Json{{"name", node.Name()},
                              {"color", WireColor(node.GetWireColor())},
-                             {"position", triple(node.Position().At(t))},
-                             {"rotation", triple(node.Rotation().At(t))},
-                             {"scale", triple(node.Scale().At(t))}};
+                             {"position", Triple(Vec3d(node.Position().At(t)))},
+                             {"rotation", Triple(Vec3d(node.Rotation().At(t)))},
+                             {"scale", Triple(Vec3d(node.Scale().At(t)))}};
     }
     panel["picking"] = session_.Panel().Picking() ? Json(session_.Panel().PickingFor()) : Json(nullptr);
     if (session_.Panel().Picking()) {
