@@ -17,9 +17,9 @@
 #include <string>
 
 #include "app/plugins/class_directory.h"
-#include "app/render/demo_scene.h"
 #include "app/render/png_writer.h"
 #include "app/render/scene_render.h"
+#include "app/scene/demo_scene.h"
 #include "app/scene/scene_file.h"
 #include "app/viewport/marker_shape.h"
 #include "app/viewport/scene_view.h"
@@ -62,7 +62,7 @@ private:
 };
 
 LoadedScene& Demo() {
-    static LoadedScene demo(zg::render::DemoSceneText());
+    static LoadedScene demo(zg::scene::DemoSceneText());
     return demo;
 }
 

@@ -23,14 +23,14 @@
 #include "app/cli/commands.h"
 #include "app/cli/scene_loading.h"
 #include "app/files/input_file.h"
-#include "app/render/demo_scene.h"
 #include "app/render/scene_render.h"
 #include "app/samples/sample_capture.h"
+#include "app/scene/demo_scene.h"
 #include "app/scene/frame_list.h"
-#include "app/scene/json_numbers.h"
 #include "app/scene/param_access.h"
 #include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
+#include "app/text/json_numbers.h"
 #include "app/validate/validation.h"
 
 namespace py = pybind11;
@@ -122,7 +122,7 @@ Handle LoadScene(const std::shared_ptr<Classes>& classes, const std::string& pat
     std::string error;
     scene::SceneWarnings warnings;
     std::unique_ptr<scene::Scene> loaded =
-        scene::LoadSceneFile(path, plugins::ResolverFor(classes->Directory()), error, &warnings);
+        scene::LoadSceneFile(path, session::ResolverFor(classes->Directory()), error, &warnings);
     if (!loaded) Raise(error);
     for (const std::string& line : warnings) Warn("warning: " + line);
     return std::make_shared<SceneHandle>(classes, std::move(loaded), ProgramTitle(path));
@@ -130,8 +130,8 @@ Handle LoadScene(const std::shared_ptr<Classes>& classes, const std::string& pat
 
 Handle DemoScene(const std::shared_ptr<Classes>& classes) {
     std::string error;
-    auto scene = scene::ReadScene(render::DemoSceneText(), render::kDemoSceneName,
-                                  plugins::ResolverFor(classes->Directory()), error);
+    auto scene = scene::ReadScene(scene::DemoSceneText(), scene::kDemoSceneName,
+                                  session::ResolverFor(classes->Directory()), error);
     if (!scene) Raise(fmt::format("{} (is the Zentrograph plug-in in {}?)", error, classes->Folder()));
     return std::make_shared<SceneHandle>(classes, std::move(scene),
                                          "Zentrograph  \u00b7  demo: vortex, spherical gravity and turbulent wind");
@@ -149,7 +149,7 @@ Handle NewScene(const std::shared_ptr<Classes>& classes, long long fps, int firs
 
 void SaveScene(const Handle& h, const std::string& path) {
     std::string error;
-    if (!scene::SaveSceneFile(h->Get(), path, plugins::ResolverFor(h->Directory()), error)) Raise(error);
+    if (!scene::SaveSceneFile(h->Get(), path, session::ResolverFor(h->Directory()), error)) Raise(error);
     h->SetTitle(ProgramTitle(path));
 }
 
@@ -231,7 +231,7 @@ scene::AnimatedPoint PointFromPython(const Handle& h, const py::handle& value, c
         if (c.size() != 3) throw py::value_error(fmt::format("{}: expected (x, y, z)", what));
         host::Point3 p;
         for (int i = 0; i < 3; ++i) {
-            const auto f = scene::JsonToFloat(c[static_cast<std::size_t>(i)]);
+            const auto f = text::JsonToFloat(c[static_cast<std::size_t>(i)]);
             if (!f) throw py::value_error(fmt::format("{}: number is not finite or lies beyond the single-precision range", what));
             p[i] = *f;
         }
@@ -262,7 +262,7 @@ py::object PointToPython(const Handle& h, const scene::AnimatedPoint& value) {
 
 std::string AddNode(const Handle& h, const std::string& className, const std::optional<std::string>& name) {
     scene::Scene& scene = h->Get();
-    host::ClassDesc2* desc = plugins::ResolverFor(h->Directory()).byName(className);
+    host::ClassDesc2* desc = session::ResolverFor(h->Directory()).byName(className);
     if (desc == nullptr) Raise(fmt::format("no loaded module offers class \"{}\"", className));
     host::Animatable* made = desc->Create(1);
     if (made == nullptr) Raise(fmt::format("class {} could not make an object", className));

@@ -18,10 +18,10 @@
 #include "app/cli/scene_loading.h"
 #include "app/files/input_file.h"
 #include "app/files/output_file.h"
-#include "app/render/demo_scene.h"
 #include "app/render/frame_jobs.h"
 #include "app/render/image_painter.h"
 #include "app/render/scene_render.h"
+#include "app/scene/demo_scene.h"
 #include "app/scene/frame_list.h"
 #include "app/scene/scene_file.h"
 
@@ -121,7 +121,7 @@ int Render(CommandContext& ctx, const RenderOptions& options) {
     std::unique_ptr<scene::Scene> scene;
     render::RenderRequest request;
     if (options.scene.empty()) {
-        scene = scene::ReadScene(render::DemoSceneText(), render::kDemoSceneName, ResolverFor(directory), error);
+        scene = scene::ReadScene(scene::DemoSceneText(), scene::kDemoSceneName, ResolverFor(directory), error);
         if (!scene) return fail(fmt::format("{} (is the Zentrograph plug-in in {}?)", error, ctx.pluginDir.string()));
         request.title = "Zentrograph  \u00b7  demo: vortex, spherical gravity and turbulent wind";
     } else {

@@ -12,10 +12,11 @@
 #include "app/plugins/class_directory.h"
 #include "app/scene/class_resolver.h"
 #include "app/scene/scene.h"
+#include "app/session/scene_classes.h"
 
 namespace zg::cli {
 
-using plugins::ResolverFor;
+using session::ResolverFor;
 
 // Loads ctx.pluginDir (reporting its problems on ctx.err) and lists the built-in
 // classes in `directory`.

@@ -11,7 +11,7 @@
 
 #include "app/cli/commands.h"
 #include "app/cli/scene_loading.h"
-#include "app/render/demo_scene.h"
+#include "app/scene/demo_scene.h"
 #include "app/scene/scene_file.h"
 #include "app/session/edit_session.h"
 #include "app/session/recovery_copy.h"
@@ -48,7 +48,7 @@ std::unique_ptr<scene::Scene> StartingScene(CommandContext& ctx, const plugins::
                                             const std::filesystem::path& folder, bool& recovered) {
     std::string error;
     if (options.demo) {
-        auto demo = scene::ReadScene(render::DemoSceneText(), render::kDemoSceneName, ResolverFor(directory), error);
+        auto demo = scene::ReadScene(scene::DemoSceneText(), scene::kDemoSceneName, ResolverFor(directory), error);
         if (!demo) PrintError(ctx, "serve", fmt::format("{} (is the Zentrograph plug-in in {}?)", error, ctx.pluginDir.string()));
         return demo;
     }

@@ -1,15 +1,9 @@
 #include "app/panel/dialog_layout.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string_view>
-
-#include "app/files/byte_sink.h"
-#include "app/render/cairo_handles.h"
-#include "app/render/png_writer.h"
 
 namespace zg::panel {
 
@@ -37,33 +31,23 @@ bool ClassIs(const char* windowClass, std::string_view name) {
     return true;
 }
 
-// The bitmap as PNG; empty when there is none or it is malformed.
-std::string BitmapPng(const host::BitmapResource* bitmap) {
+// The bitmap's pixels through its palette; empty when there is none or it is malformed.
+// An index past the palette is black.
+Picture BitmapPicture(const host::BitmapResource* bitmap) {
     if (bitmap == nullptr || bitmap->bitsPerPixel != 8 || bitmap->width < 1 || bitmap->height < 1 ||
         bitmap->width > 4096 || bitmap->height > 4096 || bitmap->pixels == nullptr || bitmap->palette == nullptr)
         return {};
-    const render::CairoSurface image(cairo_image_surface_create(CAIRO_FORMAT_RGB24, bitmap->width, bitmap->height));
-    cairo_surface_t* surface = image.get();
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return {};
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < bitmap->height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < bitmap->width; ++x) {
-            const int index = bitmap->pixels[static_cast<std::size_t>(y) * bitmap->width + x];
-            if (index >= bitmap->paletteCount) {
-                row[x] = 0;
-                continue;
-            }
-            const uint8_t* entry = bitmap->palette + static_cast<std::ptrdiff_t>(index) * 4;  // blue, green, red
-            row[x] = (uint32_t{entry[2]} << 16) | (uint32_t{entry[1]} << 8) | entry[0];
-        }
+    Picture picture;
+    picture.width = bitmap->width;
+    picture.height = bitmap->height;
+    picture.pixels.resize(static_cast<std::size_t>(bitmap->width) * bitmap->height);
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+        const int index = bitmap->pixels[i];
+        if (index >= bitmap->paletteCount) continue;
+        const uint8_t* entry = bitmap->palette + static_cast<std::ptrdiff_t>(index) * 4;  // blue, green, red
+        picture.pixels[i] = (uint32_t{entry[2]} << 16) | (uint32_t{entry[1]} << 8) | entry[0];
     }
-    cairo_surface_mark_dirty(surface);
-    files::StringSink png;
-    std::string error;
-    return render::WritePng(surface, png, error) ? png.Text() : std::string();
+    return picture;
 }
 
 // "directionX" as "Direction X", for parameters without a display name.
@@ -139,7 +123,7 @@ Rollout LayOutTemplate(const host::DialogTemplate& dialog, host::HINSTANCE insta
         }
         c.textOnLeft = c.kind == ControlKind::kCheckBox && (t.style & kLeftText) != 0;
         c.sunken = (t.style & kStaticSunken) != 0 || (t.exStyle & (kExStaticEdge | kExClientEdge)) != 0;
-        if (c.kind == ControlKind::kPicture) c.png = BitmapPng(host::FindBitmap(instance, t.imageId));
+        if (c.kind == ControlKind::kPicture) c.picture = BitmapPicture(host::FindBitmap(instance, t.imageId));
         rollout.controls.push_back(std::move(c));
     }
     return rollout;

@@ -29,7 +29,7 @@ ControlKind KindOf(const host::DialogControl& control);
 
 // The controls of `dialog` in template order, in pixels, each with its id, text and
 // look; handles and bindings are the panel's to give. Pictures carry their bitmap of
-// `instance` as PNG.
+// `instance`, its palette looked up.
 Rollout LayOutTemplate(const host::DialogTemplate& dialog, host::HINSTANCE instance);
 
 // A rollout for a block whose description names no dialog template: one row per

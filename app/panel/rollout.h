@@ -44,6 +44,14 @@ struct Binding {
     bool limited = false;
 };
 
+// A picture control's bitmap, its palette looked up: rows from the top, each pixel
+// 0x00RRGGBB. Empty when the module has none for the control or it is malformed.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    bool Empty() const { return pixels.empty(); }
+};
+
 struct Control {
     host::HWND handle = nullptr;
     int id = -1;
@@ -56,7 +64,7 @@ struct Control {
     bool checked = false;
     std::vector<std::string> items;  // list boxes
     int selected = -1;               // list boxes: the selected item, or -1
-    std::string png;                 // pictures: the bitmap as PNG
+    Picture picture;                 // pictures: the bitmap
     Binding binding;
 };
 

@@ -225,17 +225,4 @@ const ClassEntry* ClassDirectory::Find(host::SClass_ID superClassId, host::Class
     return nullptr;
 }
 
-scene::ClassResolver ResolverFor(const ClassDirectory& directory) {
-    scene::ClassResolver resolver;
-    resolver.byName = [&directory](std::string_view name) -> host::ClassDesc2* {
-        const ClassEntry* entry = directory.Find(name);
-        return entry != nullptr ? entry->desc : nullptr;
-    };
-    resolver.byId = [&directory](host::SClass_ID superClassId, host::Class_ID classId) -> host::ClassDesc2* {
-        const ClassEntry* entry = directory.Find(superClassId, classId);
-        return entry != nullptr ? entry->desc : nullptr;
-    };
-    return resolver;
-}
-
 }  // namespace zg::plugins

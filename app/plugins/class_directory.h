@@ -15,7 +15,6 @@
 
 #include "app/plugins/module_scan.h"
 #include "app/plugins/plugin_module.h"
-#include "app/scene/class_resolver.h"
 #include "host/classdesc.h"
 #include "host/classid.h"
 
@@ -104,9 +103,5 @@ private:
     int skippedModules_ = 0;
     std::optional<ScanSettings> scan_;
 };
-
-// Finds classes for scene files by the names and identities `directory` lists. The
-// directory must outlive the resolver.
-scene::ClassResolver ResolverFor(const ClassDirectory& directory);
 
 }  // namespace zg::plugins

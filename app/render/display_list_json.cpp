@@ -1,16 +1,17 @@
 #include "app/render/display_list_json.h"
 
-#include "app/render/float_text.h"
+#include "app/text/float_text.h"
 
 namespace zg::render {
 
 namespace {
 
+using text::Json;
 using viewport::DisplayItem;
 using viewport::DisplayItemKind;
 using viewport::PixelPoint;
 
-Json Pixel(double v) { return JsonFloat(static_cast<float>(v)); }
+Json Pixel(double v) { return text::JsonFloat(static_cast<float>(v)); }
 
 Json SegmentJson(const PixelPoint& a, const PixelPoint& b) {
     return Json::array({Pixel(a.x), Pixel(a.y), Pixel(b.x), Pixel(b.y)});
@@ -21,7 +22,7 @@ Json Header(const viewport::DisplayList& list, const std::string& viewName, doub
     doc["width"] = list.Width();
     doc["height"] = list.Height();
     doc["view"] = viewName;
-    doc["frame"] = FrameJson(frame);
+    doc["frame"] = text::FrameJson(frame);
     return doc;
 }
 
@@ -30,7 +31,7 @@ Json Header(const viewport::DisplayList& list, const std::string& viewName, doub
 void WriteItem(const viewport::DisplayList& list, const DisplayItem& item, files::ByteSink& out) {
     Json head = Json::object();
     head["node"] = item.node < 0 ? Json(nullptr) : Json(list.NodeName(item));
-    head["color"] = Json::array({JsonFloat(item.color.r), JsonFloat(item.color.g), JsonFloat(item.color.b)});
+    head["color"] = Json::array({text::JsonFloat(item.color.r), text::JsonFloat(item.color.g), text::JsonFloat(item.color.b)});
     switch (item.kind) {
         case DisplayItemKind::kPolyline: {
             Json points = Json::array();
@@ -44,17 +45,17 @@ void WriteItem(const viewport::DisplayList& list, const DisplayItem& item, files
             break;
         }
         case DisplayItemKind::kSegments: {
-            out.Write(DumpOpenedJson(head));
+            out.Write(text::DumpOpenedJson(head));
             out.Write(",\"segments\":[");
             for (std::size_t i = 0; i + 1 < item.points.size(); i += 2) {
                 if (i > 0) out.Write(",");
-                out.Write(DumpJson(SegmentJson(item.points[i], item.points[i + 1])));
+                out.Write(text::DumpJson(SegmentJson(item.points[i], item.points[i + 1])));
             }
             out.Write("]}");
             return;
         }
     }
-    out.Write(DumpJson(head));
+    out.Write(text::DumpJson(head));
 }
 
 }  // namespace
@@ -67,7 +68,7 @@ std::string DisplayListToJson(const viewport::DisplayList& list, const std::stri
 
 void WriteDisplayListJson(const viewport::DisplayList& list, const std::string& viewName, double frame,
                           files::ByteSink& out) {
-    out.Write(DumpOpenedJson(Header(list, viewName, frame)));
+    out.Write(text::DumpOpenedJson(Header(list, viewName, frame)));
     out.Write(",\"items\":[");
     for (std::size_t i = 0; i < list.Items().size(); ++i) {
         if (i > 0) out.Write(",");

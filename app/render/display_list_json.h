@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/files/byte_sink.h"
-#include "app/render/float_text.h"
+#include "app/text/float_text.h"
 #include "app/viewport/display_list.h"
 
 namespace zg::render {

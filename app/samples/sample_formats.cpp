@@ -2,15 +2,15 @@
 
 #include <fmt/format.h>
 
-#include "app/render/float_text.h"
+#include "app/text/float_text.h"
 
 namespace zg::samples {
 
 namespace {
 
-using render::AppendFloat;
-using render::Json;
-using render::JsonFloat;
+using text::AppendFloat;
+using text::Json;
+using text::JsonFloat;
 
 Json PointJson(const host::Point3& p) { return Json::array({JsonFloat(p.x), JsonFloat(p.y), JsonFloat(p.z)}); }
 
@@ -24,7 +24,7 @@ void WritePointList(files::ByteSink& out, const char* name, const std::vector<ho
     out.Write(fmt::format("\"{}\":[", name));
     for (std::size_t i = 0; i < points.size(); ++i) {
         if (i > 0) out.Write(",");
-        out.Write(render::DumpJson(PointJson(points[i])));
+        out.Write(text::DumpJson(PointJson(points[i])));
     }
     out.Write("]");
 }
@@ -57,13 +57,13 @@ void AppendSpaced(std::string& out, const host::Point3& p) {
 void WriteJson(const SampleSet& set, files::ByteSink& out) {
     Json head = Json::object();
     head["object"] = set.object;
-    head["frame"] = render::FrameJson(set.frame);
+    head["frame"] = text::FrameJson(set.frame);
     head["size"] = PointJson(set.size);
     head["resolution"] = Json::array({set.resolution[0], set.resolution[1], set.resolution[2]});
     head["vectorScale"] = JsonFloat(set.vectorScale);
     head["localBox"] = BoxJson(set.localBox);
     head["worldBox"] = BoxJson(set.worldBox);
-    out.Write(render::DumpOpenedJson(head));
+    out.Write(text::DumpOpenedJson(head));
     out.Write(",");
     WritePointList(out, "positions", set.positions);
     out.Write(",");
@@ -93,7 +93,7 @@ void WriteVtk(const SampleSet& set, files::ByteSink& out) {
     const std::size_t n = set.positions.size();
     std::string text = "# vtk DataFile Version 3.0\n";
     // The title line is one line of at most 255 characters.
-    std::string title = "Zentrograph samples of " + set.object + " at frame " + render::FrameText(set.frame);
+    std::string title = "Zentrograph samples of " + set.object + " at frame " + text::FrameText(set.frame);
     for (char& c : title) {
         if (c == '\n' || c == '\r') c = ' ';
     }
@@ -147,11 +147,11 @@ void WriteSamples(const SampleSet& set, SampleFormat format, files::ByteSink& ou
 
 std::string SeriesJson(const std::vector<SeriesEntry>& files) {
     Json list = Json::array();
-    for (const SeriesEntry& entry : files) list.push_back(Json{{"name", entry.name}, {"time", render::FrameJson(entry.time)}});
+    for (const SeriesEntry& entry : files) list.push_back(Json{{"name", entry.name}, {"time", text::FrameJson(entry.time)}});
     Json series = Json::object();
     series["file-series-version"] = "1.0";
     series["files"] = std::move(list);
-    return render::DumpJson(series) + "\n";
+    return text::DumpJson(series) + "\n";
 }
 
 std::string SamplesToJson(const SampleSet& set) { return ToText(set, SampleFormat::kJson); }

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/scene/json_numbers.h"
 #include "app/scene/scene_file.h"
+#include "app/text/json_numbers.h"
 
 namespace zg::scene {
 
@@ -108,7 +108,7 @@ bool StoreParam(Scene& scene, const FoundParam& param, const ParamValue& value, 
     switch (param.def->type) {
         case host::TYPE_FLOAT: {
             if (number == nullptr && whole == nullptr) break;
-            const std::optional<float> f = JsonToFloat(number != nullptr ? *number : static_cast<double>(*whole));
+            const std::optional<float> f = text::JsonToFloat(number != nullptr ? *number : static_cast<double>(*whole));
             if (!f) {
                 error = "number is not finite or lies beyond the single-precision range";
                 return false;

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/scene/json_numbers.h"
+#include "app/text/json_numbers.h"
 
 namespace zg::scene {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 std::string PointText(const host::Point3& p) { return fmt::format("({}, {}, {})", p.x, p.y, p.z); }
 
 nlohmann::ordered_json PointJson(const host::Point3& p) {
-    return nlohmann::ordered_json::array({FloatForJson(p.x), FloatForJson(p.y), FloatForJson(p.z)});
+    return nlohmann::ordered_json::array({text::FloatForJson(p.x), text::FloatForJson(p.y), text::FloatForJson(p.z)});
 }
 
 }  // namespace

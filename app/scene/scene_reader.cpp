@@ -10,10 +10,10 @@
 #include <unordered_set>
 
 #include "app/files/input_file.h"
-#include "app/scene/json_numbers.h"
 #include "app/scene/param_access.h"
 #include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
+#include "app/text/json_numbers.h"
 #include "app/text/one_line.h"
 #include "host/heap.h"
 #include "host/paramblock.h"
@@ -58,7 +58,7 @@ void CheckKeys(const Json& object, const std::string& path, std::initializer_lis
 
 float ReadFloat(const Json& v, const std::string& path) {
     if (!v.is_number()) FailType(path, "a number", v);
-    const std::optional<float> f = JsonToFloat(v.get<double>());
+    const std::optional<float> f = text::JsonToFloat(v.get<double>());
     if (!f) Fail(path, "number is not finite or lies beyond the single-precision range");
     return *f;
 }
@@ -541,7 +541,7 @@ std::unique_ptr<Scene> ReadSceneLines(std::string_view text, const std::string& 
                                       const ClassResolver& classes, std::string& error, SceneWarnings& warnings) {
     // The parser takes a NUL byte for the end of the text and would drop what follows.
     if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-        error = fmt::format("{}:{}: a NUL byte, which a scene file cannot hold", sourceName, LineColumn(text, nul));
+        error = fmt::format("{}:{}: a NUL byte, which a scene file cannot hold", sourceName, text::LineColumn(text, nul));
         return nullptr;
     }
     Json doc;
@@ -556,12 +556,12 @@ std::unique_ptr<Scene> ReadSceneLines(std::string_view text, const std::string& 
     if (!parsed) {
         if (builder.TooDeep())
             error = fmt::format("{}:{}: values nested deeper than {} levels", sourceName,
-                                LineColumn(text, TooDeepOffset(text)), kMaxSceneNesting);
+                                text::LineColumn(text, TooDeepOffset(text)), kMaxSceneNesting);
         else if (builder.Duplicate())
             error = Located(sourceName, builder.OpenPath(), fmt::format("duplicate key \"{}\"", *builder.Duplicate()));
         else
             error = fmt::format("{}:{}: {}", sourceName,
-                                LineColumn(text, builder.ErrorOffset()),
+                                text::LineColumn(text, builder.ErrorOffset()),
                                 ParserWords(builder.ErrorText()));
         return nullptr;
     }

@@ -7,9 +7,9 @@
 
 #include "app/files/input_file.h"
 #include "app/files/output_file.h"
-#include "app/scene/json_numbers.h"
 #include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
+#include "app/text/json_numbers.h"
 #include "host/paramblock.h"
 
 namespace zg::scene {
@@ -24,7 +24,7 @@ struct WriteError {
 
 Json FloatJson(float f, const std::string& what) {
     if (!std::isfinite(f)) throw WriteError{fmt::format("{} is not a finite number", what)};
-    return FloatForJson(f);
+    return text::FloatForJson(f);
 }
 
 Json PointJson(const host::Point3& p, const std::string& what) {

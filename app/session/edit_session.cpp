@@ -11,6 +11,7 @@
 
 #include "app/scene/scene_file.h"
 #include "app/session/node_edits.h"
+#include "app/session/scene_classes.h"
 #include "app/viewport/construction_grid.h"
 #include "app/viewport/scene_view.h"
 #include "app/viewport/view_camera.h"
@@ -806,7 +807,7 @@ bool EditSession::SetChannel(const std::string& node, Channel channel, const hos
 // ---- Undo ----
 
 std::optional<SceneState> EditSession::Capture(std::string& error) {
-    std::optional<scene::SceneParts> parts = scene::WriteSceneParts(*scene_, plugins::ResolverFor(classes_), error);
+    std::optional<scene::SceneParts> parts = scene::WriteSceneParts(*scene_, session::ResolverFor(classes_), error);
     if (!parts) return std::nullopt;
     return history_.Share(std::move(parts->head), std::move(parts->nodes));
 }
@@ -880,7 +881,7 @@ bool EditSession::Travel(bool back) {
 
 bool EditSession::Restore(const SceneState& state, std::string& error) {
     std::unique_ptr<scene::Scene> restored =
-        scene::ReadScene(state.Text(), "the undo history", plugins::ResolverFor(classes_), error);
+        scene::ReadScene(state.Text(), "the undo history", session::ResolverFor(classes_), error);
     if (!restored) return false;
     // The selection keeps the nodes that stay selected, and takes those that come back.
     std::vector<std::string> selected;
@@ -922,7 +923,7 @@ bool EditSession::Save(const std::filesystem::path& file, std::string& error) {
         return false;
     }
     scene_->SetViews(views_);
-    if (!scene::SaveSceneFile(*scene_, target, plugins::ResolverFor(classes_), error)) return false;
+    if (!scene::SaveSceneFile(*scene_, target, session::ResolverFor(classes_), error)) return false;
     file_ = target;
     unsaved_ = false;
     Commit("Change");

@@ -20,25 +20,13 @@
 #include "app/scene/scene.h"
 #include "app/session/creation.h"
 #include "app/session/node_edits.h"
+#include "app/session/pointer_event.h"
 #include "app/session/scene_history.h"
 #include "app/session/transform_tools.h"
 #include "app/viewport/display_list.h"
 #include "app/viewport/viewport.h"
 
 namespace zg::session {
-
-enum class PointerPhase { kDown, kMove, kUp };
-
-// One pointer event in a view, in the pixels of that view's image as it is shown.
-struct PointerEvent {
-    int view = 0;
-    PointerPhase phase = PointerPhase::kMove;
-    host::IPoint2 at;
-    int button = 0;         // 0: the main button, 2: the secondary one
-    bool additive = false;  // a modifier key held: add to the selection
-    int width = 1;          // the view's image size
-    int height = 1;
-};
 
 // A pixel radius within which a press and release count as a click, not a drag.
 inline constexpr int kClickSlop = 3;

@@ -6,6 +6,7 @@
 
 #include "app/files/output_file.h"
 #include "app/scene/scene_file.h"
+#include "app/session/scene_classes.h"
 
 namespace zg::session {
 
@@ -75,7 +76,7 @@ bool RecoveryCopy::Write(std::string& error) {
     const fs::path path = PathFor(session_.File(), folder_);
     session_.Scene().SetViews(session_.Views());
     const std::optional<std::string> text =
-        scene::WriteScene(session_.Scene(), plugins::ResolverFor(session_.Classes()), error);
+        scene::WriteScene(session_.Scene(), session::ResolverFor(session_.Classes()), error);
     if (!text) {
         error = fmt::format("{}: {}", path.string(), error);
         return false;

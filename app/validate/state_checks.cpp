@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/scene/scene_file.h"
+#include "app/session/scene_classes.h"
 #include "app/validate/checks.h"
 #include "app/validate/object_params.h"
 #include "app/validate/probe_world.h"
@@ -51,7 +52,7 @@ double OtherValue(const ParamSlot& slot, double current, std::mt19937_64& rng) {
 
 std::string CheckSaveLoad(CheckContext& context) {
     ProbeWorld world(context.module, context.rng);
-    const scene::ClassResolver classes = plugins::ResolverFor(world.Classes());
+    const scene::ClassResolver classes = session::ResolverFor(world.Classes());
     const std::vector<scene::Node*> fields = {world.AddField(), world.AddField()};
     const std::vector<host::SceneNode*> choices(fields.begin(), fields.end());
     for (const plugins::ClassEntry* entry : world.ObjectClasses()) {

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string_view>
 
-#include "app/render/float_text.h"
+#include "app/text/float_text.h"
 
 namespace zg::web {
 
@@ -56,7 +56,7 @@ host::INT_PTR PageDialogs::Open(host::HWND, const char*, const char* file, const
     if (file == nullptr || !IsWebAddress(file)) return kAccessDenied;
     const std::optional<ClientId> page = currentPage_();
     if (!page) return host::SE_ERR_NOASSOC;
-    deliver_(*page, render::DumpJson(render::Json{{"type", "openUrl"}, {"url", file}}), false);
+    deliver_(*page, text::DumpJson(text::Json{{"type", "openUrl"}, {"url", file}}), false);
     return kOpened;
 }
 
@@ -76,7 +76,7 @@ int PageDialogs::Show(host::HWND, const char* text, const char* caption, host::U
         id = nextId_++;
         open_[id] = *page;
     }
-    deliver_(*page, render::DumpJson(render::Json{{"type", "messageBox"}, {"id", id}, {"text", body}, {"caption", title},
+    deliver_(*page, text::DumpJson(text::Json{{"type", "messageBox"}, {"id", id}, {"text", body}, {"caption", title},
                           {"buttons", Buttons(type)}, {"icon", Icon(type)}}),
              false);
     const auto done = [&] { return stopped_ || replies_.contains(id) || closed_.contains(*page); };

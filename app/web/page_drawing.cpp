@@ -4,7 +4,7 @@
 #include <exception>
 #include <optional>
 
-#include "app/render/float_text.h"
+#include "app/text/float_text.h"
 #include "app/viewport/scene_view.h"
 #include "app/viewport/world_scene.h"
 #include "app/web/frame_encoding.h"
@@ -186,7 +186,7 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
     for (const auto& [key, chunk] : chunks_) byId[chunk.id] = &chunk;
     std::vector<std::vector<uint32_t>> layouts;
     std::set<uint32_t> needed;
-    render::Json nodes = render::Json::array();
+    text::Json nodes = text::Json::array();
     std::size_t bytes = 0;
     bool sent = false;
     for (std::size_t i = 0; i < views.size(); ++i) {
@@ -195,7 +195,7 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
             const Chunk& chunk = *byId.at(id);
             needed.insert(id);
             if (chunk.node != viewport::kHostNodeId && copy.nodes.insert(chunk.node).second)
-                nodes.push_back(render::Json::array({chunk.node, nodeNames_.at(chunk.node)}));
+                nodes.push_back(text::Json::array({chunk.node, nodeNames_.at(chunk.node)}));
             auto [held, added] = copy.held.try_emplace(id, 0);
             if (!added && held->second == chunk.revision) continue;
             held->second = chunk.revision;
@@ -206,7 +206,7 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
             });
         }
     }
-    render::Json drop = render::Json::array();
+    text::Json drop = text::Json::array();
     std::erase_if(copy.held, [&](const auto& entry) {
         if (needed.contains(entry.first)) return false;
         drop.push_back(entry.first);
@@ -214,8 +214,8 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
     });
     if (!sent && drop.empty() && nodes.empty() && layouts == copy.layouts) return 0;
     copy.layouts = layouts;
-    render::Json commit{{"type", "drawing"}, {"views", layouts}, {"drop", std::move(drop)}, {"nodes", std::move(nodes)}};
-    std::string text = render::DumpJson(commit);
+    text::Json commit{{"type", "drawing"}, {"views", layouts}, {"drop", std::move(drop)}, {"nodes", std::move(nodes)}};
+    std::string text = text::DumpJson(commit);
     bytes += text.size();
     send(std::move(text), false);
     return bytes;

@@ -8,16 +8,17 @@
 #include <system_error>
 
 #include "app/files/save_name.h"
-#include "app/render/float_text.h"
+#include "app/text/float_text.h"
 #include "app/text/one_line.h"
 #include "app/viewport/view_camera.h"
 #include "app/viewport/view_navigation.h"
+#include "app/web/picture_png.h"
 
 namespace zg::web {
 
 namespace {
 
-using render::Json;
+using text::Json;
 
 
 std::string WireColor(uint32_t bgr) {
@@ -88,7 +89,7 @@ Json RolloutJson(const panel::Rollout& r) {
             j["items"] = c.items;
             j["selected"] = c.selected;
         }
-        if (!c.png.empty()) j["image"] = "data:image/png;base64," + Base64(c.png);
+        if (const std::string png = PicturePng(c.picture); !png.empty()) j["image"] = "data:image/png;base64," + Base64(png);
         // The range a field or spinner takes, for its tooltip.
         const bool valued = c.binding.role == panel::BindingRole::kValue || c.binding.role == panel::BindingRole::kSpinner;
         if (valued && c.kind != panel::ControlKind::kCheckBox && c.binding.limited) {
@@ -242,7 +243,7 @@ void PageHost::Received(ClientId client, const ReadMessage& read) {
     Json ack{{"type", "ack"}, {"seq", read.seq ? Json(*read.seq) : Json(nullptr)}};
     if (!error.empty()) ack["error"] = text::OneLine(error);
     if (needFile) ack["needFile"] = true;
-    deliver_(client, render::DumpJson(ack), false);
+    deliver_(client, text::DumpJson(ack), false);
 }
 
 std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bool& needFile) {
@@ -402,7 +403,7 @@ void PageHost::Update(ClientId client, Page& page) {
         const bool camerasOnly =
             page.sentClasses && !panelChanged && page.sentDrawingRevision == session_.DrawingRevision();
         deliver_(client,
-                 camerasOnly ? render::DumpJson(Json{{"type", "views"},
+                 camerasOnly ? text::DumpJson(Json{{"type", "views"},
                                                      {"revision", session_.Revision()},
                                                      {"views", ViewsJson(session_.Views())},
                                                      {"hover", HoverJson(session_)}})
@@ -416,7 +417,7 @@ void PageHost::Update(ClientId client, Page& page) {
     if (const std::size_t lacking = drawing_.Lacking(page.drawn, page.views); lacking > maxFrameBytes_) {
         if (!page.toldTooLarge)
             deliver_(client,
-                     render::DumpJson(Json{{"type", "notice"},
+                     text::DumpJson(Json{{"type", "notice"},
                                            {"text", fmt::format("The drawing is too large to send to this page ({} MiB, "
                                                                 "at most {} MiB): lower the lattice's resolution",
                                                                 (lacking + (1 << 20) - 1) >> 20, maxFrameBytes_ >> 20)}}),
@@ -528,7 +529,7 @@ std::string PageHost::StateJson(bool withClasses, bool withRollouts) {
         }
         state["classes"] = std::move(categories);
     }
-    return render::DumpJson(state);
+    return text::DumpJson(state);
 }
 
 }  // namespace zg::web

@@ -49,7 +49,10 @@
 #include <variant>
 #include <vector>
 
-#include "app/session/edit_session.h"
+#include "app/scene/view_definition.h"
+#include "app/session/node_edits.h"
+#include "app/session/pointer_event.h"
+#include "app/session/transform_tools.h"
 
 namespace zg::web {
 

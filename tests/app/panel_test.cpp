@@ -5,6 +5,7 @@
 
 #include "app/panel/command_panel.h"
 #include "app/panel/dialog_layout.h"
+#include "app/web/picture_png.h"
 #include "host/paramblock.h"
 #include "tests/app/render_scene_fixture.h"
 
@@ -66,7 +67,7 @@ TEST_F(PanelTest, TemplatesBecomeRolloutsInPixelsWithBoundControls) {
     EXPECT_EQ(host::GetDlgItem(panel.Rollouts()[1].handle, 1026), Handle(1026, 1));
     const Control& logo = panel.Rollouts()[1].controls.back();
     EXPECT_EQ(logo.kind, ControlKind::kPicture);
-    EXPECT_EQ(logo.png.substr(1, 3), "PNG");
+    EXPECT_EQ(zg::web::PicturePng(logo.picture).substr(1, 3), "PNG");
 }
 
 TEST_F(PanelTest, EditsGoThroughTheBlockWithinTheControlsLimits) {

@@ -15,12 +15,12 @@
 #include <sstream>
 
 #include "app/render/display_list_json.h"
-#include "app/render/float_text.h"
 #include "app/render/image_painter.h"
 #include "app/render/png_writer.h"
-#include "app/render/svg_writer.h"
 #include "app/render/scene_render.h"
+#include "app/render/svg_writer.h"
 #include "app/samples/sample_formats.h"
+#include "app/text/float_text.h"
 #include "app/viewport/construction_grid.h"
 #include "app/viewport/viewport_window.h"
 #include "tests/support/temp_folder.h"
@@ -73,18 +73,18 @@ TEST(DisplayListJsonTest, ItemsCarryTheirNodeColourAndExactlyOneShape) {
 }
 
 TEST(FloatTextTest, TextIsTheShortestThatReadsBackToTheSameFloat) {
-    EXPECT_EQ(zg::render::FloatText(0.1f), "0.1");
-    EXPECT_EQ(zg::render::FloatText(0.50196081f), "0.5019608");
-    EXPECT_EQ(zg::render::FloatText(-0.0f), "-0");
-    EXPECT_EQ(zg::render::FloatText(1e30f), "1e+30");
+    EXPECT_EQ(zg::text::FloatText(0.1f), "0.1");
+    EXPECT_EQ(zg::text::FloatText(0.50196081f), "0.5019608");
+    EXPECT_EQ(zg::text::FloatText(-0.0f), "-0");
+    EXPECT_EQ(zg::text::FloatText(1e30f), "1e+30");
     for (float v : {1.0f / 3.0f, 0.019607844f, 3.4028235e38f, 1.1754944e-38f, -123456.79f}) {
-        EXPECT_EQ(std::strtof(zg::render::FloatText(v).c_str(), nullptr), v);
+        EXPECT_EQ(std::strtof(zg::text::FloatText(v).c_str(), nullptr), v);
     }
-    EXPECT_EQ(zg::render::DumpJson(zg::render::Json::array({zg::render::JsonFloat(0.1f), zg::render::JsonFloat(1e30f),
-                                                             zg::render::JsonFloat(NAN)})),
+    EXPECT_EQ(zg::text::DumpJson(zg::text::Json::array({zg::text::JsonFloat(0.1f), zg::text::JsonFloat(1e30f),
+                                                             zg::text::JsonFloat(NAN)})),
               "[0.1,1e+30,null]");
-    EXPECT_EQ(zg::render::FrameText(7.0), "7");
-    EXPECT_EQ(zg::render::FrameText(-0.25), "-0.25");
+    EXPECT_EQ(zg::text::FrameText(7.0), "7");
+    EXPECT_EQ(zg::text::FrameText(-0.25), "-0.25");
 }
 
 // Decodes a PNG through Cairo; the caller destroys the surface.

@@ -16,9 +16,9 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "app/scene/json_numbers.h"
 #include "app/scene/placeholder.h"
 #include "app/scene/scene_file.h"
+#include "app/text/json_numbers.h"
 #include "app/warps/builtin_class_desc.h"
 #include "app/warps/builtin_classes.h"
 #include "app/warps/builtin_object.h"
@@ -480,22 +480,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(JsonNumbersTest, LineColumnCountsFromOne) {
     const std::string text = "ab\ncd\n\nef";
-    EXPECT_EQ(zg::scene::LineColumn(text, 0), "1:1");
-    EXPECT_EQ(zg::scene::LineColumn(text, 2), "1:3");
-    EXPECT_EQ(zg::scene::LineColumn(text, 3), "2:1");
-    EXPECT_EQ(zg::scene::LineColumn(text, 7), "4:1");
-    EXPECT_EQ(zg::scene::LineColumn(text, 100), "4:3");
+    EXPECT_EQ(zg::text::LineColumn(text, 0), "1:1");
+    EXPECT_EQ(zg::text::LineColumn(text, 2), "1:3");
+    EXPECT_EQ(zg::text::LineColumn(text, 3), "2:1");
+    EXPECT_EQ(zg::text::LineColumn(text, 7), "4:1");
+    EXPECT_EQ(zg::text::LineColumn(text, 100), "4:3");
 }
 
 TEST(JsonNumbersTest, FloatRangeEndsAtWhatRoundsToTheLargestFloat) {
     const double largest = std::numeric_limits<float>::max();
-    EXPECT_EQ(zg::scene::JsonToFloat(3.4028235e38), std::numeric_limits<float>::max());
-    EXPECT_EQ(zg::scene::JsonToFloat(-largest), -std::numeric_limits<float>::max());
-    EXPECT_FALSE(zg::scene::JsonToFloat(largest + std::ldexp(1.0, 103)));
-    EXPECT_FALSE(zg::scene::JsonToFloat(1e39));
-    EXPECT_FALSE(zg::scene::JsonToFloat(std::nan("")));
-    EXPECT_EQ(zg::scene::FloatForJson(0.1f), 0.1);
-    EXPECT_EQ(zg::scene::FloatForJson(1.0f / 3.0f), 0.33333334);
+    EXPECT_EQ(zg::text::JsonToFloat(3.4028235e38), std::numeric_limits<float>::max());
+    EXPECT_EQ(zg::text::JsonToFloat(-largest), -std::numeric_limits<float>::max());
+    EXPECT_FALSE(zg::text::JsonToFloat(largest + std::ldexp(1.0, 103)));
+    EXPECT_FALSE(zg::text::JsonToFloat(1e39));
+    EXPECT_FALSE(zg::text::JsonToFloat(std::nan("")));
+    EXPECT_EQ(zg::text::FloatForJson(0.1f), 0.1);
+    EXPECT_EQ(zg::text::FloatForJson(1.0f / 3.0f), 0.33333334);
 }
 
 TEST(SceneFileTest, ANodeOfAMissingClassIsKeptAsAPlaceholderAndSavedBackUnchanged) {

@@ -1,6 +1,6 @@
-#include "app/render/demo_scene.h"
+#include "app/scene/demo_scene.h"
 
-namespace zg::render {
+namespace zg::scene {
 
 std::string_view DemoSceneText() {
     static constexpr std::string_view kText = R"json({
@@ -32,4 +32,4 @@ std::string_view DemoSceneText() {
     return kText;
 }
 
-}  // namespace zg::render
+}  // namespace zg::scene

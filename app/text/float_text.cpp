@@ -1,11 +1,11 @@
-#include "app/render/float_text.h"
+#include "app/text/float_text.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "app/scene/json_numbers.h"
+#include "app/text/json_numbers.h"
 
-namespace zg::render {
+namespace zg::text {
 
 void AppendFloat(std::string& out, float v) {
     if (std::isnan(v)) {
@@ -40,7 +40,7 @@ Json JsonFloat(float v) {
     // Whole values print without the library's ".0"; -0 keeps its sign as a float.
     if (v == std::trunc(v) && std::fabs(v) < 1e15f && !(v == 0.0f && std::signbit(v)))
         return Json(static_cast<long long>(v));
-    return Json(scene::FloatForJson(v));
+    return Json(FloatForJson(v));
 }
 
 Json FrameJson(double frame) {
@@ -57,4 +57,4 @@ std::string DumpOpenedJson(const Json& doc) {
     return text;
 }
 
-}  // namespace zg::render
+}  // namespace zg::text

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace zg::render {
+namespace zg::scene {
 
 // The scene file text (app/scene/scene_file.h).
 std::string_view DemoSceneText();
@@ -13,4 +13,4 @@ std::string_view DemoSceneText();
 // How the demo is named in titles and errors.
 inline constexpr const char* kDemoSceneName = "demo scene";
 
-}  // namespace zg::render
+}  // namespace zg::scene

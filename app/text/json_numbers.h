@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace zg::scene {
+namespace zg::text {
 
 // The double whose shortest decimal form is the shortest form that reads back as `f`:
 // 0.1f is written 0.1, not 0.10000000149011612. `f` must be finite.
@@ -21,4 +21,4 @@ std::optional<float> JsonToFloat(double v);
 // offset past the end names the end.
 std::string LineColumn(std::string_view text, std::size_t offset);
 
-}  // namespace zg::scene
+}  // namespace zg::text

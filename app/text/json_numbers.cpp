@@ -1,4 +1,4 @@
-#include "app/scene/json_numbers.h"
+#include "app/text/json_numbers.h"
 
 #include <fmt/format.h>
 
@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace zg::scene {
+namespace zg::text {
 
 double FloatForJson(float f) {
     char buf[64];
@@ -40,4 +40,4 @@ std::string LineColumn(std::string_view text, std::size_t offset) {
     return fmt::format("{}:{}", line, offset - lineStart + 1);
 }
 
-}  // namespace zg::scene
+}  // namespace zg::text

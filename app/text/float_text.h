@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace zg::render {
+namespace zg::text {
 
 using Json = nlohmann::ordered_json;
 
@@ -29,4 +29,4 @@ std::string DumpJson(const Json& doc);
 // written as they come, to follow.
 std::string DumpOpenedJson(const Json& doc);
 
-}  // namespace zg::render
+}  // namespace zg::text
