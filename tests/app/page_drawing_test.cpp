@@ -2,9 +2,11 @@
 // chunks that are sent only when they changed, and their parts on the wire.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "app/session/edit_session.h"
 #include "app/viewport/world_viewport.h"
@@ -125,6 +127,48 @@ TEST(ChunkEncodingTest, LargeChunksTravelInPartsThatTogetherHoldEveryRecord) {
     EXPECT_EQ(lastX, 2.0f);
 }
 
+TEST(ChunkEncodingTest, APatchCarriesTheChangedRunsJoinedAcrossShortGapsWhenThatIsSmaller) {
+    const auto drawingWith = [](std::size_t markers, const std::vector<std::size_t>& flipped) {
+        WorldDrawing d;
+        for (std::size_t i = 0; i < markers; ++i) {
+            const bool flip = std::find(flipped.begin(), flipped.end(), i) != flipped.end();
+            d.AddMarker({{static_cast<float>(i), 0, 0}, {}, static_cast<uint8_t>(flip ? 10 : 14), 0});
+        }
+        return d;
+    };
+    using Runs = std::vector<zg::web::RecordRun>;
+    const struct {
+        std::size_t markers;
+        std::vector<std::size_t> flipped;
+        std::optional<Runs> runs;
+    } cases[] = {
+        {100, {3}, Runs{{3, 1}}},
+        {100, {3, 4, 5, 90}, Runs{{3, 3}, {90, 1}}},
+        {100, {3, 5}, Runs{{3, 3}}},             // one record between: cheaper sent than a run's words
+        {100, {3, 6}, Runs{{3, 1}, {6, 1}}},
+        {100, {}, Runs{}},
+        {4, {0, 1, 2}, std::nullopt},           // no smaller than half of the chunk
+    };
+    for (const auto& c : cases) {
+        const WorldDrawing before = drawingWith(c.markers, {});
+        const WorldDrawing now = drawingWith(c.markers, c.flipped);
+        const auto patch = zg::web::PatchBetween(before, now);
+        ASSERT_EQ(patch.has_value(), c.runs.has_value()) << c.flipped.size();
+        if (!patch) continue;
+        EXPECT_EQ(patch->markers, *c.runs);
+        const std::string part = zg::web::EncodePatch(now, *patch, 9, 5, 4, 2);
+        ASSERT_EQ(part.size(), zg::web::EncodedPatchBytes(*patch));
+        uint32_t w[7];
+        std::memcpy(w, part.data(), sizeof w);
+        EXPECT_EQ(std::vector<uint32_t>(w, w + 7), (std::vector<uint32_t>{zg::web::kPatchMagic, 9, 5, 4, 2, 0,
+                                                                          static_cast<uint32_t>(c.runs->size())}));
+        if (c.flipped.empty()) continue;
+        EXPECT_EQ(static_cast<uint8_t>(part[zg::web::kPatchHeaderBytes + 8 * c.runs->size() + 15]), 10)
+            << "the first changed marker's code";
+    }
+    EXPECT_FALSE(zg::web::PatchBetween(drawingWith(3, {}), drawingWith(4, {}))) << "counts differ";
+}
+
 // HelperScene's scene with a perspective view after its top view.
 std::string TwoViews(const std::string& params, const std::string& extraNodes) {
     std::string text = rendertest::HelperScene(params, extraNodes);
@@ -191,6 +235,39 @@ TEST_F(PageDrawingTest, ViewMarkersAreRedrawnForTheTurnedViewAlone) {
     const Sent sent = Bring(session);
     EXPECT_EQ(sent.parts, 1u) << "the viewer's markers for the perspective view";
     EXPECT_NE(sent.commit.find(R"("drop":[])"), std::string::npos) << "the chunk keeps its id: " << sent.commit;
+}
+
+TEST_F(PageDrawingTest, ASmallTurnSendsTheFlippedMarkersToAPageThatHoldsTheLastDrawingAndAllToOneThatDoesNot) {
+    Load(TwoViews(R"("resolutionX": 30, "resolutionY": 30, "displayVectorBases": true, "forceNodes": ["Pull"])",
+                  R"({"name": "Pull", "class": "Gravity", "position": [1, 0, 0], "params": {"spherical": true}})"));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    Bring(session);
+    zg::scene::ViewDefinition turned = session.Views()[1];
+    turned.eye = {-10, 10, 10};
+    ASSERT_TRUE(session.SetCamera(1, turned));
+    Bring(session);  // most markers flip
+    const zg::web::PageDrawing::PageCopy held = copy;
+    turned.eye = {-10.5, 9.5, 10};
+    ASSERT_TRUE(session.SetCamera(1, turned));
+    std::vector<std::string> parts;
+    const std::vector<zg::web::ViewSize> sizes = {{80, 60}, {80, 60}};
+    drawing.Refresh(session, {&sizes});
+    drawing.Bring(copy, sizes, [&](std::string m, bool binary) { if (binary) parts.push_back(std::move(m)); });
+    ASSERT_EQ(parts.size(), 1u);
+    uint32_t magic;
+    std::memcpy(&magic, parts[0].data(), sizeof magic);
+    EXPECT_EQ(magic, zg::web::kPatchMagic);
+    EXPECT_LT(parts[0].size(), 961 * 20 / 2) << "fewer than half of the viewer's markers";
+
+    EXPECT_EQ(drawing.Lacking(held, sizes), parts[0].size());
+    zg::web::PageDrawing::PageCopy fresh;
+    std::vector<uint32_t> magics;
+    drawing.Bring(fresh, sizes, [&](std::string m, bool binary) {
+        if (!binary) return;
+        std::memcpy(&magic, m.data(), sizeof magic);
+        magics.push_back(magic);
+    });
+    EXPECT_EQ(std::count(magics.begin(), magics.end(), zg::web::kPatchMagic), 0) << "a page that holds nothing";
 }
 
 TEST_F(PageDrawingTest, ALatticeTheBudgetRefusesIsSaidInRendersWords) {
