@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "app/plugins/class_directory.h"
 #include "app/scene/scene.h"
 #include "app/warps/builtin_classes.h"
 #include "app/warps/class_ids.h"
@@ -103,6 +104,18 @@ TEST(BuiltinClassesTest, IdentitiesAreDistinctAndOnlyBarrierAndRippleCarryRefuse
                                             "Anchor", "Point"}));
     EXPECT_EQ(ClassNamed("Point")->SuperClassID(), host::kHelperSuperClassId);
     EXPECT_EQ(ClassNamed("Anchor")->SuperClassID(), host::kWSMObjectSuperClassId);
+}
+
+TEST(BuiltinClassesTest, ListedInADirectoryInTheirOrderAsTheHostsOwn) {
+    zg::plugins::ClassDirectory directory;
+    zg::warps::ListBuiltinClasses(directory);
+    const auto& classes = zg::warps::BuiltinClasses();
+    ASSERT_EQ(directory.Classes().size(), classes.size());
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        EXPECT_EQ(directory.Classes()[i].desc, classes[i]) << i;
+        EXPECT_EQ(directory.Classes()[i].module, nullptr) << i;
+    }
+    EXPECT_TRUE(directory.Problems().empty());
 }
 
 TEST_F(WarpTest, OnlyTheFiveForceClassesGiveForceFields) {

@@ -325,7 +325,7 @@ TEST(PageDialogsTest, ABoxBelongsToItsPageWhileTheOtherPagesAreServed) {
 TEST(PageHostFaultTest, AnExceptionOutOfAPlugInAbandonsTheOperationAndKeepsTheScene) {
     zg::plugins::ClassDirectory directory;
     ASSERT_TRUE(directory.LoadModule(ZENTROGRAPH_TEST_MODULE_DIR "/faulty_viewer.dlo"));
-    for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) directory.AddBuiltin(desc);
+    zg::warps::ListBuiltinClasses(directory);
     const std::string control = R"({"type": "control", "control": %, "action": ACTION})";
     struct Case {
         const char* fault;
