@@ -1,5 +1,9 @@
 // ClassDesc2: how a module describes a class it offers, creates its objects and
 // builds their parameter blocks and rollouts.
+//
+// The host calls a descriptor on the UI thread only, while the module is loaded. The
+// descriptor does not own the block descriptions joined to it: each description leaves
+// it when it is destroyed.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // Class identity: a class is known by its super class and a two-word class id.
+// Plain values: any thread may use them, and whoever holds one owns it.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // ForceField: what a space warp exerts on a particle, asked one position at a time.
+// Called on the UI thread only. Whoever asked for a field owns it (below).
 #pragma once
 
 #include "host/geometry.h"

@@ -4,6 +4,9 @@
 // (p' = p * M). A Matrix3 holds four rows: the images of the X, Y and Z axes, then
 // the translation. All arithmetic is IEEE binary32; every stored result is rounded to
 // single precision.
+//
+// Plain values and functions without shared state: any thread may use them, and
+// whoever holds a value owns it.
 #pragma once
 
 #include <cmath>

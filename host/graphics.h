@@ -1,5 +1,9 @@
 // GraphicsWindow: where objects draw, in the space of the transform they set, and
 // where the host tests picks against a hit region.
+//
+// Everything here runs on the UI thread. The host owns every graphics window and lends
+// it to an object for the one call it draws or picks in; the interface colours are the
+// host's.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,9 @@
 //   LibClassDesc(i)                      the descriptor of class i, none out of range
 //   LibVersion()                         the host interface version it was built for
 //   HostModuleResources()                its resource directory (host/platform.h)
+//
+// The loader calls every export on the UI thread, one at a time. What an export returns
+// (descriptors, strings, resources) stays the module's and lives until it is unloaded.
 #pragma once
 
 #include "host/classdesc.h"

@@ -1,5 +1,9 @@
 // SceneNode: a placed instance in the scene, showing one object through a transform.
 // The application implements nodes; plug-ins only read them.
+//
+// Plug-ins read nodes on the UI thread only. The scene owns every node and the object it
+// shows; a plug-in keeps a node only through a reference (a parameter block's node
+// table holds one), so that it hears when the node goes.
 #pragma once
 
 #include "host/geometry.h"

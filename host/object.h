@@ -1,6 +1,10 @@
 // Scene objects: what a node shows. BaseObject carries display, picking, bounds and
 // creation; Object adds evaluation and world-space state; HelperObject and WSMObject
 // are the two super classes the host and its plug-ins build on.
+//
+// The host calls objects on the UI thread only, one call at a time. The node that shows
+// an object owns it through its reference; what an object hands out is owned as each
+// declaration says.
 #pragma once
 
 #include "host/geometry.h"

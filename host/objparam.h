@@ -1,5 +1,8 @@
 // The host's interfaces towards a plug-in being edited: the core interface (main
 // window, time) and the command panel that holds rollouts.
+//
+// Called on the UI thread, while an object is edited. The host owns the interfaces and
+// the rollouts they make; installing a core interface does not take it over.
 #pragma once
 
 #include "host/platform.h"

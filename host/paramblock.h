@@ -7,6 +7,10 @@
 // reference on every node of its node tables, so a node's own change messages reach
 // the owner through the block. Values do not vary with time in this host: the time
 // arguments name when a value is read or stored and are passed on to the accessor.
+//
+// Everything here runs on the UI thread. The class's module owns its descriptions and
+// the accessors and validators they name; a block is owned through the references
+// held on it, its owner's first.
 #pragma once
 
 #include <optional>

@@ -5,6 +5,9 @@
 // service installed a call fails the way the platform reports failure. A module's
 // resources travel inside the module: the module exports HostModuleResources, and the
 // loader registers that directory under the module's instance handle.
+//
+// Every call runs on the UI thread. Resources stay the module's, and services stay
+// owned by whoever installs them.
 #pragma once
 
 #include <cstdint>

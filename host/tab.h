@@ -1,4 +1,6 @@
 // Tab: the host's counted array of plain values, sized within the memory budget.
+// On the UI thread, like the memory budget it draws on; a table owns its storage and
+// frees it when it goes.
 #pragma once
 
 #include <cstddef>

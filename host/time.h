@@ -1,4 +1,5 @@
 // Time in the host: a signed count of ticks, and intervals of ticks.
+// Plain values: any thread may use them, and whoever holds one owns it.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,9 @@
 // ViewportContext: one view of the scene as an object sees it while it draws, picks or
 // is created.
+//
+// The host makes a context on the UI thread and lends it to an object for one call
+// (display, picking, bounds, a creation event); neither the context nor its graphics
+// window may be kept after that call.
 #pragma once
 
 #include "host/geometry.h"

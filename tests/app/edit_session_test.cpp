@@ -1,16 +1,13 @@
 // The edit session behind the interactive host: creation driven by the plug-in's
 // callback and by the host itself, rectangle selection, moves of animated nodes,
-// deleting, saving, and the navigation of views.
+// deleting, saving, and the views the session keeps.
 #include <gtest/gtest.h>
 
 #include <fmt/format.h>
 
 #include <cmath>
 
-#include "app/scene/transform.h"
 #include "app/session/edit_session.h"
-#include "app/viewport/view_camera.h"
-#include "app/viewport/view_navigation.h"
 #include "host/paramblock.h"
 #include "tests/app/render_scene_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -184,32 +181,6 @@ TEST_F(EditSessionTest, ASceneWithoutViewsOpensWithFourAndViewsTurnAndFrame) {
     EXPECT_NEAR(session->Views()[3].target.x, 40, 1e-3);
 }
 
-TEST(ViewCameraTest, EveryOrthographicKindLooksAlongItsAxis) {
-    using K = zg::scene::ViewKind;
-    struct Case {
-        K kind;
-        zg::Vec3d right, up;
-    };
-    const Case cases[] = {{K::kTop, {1, 0, 0}, {0, 1, 0}},   {K::kBottom, {1, 0, 0}, {0, -1, 0}},
-                          {K::kFront, {1, 0, 0}, {0, 0, 1}}, {K::kBack, {-1, 0, 0}, {0, 0, 1}},
-                          {K::kLeft, {0, -1, 0}, {0, 0, 1}}, {K::kRight, {0, 1, 0}, {0, 0, 1}}};
-    for (const Case& c : cases) {
-        zg::scene::ViewDefinition view;
-        view.kind = c.kind;
-        const zg::viewport::Camera camera = zg::viewport::MakeCamera(view, 10, 10);
-        EXPECT_EQ(camera.ViewToWorld().rows[0], c.right) << zg::scene::ProjectionName(c.kind);
-        EXPECT_EQ(camera.ViewToWorld().rows[1], c.up) << zg::scene::ProjectionName(c.kind);
-        EXPECT_EQ(zg::scene::ViewKindNamed(zg::scene::ProjectionName(c.kind)), c.kind);
-    }
-    // Framing a box 10 x 2 x 4 from the front on a square image: its width, with room.
-    zg::scene::ViewDefinition front;
-    front.kind = K::kFront;
-    zg::viewport::FrameBounds(front, host::Box3({-5, -1, -2}, {5, 1, 2}), 1.0);
-    EXPECT_NEAR(front.width, 12.5, 1e-9);
-    zg::viewport::FrameBounds(front, host::Box3(), std::nan(""));
-    EXPECT_TRUE(std::isfinite(front.width) && front.width > 0);
-}
-
 // The scene's nodes as the user sees them: name, class of object and position.
 std::vector<std::string> Listing(zg::scene::Scene& scene) {
     std::vector<std::string> rows;
@@ -317,76 +288,6 @@ TEST_F(EditSessionTest, ToolsMoveTurnAndScaleAlongTheirAxesAndTheGizmosAxisConst
         EXPECT_EQ(session->UndoName(), c.step) << c.what;
         session.reset();
     }
-}
-
-TEST(ViewNavigationTest, OrbitPanAndZoomKeepWhatTheyPromise) {
-    zg::scene::ViewDefinition persp;
-    persp.name = "P";
-    persp.eye = {10, -10, 10};
-    const double distance = Length(persp.eye - persp.target);
-    EXPECT_TRUE(zg::viewport::Orbit(persp, 90, 0));
-    EXPECT_NEAR(Length(persp.eye - persp.target), distance, 1e-9);
-    EXPECT_NEAR(persp.eye.z, 10, 1e-9);  // turning about the up axis keeps the height
-    for (int i = 0; i < 50; ++i) zg::viewport::Orbit(persp, 0, 100);  // never over the pole
-    EXPECT_GT(Length(zg::Cross(zg::Normalized(persp.eye - persp.target), {0, 0, 1})), 0.01);
-
-    zg::scene::ViewDefinition top;
-    top.name = "T";
-    top.kind = zg::scene::ViewKind::kTop;
-    top.width = 20;
-    EXPECT_FALSE(zg::viewport::Orbit(top, 10, 10));
-    EXPECT_TRUE(zg::viewport::Pan(top, 400, 400, 40, 0));  // the scene follows the pointer
-    EXPECT_NEAR(top.center.x, -2, 1e-9);
-    // Zooming about a pixel keeps the world point under it.
-    const zg::viewport::PixelPoint at{300, 100};
-    const zg::Vec3d before = zg::viewport::MakeCamera(top, 400, 400).PixelRay(at).origin;
-    EXPECT_TRUE(zg::viewport::Zoom(top, 400, 400, 2.0, at));
-    EXPECT_NEAR(top.width, 10, 1e-9);
-    const zg::Vec3d after = zg::viewport::MakeCamera(top, 400, 400).PixelRay(at).origin;
-    EXPECT_NEAR(after.x, before.x, 1e-9);
-    EXPECT_NEAR(after.y, before.y, 1e-9);
-    EXPECT_FALSE(zg::viewport::Zoom(top, 400, 400, std::nan(""), at));
-}
-
-TEST(ViewNavigationTest, ACameraFromThePageIsHeldToTheZoomRangeAndKeepsTheView) {
-    using zg::viewport::kMaxViewExtent;
-    using zg::viewport::kMinViewExtent;
-    zg::scene::ViewDefinition persp;
-    persp.name = "P";
-    zg::scene::ViewDefinition moved;
-    moved.kind = zg::scene::ViewKind::kTop;  // the kind and name of a camera are not taken
-    moved.target = {1, 2, 3};
-    moved.eye = {1, 2, 3 + 1e-9};
-    moved.fov = 30;
-    ASSERT_TRUE(zg::viewport::PlaceCamera(persp, moved));
-    EXPECT_EQ(persp.name, "P");
-    EXPECT_EQ(persp.kind, zg::scene::ViewKind::kPerspective);
-    EXPECT_NEAR(Length(persp.eye - persp.target), kMinViewExtent, 1e-12);
-    EXPECT_EQ(persp.fov, 30);
-    moved.eye = moved.target;
-    EXPECT_FALSE(zg::viewport::PlaceCamera(persp, moved));
-
-    zg::scene::ViewDefinition top;
-    top.name = "T";
-    top.kind = zg::scene::ViewKind::kTop;
-    moved.width = 1e12;
-    ASSERT_TRUE(zg::viewport::PlaceCamera(top, moved));
-    EXPECT_EQ(top.width, kMaxViewExtent);
-    EXPECT_EQ(top.center, zg::Vec3d());
-    moved.width = -1;
-    EXPECT_FALSE(zg::viewport::PlaceCamera(top, moved));
-}
-
-TEST(TransformTest, RotationDegreesUndoComposeTransform) {
-    const host::Point3 cases[] = {{0, 0, 0}, {90, 0, 0}, {0, 0, -90}, {30, -45, 120}, {-170, 60, 10}, {12, 90, 0}};
-    for (const host::Point3& angles : cases) {
-        const host::Matrix3 m = zg::scene::ComposeTransform({}, angles, {1, 1, 1});
-        const host::Matrix3 back = zg::scene::ComposeTransform({}, zg::scene::RotationDegrees(m), {1, 1, 1});
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(back.GetRow(r)[c], m.GetRow(r)[c], 1e-6) << angles.x << " " << angles.y << " " << angles.z;
-    }
-    EXPECT_EQ(zg::scene::RotationDegrees(zg::scene::ComposeTransform({}, {90, 0, 0}, {1, 1, 1})), host::Point3(90, 0, 0));
 }
 
 }  // namespace

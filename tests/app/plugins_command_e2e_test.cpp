@@ -2,8 +2,11 @@
 // plug-in folder, output on stdout and stderr, and its exit status.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/app/module_files.h"
 #include "tests/support/program_run.h"
@@ -11,6 +14,7 @@
 
 using testsupport::ProgramRun;
 using testsupport::RunZentrograph;
+namespace fs = std::filesystem;
 
 TEST(PluginsCommandEndToEnd, JsonListsTheZentrographClass) {
     const ProgramRun run = RunZentrograph({"plugins", "--json"});
@@ -52,13 +56,33 @@ TEST(PluginsCommandEndToEnd, AFolderOfGarbageIsReportedAndSkipped) {
     const ProgramRun json = RunZentrograph({"plugins", "--json", "--plugins", folder.Path().string()});
     EXPECT_EQ(json.exitCode, 0);
     EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::parse(R"({"modules": []})"));
+
+    // Beside a module that offers a class it cannot give: one line for each, and the
+    // classes that could be had listed.
+    fs::create_symlink(loadertest::TestModule("gauges"), folder.Path() / "gauges.dlo");
+    const std::string dir = folder.Path().string();
+    const ProgramRun mixed = RunZentrograph({"plugins", "--plugins", dir});
+    EXPECT_EQ(mixed.exitCode, 0);
+    std::istringstream err(mixed.err);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(err, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u) << mixed.err;
+    EXPECT_EQ(lines[0], dir + "/gauges.dlo: LibClassDesc(1) answered none");
+    EXPECT_TRUE(lines[1].starts_with(garbage.string() + ": not a loadable module: ")) << lines[1];
+    EXPECT_EQ(lines[2], "skipped 1 of 2 plug-in modules in " + dir);
+    EXPECT_NE(mixed.out.find("class Ring Gauge  category Gauges"), std::string::npos) << mixed.out;
+    EXPECT_NE(mixed.out.find("1 module, 2 classes"), std::string::npos) << mixed.out;
 }
 
-TEST(PluginsCommandEndToEnd, AMissingFolderFails) {
+TEST(PluginsCommandEndToEnd, AMissingFolderFailsWithOneLine) {
     testsupport::TempFolder folder;
-    const auto missing = folder.Path() / "gone";
-    const ProgramRun run = RunZentrograph({"--plugins", missing.string(), "plugins"});
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, missing.string() + ": plug-in folder does not exist\n");
+    const std::string missing = (folder.Path() / "gone").string();
+    for (const auto& args : {std::vector<std::string>{"--plugins", missing, "plugins"},
+                             std::vector<std::string>{"plugins", "--plugins", missing},
+                             std::vector<std::string>{"plugins", "--plugins", missing, "--json"}}) {
+        const ProgramRun run = RunZentrograph(args);
+        EXPECT_NE(run.exitCode, 0) << testing::PrintToString(args);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, missing + ": plug-in folder does not exist\n");
+    }
 }

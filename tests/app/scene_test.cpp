@@ -1,14 +1,11 @@
-// The scene: frame rates, animated values, node transforms, notifications and node
-// lifetime.
+// The scene and its nodes: node transforms, notifications and node lifetime.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
 #include "app/scene/animated_point.h"
-#include "app/scene/frame_rate.h"
 #include "app/scene/scene.h"
-#include "app/scene/transform.h"
 #include "app/warps/gravity.h"
 #include "host/heap.h"
 #include "host/paramblock.h"
@@ -18,7 +15,6 @@ namespace {
 
 using host::Point3;
 using zg::scene::AnimatedPoint;
-using zg::scene::FrameRate;
 using zg::scene::Node;
 using zg::scene::PointKey;
 using zg::scene::Scene;
@@ -38,106 +34,7 @@ public:
     int invalidations = 0;
 };
 
-// ---- Frame rate ---------------------------------------------------------------------------
-
-TEST(FrameRateTest, TicksPerFrameDivide4800) {
-    std::string error;
-    EXPECT_EQ(FrameRate().Fps(), 25);
-    EXPECT_EQ(FrameRate().TicksPerFrame(), 192);
-    for (const auto& [fps, ticks] : {std::pair{24, 200}, {30, 160}, {60, 80}, {1, 4800}, {4800, 1}}) {
-        const auto rate = FrameRate::FromFps(fps, error);
-        ASSERT_TRUE(rate) << fps;
-        EXPECT_EQ(rate->TicksPerFrame(), ticks) << fps;
-    }
-}
-
-TEST(FrameRateTest, RefusesRatesThatDoNotDivide4800) {
-    for (long long fps : {0LL, -25LL, 7LL, 29LL, 4801LL, 9600LL}) {
-        std::string error;
-        EXPECT_FALSE(FrameRate::FromFps(fps, error)) << fps;
-        EXPECT_NE(error.find("does not divide 4800"), std::string::npos) << error;
-    }
-}
-
-TEST(FrameRateTest, FramesToTicksAndBack) {
-    const FrameRate rate;
-    EXPECT_EQ(rate.FrameToTicks(10), 1920);
-    EXPECT_EQ(rate.FrameToTicks(-3), -576);
-    EXPECT_EQ(rate.FrameToTicks(2.5), 480);
-    EXPECT_DOUBLE_EQ(rate.TicksToFrame(480), 2.5);
-    EXPECT_FALSE(rate.FrameToTicks(1e9));
-    EXPECT_FALSE(rate.FrameToTicks(NAN));
-    EXPECT_FALSE(rate.FrameToTicks(INFINITY));
-
-    std::string error;
-    EXPECT_FALSE(rate.FrameToTicks(NAN, error));
-    EXPECT_EQ(error, "frame nan is not a number");
-    EXPECT_FALSE(rate.FrameToTicks(1e9, error));
-    EXPECT_EQ(error, "frame 1000000000 lies outside the time range at 25 fps");
-}
-
-// ---- Animated values ----------------------------------------------------------------------
-
-TEST(AnimatedPointTest, InterpolatesBetweenKeysAndHoldsOutside) {
-    const AnimatedPoint value({PointKey{0, {0.0f, 0.0f, 0.0f}}, PointKey{100, {10.0f, -20.0f, 4.0f}},
-                               PointKey{200, {10.0f, 0.0f, 0.0f}}});
-    EXPECT_TRUE(value.IsAnimated());
-    EXPECT_EQ(value.At(0), Point3(0.0f, 0.0f, 0.0f));
-    ExpectNear(value.At(25), {2.5f, -5.0f, 1.0f});
-    EXPECT_EQ(value.At(100), Point3(10.0f, -20.0f, 4.0f));
-    ExpectNear(value.At(150), {10.0f, -10.0f, 2.0f});
-    // Before the first key and after the last the end values hold.
-    EXPECT_EQ(value.At(-1000), Point3(0.0f, 0.0f, 0.0f));
-    EXPECT_EQ(value.At(host::kTimePosInfinity), Point3(10.0f, 0.0f, 0.0f));
-    EXPECT_EQ(value.At(host::kTimeNegInfinity), Point3(0.0f, 0.0f, 0.0f));
-}
-
-TEST(AnimatedPointTest, ConstantAndSingleKey) {
-    const AnimatedPoint constant(Point3(1.0f, 2.0f, 3.0f));
-    EXPECT_FALSE(constant.IsAnimated());
-    EXPECT_EQ(constant.At(-5000), Point3(1.0f, 2.0f, 3.0f));
-    const AnimatedPoint oneKey({PointKey{960, {4.0f, 5.0f, 6.0f}}});
-    EXPECT_TRUE(oneKey.IsAnimated());
-    EXPECT_EQ(oneKey.At(0), Point3(4.0f, 5.0f, 6.0f));
-}
-
-TEST(AnimatedPointTest, KeyValidityAndRepair) {
-    EXPECT_TRUE(AnimatedPoint::KeysAreValid({PointKey{0, {}}, PointKey{1, {}}}));
-    EXPECT_FALSE(AnimatedPoint::KeysAreValid({}));
-    EXPECT_FALSE(AnimatedPoint::KeysAreValid({PointKey{5, {}}, PointKey{5, {}}}));
-    EXPECT_FALSE(AnimatedPoint::KeysAreValid({PointKey{5, {}}, PointKey{1, {}}}));
-    EXPECT_FALSE(AnimatedPoint::KeysAreValid({PointKey{0, {NAN, 0.0f, 0.0f}}}));
-    // Keys out of order are sorted; of two at one time the later one counts.
-    const AnimatedPoint repaired({PointKey{100, {1.0f, 0.0f, 0.0f}}, PointKey{0, {}}, PointKey{100, {2.0f, 0.0f, 0.0f}}});
-    ASSERT_EQ(repaired.Keys().size(), 2u);
-    EXPECT_EQ(repaired.At(100).x, 2.0f);
-}
-
-// ---- Transforms ---------------------------------------------------------------------------
-
-TEST(TransformTest, ScaleThenRotateXYZThenTranslate) {
-    // Quarter turns are exact: X by 90 takes Y to Z, then Z by 90 takes X to Y.
-    const host::Matrix3 rx = zg::scene::ComposeTransform({}, {90.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 1.0f});
-    EXPECT_EQ(rx.VectorTransform({0.0f, 1.0f, 0.0f}), Point3(0.0f, 0.0f, 1.0f));
-    const host::Matrix3 rz = zg::scene::ComposeTransform({}, {0.0f, 0.0f, 90.0f}, {1.0f, 1.0f, 1.0f});
-    EXPECT_EQ(rz.VectorTransform({1.0f, 0.0f, 0.0f}), Point3(0.0f, 1.0f, 0.0f));
-
-    // The order: scale (2 on X), then X, then Y, then Z, then translate.
-    const host::Matrix3 m = zg::scene::ComposeTransform({10.0f, 20.0f, 30.0f}, {90.0f, 90.0f, 0.0f}, {2.0f, 1.0f, 1.0f});
-    // (1,0,0) -> scale (2,0,0) -> X stays -> Y by 90 takes X to -Z -> (0,0,-2) -> +t.
-    EXPECT_EQ(m.PointTransform({1.0f, 0.0f, 0.0f}), Point3(10.0f, 20.0f, 28.0f));
-    // (0,1,0) -> X by 90 -> (0,0,1) -> Y by 90 takes Z to X -> (1,0,0) -> +t.
-    EXPECT_EQ(m.PointTransform({0.0f, 1.0f, 0.0f}), Point3(11.0f, 20.0f, 30.0f));
-
-    // Agrees with the host's own rotation matrices at arbitrary angles.
-    const host::Matrix3 composed = zg::scene::ComposeTransform({1.0f, 2.0f, 3.0f}, {30.0f, -45.0f, 200.0f},
-                                                               {1.0f, 2.0f, 3.0f});
-    const float d = static_cast<float>(M_PI / 180.0);
-    const host::Matrix3 reference = host::Matrix3::Scale({1.0f, 2.0f, 3.0f}) * host::Matrix3::RotateX(30.0f * d) *
-                                    host::Matrix3::RotateY(-45.0f * d) * host::Matrix3::RotateZ(200.0f * d) *
-                                    host::Matrix3::Translation({1.0f, 2.0f, 3.0f});
-    for (int row = 0; row < 4; ++row) ExpectNear(composed.GetRow(row), reference.GetRow(row));
-}
+// ---- Node transforms ----------------------------------------------------------------------
 
 TEST(TransformTest, NodeTransformFollowsItsKeys) {
     Node* node = new Node("Mover", nullptr);
