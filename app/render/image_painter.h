@@ -1,6 +1,6 @@
-// ImagePainter: paints the views of one rendered image with Cairo (antialiased), with
-// the view labels, a title line and a legend, and encodes the image as PNG (through
-// WritePng); svg_writer.h writes SVG.
+// ImagePainter: paints the views of one rendered image with Cairo (antialiased), lays
+// the view labels, tripods and caption over them (app/render/image_text.h), and encodes
+// the image as PNG (through WritePng); svg_writer.h writes SVG.
 //
 // Each view's display list is drawn at its panel's position, in its own pixels, so a
 // single view filling the image keeps the coordinates of its display list. Labels,
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/files/byte_sink.h"
+#include "app/render/image_text.h"
 #include "app/viewport/display_list.h"
 #include "app/viewport/pixel_clip.h"
 
@@ -57,23 +58,6 @@ struct ViewPanel {
     // line of sight. Drawn as the view's axis tripod.
     std::array<std::array<double, 2>, 3> axes{};
 };
-
-struct LegendEntry {
-    std::string label;
-    viewport::Rgb color;
-};
-
-// The words laid over the image.
-struct ImageCaption {
-    std::string title;                // the title line, bottom left
-    std::vector<LegendEntry> legend;  // swatches, bottom right
-    bool markerKey = false;           // explains the two sample-point markers
-};
-
-// Has the fonts that images write their text in found on a thread of its own, so
-// that a command can call it as soon as it knows it will paint an image and get on
-// with its other work meanwhile. Painting waits for it; only the first call counts.
-void PreloadFonts();
 
 // What of an image is painted: all of it; what lies under the views' drawing (the
 // background and each view's sky); or what lies over it (axis tripods, labels,

@@ -1,23 +1,11 @@
 // PageHost: the interactive host as the pages connected to it see it. It reads each
 // page's messages (app/web/page_protocol.h), applies them to the edit session, and
-// answers with what changed: a state message (JSON), the chunks of the views' drawing
-// the page lacks (app/web/page_drawing.h) and an acknowledgement of the message.
+// answers with what changed: a state message (JSON, app/web/page_state.h), the chunks
+// of the views' drawing the page lacks (app/web/page_drawing.h) and an acknowledgement
+// of the message.
 //
 // Server to page:
-//   {"type": "state", "revision", "file", "unsaved", "status", "frame", "start", "end",
-//    "fps", "create": class name or null, "drag": null, "create", "move" or "rectangle",
-//    "gridSnap", "views": [{"name", "projection", "axes": world X, Y, Z as image
-//    directions [x, y], "camera": {"eye", "target", "up", "fov"} or {"center",
-//    "width"}}], "zoomRange": [least, most] distance to the target or view width for this scene,
-//    "selectionColor": [r, g, b] from 0 to 1,
-//    "nodes": [{"name", "class", "selected", "color"}],
-//    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only),
-//    "panel": {"edited": node name or null, "picking": list name or null,
-//              "rollouts": [...] (when they changed: app/panel/rollout.h as JSON)}}
-//   Rollout controls bound to a limited parameter add "range": [lo, hi] and, for whole
-//   numbers, "whole": true.
-//   {"type": "views", "revision", "views": [...]}: instead of the state, when only
-//   cameras moved since the last one (the views as in the state)
+//   {"type": "state", ...} or {"type": "views", ...}: what changed (app/web/page_state.h)
 //   the drawing's chunk parts and its "drawing" message, when it changed
 //   {"type": "ack", "seq", "error"?: one line, "needFile"?: true}
 //   {"type": "notice", "text"}: the views' drawing is too large to send the page; it
@@ -98,7 +86,6 @@ private:
     std::string Apply(ClientId client, Page& page, const PageCommand& command, bool& needFile);
     std::string SaveTo(const std::optional<std::string>& file, bool& needFile);
     void Update(ClientId client, Page& page);
-    std::string StateJson(bool withClasses, bool withRollouts);
     // Runs `work`, which calls plug-in code, as the one place where what that code
     // throws stops: the exception is logged (escaped), the session abandons the gesture
     // under way when `abandon` says so, and the answer is false.
