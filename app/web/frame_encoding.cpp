@@ -34,7 +34,62 @@ void Split(std::size_t lines, std::size_t markers, const Part& part) {
     } while (line < lines || marker < markers);
 }
 
+template <typename T>
+std::vector<RecordRun> ChangedRuns(const std::vector<T>& before, const std::vector<T>& now) {
+    // Records have no padding (their sizes are asserted), so bytes compare them whole.
+    // A gap this short costs less sent than a run's two words.
+    constexpr std::size_t kJoinGap = (2 * sizeof(uint32_t) + sizeof(T) - 1) / sizeof(T);
+    std::vector<RecordRun> runs;
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (std::memcmp(&before[i], &now[i], sizeof(T)) == 0) continue;
+        if (!runs.empty() && i - (runs.back().first + runs.back().count) <= kJoinGap)
+            runs.back().count = static_cast<uint32_t>(i + 1 - runs.back().first);
+        else
+            runs.push_back({static_cast<uint32_t>(i), 1});
+    }
+    return runs;
+}
+
+template <typename T>
+std::size_t RunRecords(const std::vector<RecordRun>& runs) {
+    std::size_t n = 0;
+    for (const RecordRun& run : runs) n += run.count;
+    return n * sizeof(T);
+}
+
 }  // namespace
+
+std::optional<DrawingPatch> PatchBetween(const viewport::WorldDrawing& before, const viewport::WorldDrawing& now) {
+    if (before.Lines().size() != now.Lines().size() || before.Markers().size() != now.Markers().size())
+        return std::nullopt;
+    DrawingPatch patch{ChangedRuns(before.Lines(), now.Lines()), ChangedRuns(before.Markers(), now.Markers())};
+    const std::size_t bytes = EncodedPatchBytes(patch);
+    if (bytes > kPatchHeaderBytes + kPartRecordBytes || 2 * bytes > EncodedChunkBytes(now)) return std::nullopt;
+    return patch;
+}
+
+std::size_t EncodedPatchBytes(const DrawingPatch& patch) {
+    return kPatchHeaderBytes + (patch.lines.size() + patch.markers.size()) * 2 * sizeof(uint32_t) +
+           RunRecords<viewport::WorldLine>(patch.lines) + RunRecords<viewport::WorldMarker>(patch.markers);
+}
+
+std::string EncodePatch(const viewport::WorldDrawing& now, const DrawingPatch& patch, uint32_t id, uint64_t revision,
+                        uint64_t base, uint32_t node) {
+    std::string out;
+    out.reserve(EncodedPatchBytes(patch));
+    for (const uint32_t w : {kPatchMagic, id, static_cast<uint32_t>(revision), static_cast<uint32_t>(base), node,
+                             static_cast<uint32_t>(patch.lines.size()), static_cast<uint32_t>(patch.markers.size())})
+        PutWord(out, w);
+    for (const auto* runs : {&patch.lines, &patch.markers}) {
+        for (const RecordRun& run : *runs) {
+            PutWord(out, run.first);
+            PutWord(out, run.count);
+        }
+    }
+    for (const RecordRun& run : patch.lines) PutRecords(out, now.Lines(), run.first, run.count);
+    for (const RecordRun& run : patch.markers) PutRecords(out, now.Markers(), run.first, run.count);
+    return out;
+}
 
 std::size_t EncodedChunkBytes(const viewport::WorldDrawing& drawing) {
     std::size_t bytes = 0;

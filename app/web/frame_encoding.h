@@ -17,12 +17,23 @@
 //     marker code; the node word
 // A part holds lines, or markers, or both (the chunk's last lines and its first
 // markers); every part but the last of a chunk is kPartRecordBytes or less.
+//
+// A chunk drawn again with as many records, of which only some changed (a field
+// viewer's markers flip one by one as a view turns), may travel instead as one patch
+// against the revision the page holds:
+//   magic 0x3250475A ("ZGP2")
+//   chunk id, revision (low 32 bits), base revision (low 32 bits), node id
+//   the number of line runs and of marker runs
+//   each run's first record and record count, line runs first
+//   the records of the line runs, then those of the marker runs, in run order
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/viewport/world_drawing.h"
 
@@ -32,6 +43,31 @@ inline constexpr uint32_t kChunkMagic = 0x3246475A;
 inline constexpr std::size_t kChunkHeaderBytes = 40;
 // The record bytes a part carries at most.
 inline constexpr std::size_t kPartRecordBytes = std::size_t{1} << 20;
+
+inline constexpr uint32_t kPatchMagic = 0x3250475A;
+inline constexpr std::size_t kPatchHeaderBytes = 28;
+
+// A run of records that changed: the first and how many.
+struct RecordRun {
+    uint32_t first = 0;
+    uint32_t count = 0;
+    bool operator==(const RecordRun&) const = default;
+};
+// The records of a drawing that changed since an earlier one of the same counts.
+struct DrawingPatch {
+    std::vector<RecordRun> lines;
+    std::vector<RecordRun> markers;
+};
+
+// The runs in which `now` differs from `before`; none when their counts differ or when
+// the patch would not be smaller than half of `now` sent whole (or would exceed one
+// part). Runs a few records apart are joined: a run's two words cost more than the
+// records between.
+std::optional<DrawingPatch> PatchBetween(const viewport::WorldDrawing& before, const viewport::WorldDrawing& now);
+// The patch's one part, with the records of `now`.
+std::string EncodePatch(const viewport::WorldDrawing& now, const DrawingPatch& patch, uint32_t id, uint64_t revision,
+                        uint64_t base, uint32_t node);
+std::size_t EncodedPatchBytes(const DrawingPatch& patch);
 
 // Calls `part` with each part of the chunk, in order; an empty drawing makes one part
 // with no records.

@@ -68,6 +68,9 @@ void PageDrawing::Store(const ChunkKey& key, uint32_t node, viewport::WorldDrawi
     } else if (chunk.drawing.SameAs(drawing)) {
         return;
     }
+    std::optional<DrawingPatch> patch = added ? std::nullopt : PatchBetween(chunk.drawing, drawing);
+    chunk.base = patch ? chunk.revision : 0;
+    chunk.patch = patch ? std::move(*patch) : DrawingPatch{};
     chunk.revision = nextRevision_++;
     chunk.drawing = std::move(drawing);
 }
@@ -96,6 +99,8 @@ void PageDrawing::Refresh(session::EditSession& session, const std::vector<const
         for (std::size_t i = 0; i < sizes->size() && i < views.size(); ++i)
             wanted.insert({static_cast<int>(i), (*sizes)[i].width, (*sizes)[i].height});
     }
+    // With no view to draw for, nothing is drawn, and nothing counts as drawn.
+    if (wanted.empty()) return;
     boxOnly_.clear();
     for (const scene::ViewDefinition& view : views) boxOnly_.push_back(view.boxOnly);
     scene::Scene& scene = session.Scene();
@@ -175,7 +180,8 @@ std::size_t PageDrawing::Lacking(const PageCopy& copy, const std::vector<ViewSiz
             const Chunk& chunk = *byId.at(id);
             const auto held = copy.held.find(id);
             if ((held != copy.held.end() && held->second == chunk.revision) || !counted.insert(id).second) continue;
-            bytes += EncodedChunkBytes(chunk.drawing);
+            bytes += held != copy.held.end() && PatchFits(chunk, held->second) ? EncodedPatchBytes(chunk.patch)
+                                                                               : EncodedChunkBytes(chunk.drawing);
         }
     }
     return bytes;
@@ -198,8 +204,15 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
                 nodes.push_back(render::Json::array({chunk.node, nodeNames_.at(chunk.node)}));
             auto [held, added] = copy.held.try_emplace(id, 0);
             if (!added && held->second == chunk.revision) continue;
+            const bool patch = !added && PatchFits(chunk, held->second);
             held->second = chunk.revision;
             sent = true;
+            if (patch) {
+                std::string part = EncodePatch(chunk.drawing, chunk.patch, id, chunk.revision, chunk.base, chunk.node);
+                bytes += part.size();
+                send(std::move(part), true);
+                continue;
+            }
             EncodeChunk(chunk.drawing, id, chunk.revision, chunk.node, [&](std::string part) {
                 bytes += part.size();
                 send(std::move(part), true);

@@ -13,8 +13,8 @@
 // draws again only what depends on that view, and a view whose drawing did not change
 // gets nothing.
 //
-// A page hears of a change as the parts of every chunk it lacks (app/web/frame_encoding.h)
-// and then one text message that makes them its drawing:
+// A page hears of a change as the parts of every chunk it lacks (app/web/frame_encoding.h),
+// or the patch of one whose previous revision it holds, and then one text message that makes them its drawing:
 //   {"type": "drawing", "views": [[chunk id, ...] per view, in drawing order],
 //    "drop": [chunk ids the page may let go], "nodes": [[node id, name], ...] (ids the
 //    page has not heard of)}
@@ -38,6 +38,7 @@
 #include "app/viewport/display_list.h"
 #include "app/viewport/world_drawing.h"
 #include "app/viewport/world_scene.h"
+#include "app/web/frame_encoding.h"
 #include "app/web/page_protocol.h"
 
 namespace zg::web {
@@ -92,6 +93,9 @@ private:
         uint32_t node = viewport::kHostNodeId;
         uint64_t revision = 0;
         viewport::WorldDrawing drawing;
+        // What changed since revision `base` (0: none), for a page that holds that one.
+        uint64_t base = 0;
+        DrawingPatch patch;
         bool kept = false;  // drawn or confirmed by the refresh under way
     };
 
@@ -103,6 +107,8 @@ private:
     // view chunks of the nodes that look at the view.
     void DrawView(session::EditSession& session, const ViewKey& key, const host::Box3& bounds, bool withNodes);
     const Chunk* Find(const ChunkKey& key) const;
+    // Whether a page holding `held` of the chunk is sent its patch rather than all of it.
+    static bool PatchFits(const Chunk& chunk, uint64_t held) { return chunk.base != 0 && held == chunk.base; }
     std::vector<uint32_t> Layout(int view, const ViewSize& size) const;
 
     std::map<ChunkKey, Chunk> chunks_;

@@ -1,9 +1,11 @@
 // The drawing on the wire: chunks too large for one part travel in parts that together
-// hold every record.
+// hold every record, and a chunk drawn again travels as the runs that changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,6 +42,48 @@ TEST(ChunkEncodingTest, LargeChunksTravelInPartsThatTogetherHoldEveryRecord) {
     float lastX;
     std::memcpy(&lastX, parts[1].data() + parts[1].size() - 20, sizeof lastX);
     EXPECT_EQ(lastX, 2.0f);
+}
+
+TEST(ChunkEncodingTest, APatchCarriesTheChangedRunsJoinedAcrossShortGapsWhenThatIsSmaller) {
+    const auto drawingWith = [](std::size_t markers, const std::vector<std::size_t>& flipped) {
+        WorldDrawing d;
+        for (std::size_t i = 0; i < markers; ++i) {
+            const bool flip = std::find(flipped.begin(), flipped.end(), i) != flipped.end();
+            d.AddMarker({{static_cast<float>(i), 0, 0}, {}, static_cast<uint8_t>(flip ? 10 : 14), 0});
+        }
+        return d;
+    };
+    using Runs = std::vector<zg::web::RecordRun>;
+    const struct {
+        std::size_t markers;
+        std::vector<std::size_t> flipped;
+        std::optional<Runs> runs;
+    } cases[] = {
+        {100, {3}, Runs{{3, 1}}},
+        {100, {3, 4, 5, 90}, Runs{{3, 3}, {90, 1}}},
+        {100, {3, 5}, Runs{{3, 3}}},             // one record between: cheaper sent than a run's words
+        {100, {3, 6}, Runs{{3, 1}, {6, 1}}},
+        {100, {}, Runs{}},
+        {4, {0, 1, 2}, std::nullopt},           // no smaller than half of the chunk
+    };
+    for (const auto& c : cases) {
+        const WorldDrawing before = drawingWith(c.markers, {});
+        const WorldDrawing now = drawingWith(c.markers, c.flipped);
+        const auto patch = zg::web::PatchBetween(before, now);
+        ASSERT_EQ(patch.has_value(), c.runs.has_value()) << c.flipped.size();
+        if (!patch) continue;
+        EXPECT_EQ(patch->markers, *c.runs);
+        const std::string part = zg::web::EncodePatch(now, *patch, 9, 5, 4, 2);
+        ASSERT_EQ(part.size(), zg::web::EncodedPatchBytes(*patch));
+        uint32_t w[7];
+        std::memcpy(w, part.data(), sizeof w);
+        EXPECT_EQ(std::vector<uint32_t>(w, w + 7), (std::vector<uint32_t>{zg::web::kPatchMagic, 9, 5, 4, 2, 0,
+                                                                          static_cast<uint32_t>(c.runs->size())}));
+        if (c.flipped.empty()) continue;
+        EXPECT_EQ(static_cast<uint8_t>(part[zg::web::kPatchHeaderBytes + 8 * c.runs->size() + 15]), 10)
+            << "the first changed marker's code";
+    }
+    EXPECT_FALSE(zg::web::PatchBetween(drawingWith(3, {}), drawingWith(4, {}))) << "counts differ";
 }
 
 }  // namespace

@@ -2,10 +2,13 @@
 // alone when they turn, and a lattice the budget refuses.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/session/edit_session.h"
+#include "app/web/frame_encoding.h"
 #include "app/web/page_drawing.h"
 #include "tests/app/render_scene_fixture.h"
 
@@ -78,6 +81,39 @@ TEST_F(PageDrawingTest, ViewMarkersAreRedrawnForTheTurnedViewAlone) {
     const Sent sent = Bring(session);
     EXPECT_EQ(sent.parts, 1u) << "the viewer's markers for the perspective view";
     EXPECT_NE(sent.commit.find(R"("drop":[])"), std::string::npos) << "the chunk keeps its id: " << sent.commit;
+}
+
+TEST_F(PageDrawingTest, ASmallTurnSendsTheFlippedMarkersToAPageThatHoldsTheLastDrawingAndAllToOneThatDoesNot) {
+    Load(TwoViews(R"("resolutionX": 30, "resolutionY": 30, "displayVectorBases": true, "forceNodes": ["Pull"])",
+                  R"({"name": "Pull", "class": "Gravity", "position": [1, 0, 0], "params": {"spherical": true}})"));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    Bring(session);
+    zg::scene::ViewDefinition turned = session.Views()[1];
+    turned.eye = {-10, 10, 10};
+    ASSERT_TRUE(session.SetCamera(1, turned));
+    Bring(session);  // most markers flip
+    const zg::web::PageDrawing::PageCopy held = copy;
+    turned.eye = {-10.5, 9.5, 10};
+    ASSERT_TRUE(session.SetCamera(1, turned));
+    std::vector<std::string> parts;
+    const std::vector<zg::web::ViewSize> sizes = {{80, 60}, {80, 60}};
+    drawing.Refresh(session, {&sizes});
+    drawing.Bring(copy, sizes, [&](std::string m, bool binary) { if (binary) parts.push_back(std::move(m)); });
+    ASSERT_EQ(parts.size(), 1u);
+    uint32_t magic;
+    std::memcpy(&magic, parts[0].data(), sizeof magic);
+    EXPECT_EQ(magic, zg::web::kPatchMagic);
+    EXPECT_LT(parts[0].size(), 961 * 20 / 2) << "fewer than half of the viewer's markers";
+
+    EXPECT_EQ(drawing.Lacking(held, sizes), parts[0].size());
+    zg::web::PageDrawing::PageCopy fresh;
+    std::vector<uint32_t> magics;
+    drawing.Bring(fresh, sizes, [&](std::string m, bool binary) {
+        if (!binary) return;
+        std::memcpy(&magic, m.data(), sizeof magic);
+        magics.push_back(magic);
+    });
+    EXPECT_EQ(std::count(magics.begin(), magics.end(), zg::web::kPatchMagic), 0) << "a page that holds nothing";
 }
 
 TEST_F(PageDrawingTest, ALatticeTheBudgetRefusesIsSaidInRendersWords) {

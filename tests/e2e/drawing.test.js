@@ -127,6 +127,9 @@ test('an orbit moves the view in the page; the host picks with its camera and re
       assert.equal(m[0], host[k][0], `marker ${k}'s code`);
       assert.ok(Math.abs(m[1] - host[k][1]) < 1e-3 && Math.abs(m[2] - host[k][2]) < 1e-3, `marker ${k}: ${m} ${host[k]}`);
     });
+    const share = agreement(await pagePicture(page, 0), await renderPicture(page, server, 'Persp', box), region(box),
+                            skip(box));
+    assert.ok(share > 0.99, `after the orbit, ${(share * 100).toFixed(2)}% of the pixels agree`);
 
     // A click on the gravity's icon, where the page shows it, picks it.
     const icon = (await frameOf(page, 0)).items.find((i) => i.node === 'Pull' && i.kind === 'polyline');

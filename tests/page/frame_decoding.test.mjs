@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { projection } from '../../app/web/page/camera.mjs';
 import {
-  CHUNK_MAGIC, ChunkStore, describeDrawing, HOST_NODE, POLYLINE_CLOSED, POLYLINE_START,
+  CHUNK_MAGIC, ChunkStore, describeDrawing, HOST_NODE, PATCH_MAGIC, POLYLINE_CLOSED, POLYLINE_START,
 } from '../../app/web/page/frame_decoding.mjs';
 
 // One part as the host writes it (app/web/frame_encoding.h): lines are
@@ -69,4 +69,36 @@ test('a part that is not one, or of the wrong length, is refused', () => {
   assert.throws(() => store.receive(new ArrayBuffer(40)), /not a drawing part/);
   const cut = part(1, 1, 0, [[0, 0, 0, 1, 1, 1, 0, 1, 0]], []).slice(0, 60);
   assert.throws(() => store.receive(cut), /wrong length/);
+});
+
+// A patch of markers only: runs [first, [x, y, z, color, code, nodeWord], ...].
+function patch(id, revision, base, node, runs) {
+  const records = runs.flatMap(([, ...markers]) => markers);
+  const buffer = new ArrayBuffer(28 + 8 * runs.length + 20 * records.length);
+  new Uint32Array(buffer, 0, 7 + 2 * runs.length).set([PATCH_MAGIC, id, revision, base, node, 0, runs.length,
+    ...runs.flatMap(([first, ...markers]) => [first, markers.length])]);
+  new Uint8Array(buffer, 28 + 8 * runs.length).set(new Uint8Array(part(id, 0, node, [], records)).subarray(40));
+  return buffer;
+}
+
+test('a patch changes the runs of the chunk it names at the commit, and only of the revision the page holds', () => {
+  const store = new ChunkStore();
+  const marker = (x, code) => [x, 0, 0, 0xff, code, 3];
+  store.receive(part(5, 1, 3, [], [marker(0, 14), marker(1, 14)], { totals: [0, 3] }));
+  store.receive(part(5, 1, 3, [], [marker(2, 14)], { totals: [0, 3], first: [0, 2] }));
+  store.commit({ views: [[5]], drop: [], nodes: [] });
+  const codes = () => describeDrawing(store, 0, TOP).items.map((i) => [i.code, i.points.length / 2]);
+
+  store.receive(patch(5, 2, 1, 3, [[1, marker(1, 10), marker(2, 10)]]));  // across both parts
+  store.receive(patch(5, 9, 7, 3, [[0, marker(0, 10)]]));                  // of a revision not held
+  assert.deepEqual(codes(), [[14, 3]], 'nothing changes before the commit');
+  assert.deepEqual(store.commit({ views: [[5]], drop: [], nodes: [] }), [0]);
+  assert.deepEqual(codes(), [[14, 1], [10, 2]]);
+  const chunk = store.chunks.get(5);
+  assert.deepEqual([chunk.revision, chunk.version, chunk.patched.markers.map((r) => [r.first, r.count])], [2, 1, [[1, 2]]]);
+
+  store.receive(patch(5, 3, 2, 3, [[2, marker(2, 14), marker(3, 14)]]));  // past the chunk's end
+  store.commit({ views: [[5]], drop: [], nodes: [] });
+  assert.equal(chunk.revision, 2, 'a patch that does not fit is let go whole');
+  assert.throws(() => store.receive(patch(5, 4, 2, 3, [[0, marker(0, 1)]]).slice(0, 40)), /wrong length/);
 });

@@ -6,7 +6,10 @@ import { inFront, projectLine, toView, viewToPixel } from './camera.mjs';
 // that message comes the page keeps what it had, so a view never shows half a change.
 
 export const CHUNK_MAGIC = 0x3246475a;
+// A patch: the runs of records that changed in a chunk since the revision the page holds.
+export const PATCH_MAGIC = 0x3250475a;
 const HEADER_BYTES = 40;
+const PATCH_HEADER_BYTES = 28;
 export const LINE_BYTES = 32;
 export const MARKER_BYTES = 20;
 export const HOST_NODE = 0xffffff;
@@ -38,6 +41,55 @@ export function decodePart(buffer) {
   };
 }
 
+// A patch; throws on a buffer that is not one.
+export function decodePatch(buffer) {
+  const bad = () => new Error('not a drawing patch');
+  if (buffer.byteLength < PATCH_HEADER_BYTES) throw bad();
+  const [magic, id, revision, base, node, lineRuns, markerRuns] = new Uint32Array(buffer, 0, 7);
+  if (magic !== PATCH_MAGIC) throw bad();
+  const runBytes = (lineRuns + markerRuns) * 8;
+  if (PATCH_HEADER_BYTES + runBytes > buffer.byteLength) throw new Error('a drawing patch of the wrong length');
+  const words = new Uint32Array(buffer, PATCH_HEADER_BYTES, runBytes / 4);
+  let offset = PATCH_HEADER_BYTES + runBytes;
+  const runs = (first, count, bytes) => {
+    const list = [];
+    for (let r = first; r < first + count; r++) {
+      list.push({ first: words[2 * r], count: words[2 * r + 1], offset });
+      offset += words[2 * r + 1] * bytes;
+    }
+    return list;
+  };
+  const lines = runs(0, lineRuns, LINE_BYTES);
+  const markers = runs(lineRuns, markerRuns, MARKER_BYTES);
+  if (offset !== buffer.byteLength) throw new Error('a drawing patch of the wrong length');
+  return { id, revision, base, node, buffer, lines, markers };
+}
+
+const runsFit = (runs, total) => runs.every((run) => run.first + run.count <= total);
+
+// Calls `visit(part, from, to)` for each piece of the run of records [first, first +
+// count) that lies in one of a chunk's parts of one kind, `from` and `to` counted in
+// the chunk's records; `start` is where the part starts.
+export function eachRunPiece(parts, { first, count }, visit) {
+  let start = 0;
+  for (const part of parts) {
+    const from = Math.max(first, start);
+    const to = Math.min(first + count, start + part.count);
+    if (from < to) visit(part, from, to, start);
+    start += part.count;
+  }
+}
+
+// Writes the patch's runs of one kind into the chunk's parts of that kind.
+function applyRuns(parts, runs, buffer, bytes) {
+  for (const run of runs) {
+    eachRunPiece(parts, run, (part, from, to, start) => {
+      new Uint8Array(part.buffer, part.offset + (from - start) * bytes, (to - from) * bytes)
+        .set(new Uint8Array(buffer, run.offset + (from - run.first) * bytes, (to - from) * bytes));
+    });
+  }
+}
+
 // Typed views of a run of line or marker records, for drawing on the CPU.
 export function recordViews({ buffer, offset, count }, bytes) {
   return {
@@ -52,6 +104,7 @@ export class ChunkStore {
   constructor() {
     this.chunks = new Map();   // id -> {id, revision, node, lines: [part data], markers: [...]}
     this.pending = new Map();  // id -> the chunk being received
+    this.patches = [];         // patches received, in order, for the next commit
     this.layouts = [];         // per view: chunk ids in drawing order
     this.names = new Map();    // node id -> name
   }
@@ -60,12 +113,17 @@ export class ChunkStore {
   clear() {
     this.chunks.clear();
     this.pending.clear();
+    this.patches = [];
     this.layouts = [];
     this.names.clear();
   }
 
-  // Takes one binary part; throws when it is not one.
+  // Takes one binary part or patch; throws when it is neither.
   receive(buffer) {
+    if (buffer.byteLength >= 4 && new Uint32Array(buffer, 0, 1)[0] === PATCH_MAGIC) {
+      this.patches.push(decodePatch(buffer));
+      return;
+    }
     const part = decodePart(buffer);
     let chunk = this.pending.get(part.id);
     if (!chunk || chunk.revision !== part.revision) {
@@ -88,6 +146,21 @@ export class ChunkStore {
       this.pending.delete(id);
       changed.add(id);
     }
+    // A patch changes its chunk in place: the chunk's version counts the patches, and
+    // `patched` holds the runs of the last, so a drawing that holds the version before
+    // writes those runs alone. A patch of a revision the page does not hold is let go.
+    for (const patch of this.patches) {
+      const chunk = this.chunks.get(patch.id);
+      if (!chunk || chunk.revision !== patch.base || !runsFit(patch.lines, chunk.lineCount) ||
+          !runsFit(patch.markers, chunk.markerCount)) continue;
+      applyRuns(chunk.lines, patch.lines, patch.buffer, LINE_BYTES);
+      applyRuns(chunk.markers, patch.markers, patch.buffer, MARKER_BYTES);
+      chunk.revision = patch.revision;
+      chunk.version = (chunk.version || 0) + 1;
+      chunk.patched = { lines: patch.lines, markers: patch.markers };
+      changed.add(patch.id);
+    }
+    this.patches = [];
     for (const id of message.drop || []) {
       this.chunks.delete(id);
       this.pending.delete(id);

@@ -12,7 +12,7 @@
 // their codes, at the renderer's sizes. Records drawn in their node's colour take the
 // selection colour while the node is selected, from a small texture of node states,
 // so a selection change draws again without touching the buffers.
-import { LINE_BYTES, MARKER_BYTES } from './frame_decoding.mjs';
+import { eachRunPiece, LINE_BYTES, MARKER_BYTES } from './frame_decoding.mjs';
 import { viewMatrix } from './camera.mjs';
 
 // The renderer's view background: a gradient from top to bottom.
@@ -263,15 +263,37 @@ function attributes(gl, buffer, stride, list) {
 }
 
 // The records of one kind for all the view's chunks, on the GPU in drawing order. A
-// chunk that comes back with as many records is written over in place; anything else
-// lays them out anew.
+// chunk that comes back with as many records is written over in place, and one patched
+// once since it was written gets the patch's runs alone; anything else lays them out
+// anew.
 class Records {
-  constructor(pick, store) {
+  constructor(pick, bytes, store) {
     this.pick = pick;    // chunk -> its parts of this kind
+    this.bytes = bytes;  // of a record
     this.store = store;  // {resize(count), write(first record, part)}
     this.count = 0;
     this.chunks = [];
     this.counts = [];
+    this.versions = [];
+  }
+
+  // Writes the records of `chunk`, laid out from record `at`: only the runs of its last
+  // patch when the GPU holds the version before it.
+  write(chunk, at, written, version) {
+    const parts = this.pick(chunk);
+    const runs = written && version === (chunk.version || 0) - 1 && chunk.patched && this.pick(chunk.patched);
+    if (!runs) {
+      let first = at;
+      for (const part of parts) {
+        this.store.write(first, part);
+        first += part.count;
+      }
+      return;
+    }
+    for (const run of runs) {
+      eachRunPiece(parts, run, (part, from, to, start) => this.store.write(at + from, {
+        buffer: part.buffer, offset: part.offset + (from - start) * this.bytes, count: to - from }));
+    }
   }
 
   update(chunks) {
@@ -284,17 +306,13 @@ class Records {
     }
     let at = 0;
     chunks.forEach((chunk, i) => {
-      if (!same || this.chunks[i] !== chunk) {
-        let first = at;
-        for (const part of this.pick(chunk)) {
-          this.store.write(first, part);
-          first += part.count;
-        }
-      }
+      const written = same && this.chunks[i] === chunk;
+      if (!written || this.versions[i] !== (chunk.version || 0)) this.write(chunk, at, written, this.versions[i]);
       at += counts[i];
     });
     this.chunks = chunks;
     this.counts = counts;
+    this.versions = chunks.map((c) => c.version || 0);
   }
 }
 
@@ -358,13 +376,12 @@ class GlDrawing {
   constructor(gl) {
     this.gl = gl;
     this.lines = compile(gl, LINE_VERTEX, LINE_FRAGMENT);
-    this.fastLines = compile(gl, FAST_LINE_VERTEX, FAST_LINE_FRAGMENT);
     this.markers = compile(gl, MARKER_VERTEX, MARKER_FRAGMENT);
     this.sky = compile(gl, SKY_VERTEX, SKY_FRAGMENT);
     this.lineTexture = gl.createTexture();
     this.markerBuffer = gl.createBuffer();
-    this.lineRecords = new Records((c) => c.lines, lineStore(gl, this.lineTexture));
-    this.markerRecords = new Records((c) => c.markers, markerStore(gl, this.markerBuffer));
+    this.lineRecords = new Records((c) => c.lines, LINE_BYTES, lineStore(gl, this.lineTexture));
+    this.markerRecords = new Records((c) => c.markers, MARKER_BYTES, markerStore(gl, this.markerBuffer));
     this.lineRecords.store.resize(0);
     this.lineVao = gl.createVertexArray();
     this.markerVao = attributes(gl, this.markerBuffer, MARKER_BYTES, [
@@ -372,6 +389,12 @@ class GlDrawing {
     this.skyVao = gl.createVertexArray();
     this.states = gl.createTexture();
     this.setSelected([], [0, 0, 0]);
+  }
+
+  // The one-pixel lines of a moving camera, compiled when first needed.
+  get fastLines() {
+    this.fastLineShader ||= compile(this.gl, FAST_LINE_VERTEX, FAST_LINE_FRAGMENT);
+    return this.fastLineShader;
   }
 
   setChunks(chunks) {
