@@ -36,7 +36,7 @@ class Host {
 public:
     Host() {
         directory_.LoadFolder(ZENTROGRAPH_PLUGIN_DIR);
-        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) directory_.AddBuiltin(desc);
+        zg::warps::ListBuiltinClasses(directory_);
         session_ = std::make_unique<zg::session::EditSession>(directory_, nullptr, std::filesystem::path());
         pages_ = std::make_unique<zg::web::PageHost>(
             *session_, [this](zg::web::ClientId, std::string m, bool binary) { sent_ += binary ? m.size() : 0; }, ".");

@@ -39,7 +39,7 @@ class LoadedScene {
 public:
     explicit LoadedScene(std::string_view text) {
         directory_.LoadFolder(ZENTROGRAPH_PLUGIN_DIR);
-        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) directory_.AddBuiltin(desc);
+        zg::warps::ListBuiltinClasses(directory_);
         zg::scene::ClassResolver resolver;
         resolver.byName = [this](std::string_view name) -> host::ClassDesc2* {
             const auto* entry = directory_.Find(name);

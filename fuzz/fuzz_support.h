@@ -19,7 +19,7 @@ inline zg::plugins::ClassDirectory& Classes() {
     static zg::plugins::ClassDirectory* directory = [] {
         auto* d = new zg::plugins::ClassDirectory();
         d->LoadModule(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo");
-        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) d->AddBuiltin(desc);
+        zg::warps::ListBuiltinClasses(*d);
         return d;
     }();
     return *directory;

@@ -183,6 +183,10 @@ public:
     ParamBlockDesc2* GetDesc() const { return desc_; }
     // The maker that holds this block: its first dependent, or none.
     ReferenceMaker* GetOwner() const;
+    // The description of one of this block's parameters, by id or by internal name;
+    // none when the block has no such parameter (or no description at all).
+    const ParamDef* FindParam(ParamID id) const;
+    const ParamDef* FindParamByName(std::string_view internalName) const;
 
     // Reads. A wrong id or table index gives 0 (none for nodes); a float read from an
     // int parameter, or the reverse, is converted.

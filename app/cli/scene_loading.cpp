@@ -14,7 +14,7 @@ namespace zg::cli {
 void LoadClasses(CommandContext& ctx, plugins::ClassDirectory& directory) {
     // A folder that cannot be read is reported; the built-in classes still serve.
     LoadPluginFolder(ctx, directory);
-    for (host::ClassDesc2* desc : warps::BuiltinClasses()) directory.AddBuiltin(desc);
+    warps::ListBuiltinClasses(directory);
 }
 
 std::unique_ptr<scene::Scene> LoadSceneForCommand(CommandContext& ctx, const plugins::ClassDirectory& directory,

@@ -43,11 +43,6 @@ std::optional<double> ParseNumber(std::string text) {
     return v;
 }
 
-// The description of a parameter of the block; none when the block has no such one.
-const host::ParamDef* DefOf(host::ParamBlock& block, host::ParamID id) {
-    return block.GetDesc() != nullptr ? block.GetDesc()->FindParam(id) : nullptr;
-}
-
 host::HINSTANCE InstanceOf(host::ClassDesc2* cd) { return cd != nullptr ? cd->HInstance() : nullptr; }
 
 // Why a list's validator may have refused `node`, in the user's words.
@@ -60,7 +55,7 @@ std::string KindRefused(host::SceneNode* node) {
 
 // The name the user knows the parameter by: "Size X".
 std::string ParamName(host::ParamBlock& block, host::ParamID id) {
-    const host::ParamDef* def = DefOf(block, id);
+    const host::ParamDef* def = block.FindParam(id);
     if (def == nullptr) return "the parameter";
     const std::string name = DisplayName(*def, InstanceOf(block.GetDesc()->ClassDescriptor()));
     return name.empty() ? "the parameter" : name;
@@ -259,7 +254,7 @@ void CommandPanel::Refresh() {
 
 std::vector<host::PB2Value> CommandPanel::Values(host::ParamBlock& block, host::ParamID param) {
     const host::TimeValue t = time_();
-    const host::ParamDef* def = DefOf(block, param);
+    const host::ParamDef* def = block.FindParam(param);
     std::vector<host::PB2Value> values;
     if (def == nullptr) return values;
     if (def->type == host::TYPE_INODE_TAB) {
@@ -272,7 +267,7 @@ std::vector<host::PB2Value> CommandPanel::Values(host::ParamBlock& block, host::
 
 void CommandPanel::Restore(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& values) {
     const host::TimeValue t = time_();
-    const host::ParamDef* def = DefOf(block, param);
+    const host::ParamDef* def = block.FindParam(param);
     if (def == nullptr) return;
     if (def->type == host::TYPE_INODE_TAB) {
         block.SetCount(param, static_cast<int>(values.size()));
@@ -472,7 +467,7 @@ std::string CommandPanel::Pick(host::SceneNode* node) {
 }
 
 bool CommandPanel::Accepts(host::ParamBlock& block, host::ParamID param, host::SceneNode* node) {
-    const host::ParamDef* def = DefOf(block, param);
+    const host::ParamDef* def = block.FindParam(param);
     if (def == nullptr || node == nullptr) return false;
     for (int i = 0; i < block.Count(param); ++i)
         if (block.GetNode(param, time_(), i) == node) return false;

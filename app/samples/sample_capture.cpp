@@ -13,14 +13,14 @@ namespace {
 
 // Reads one parameter of block 0 by internal name; false when the block has none.
 bool ReadFloat(host::ParamBlock& block, const char* name, host::TimeValue t, float& out) {
-    const host::ParamDef* def = block.GetDesc()->FindParamByName(name);
+    const host::ParamDef* def = block.FindParamByName(name);
     if (def == nullptr) return false;
     out = block.GetFloat(def->id, t);
     return true;
 }
 
 bool ReadInt(host::ParamBlock& block, const char* name, host::TimeValue t, int& out) {
-    const host::ParamDef* def = block.GetDesc()->FindParamByName(name);
+    const host::ParamDef* def = block.FindParamByName(name);
     if (def == nullptr) return false;
     out = block.GetInt(def->id, t);
     return true;

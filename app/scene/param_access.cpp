@@ -60,8 +60,8 @@ bool StoreTable(Scene& scene, const FoundParam& param, const NodeNames& names, s
 FoundParam FindParam(host::Object* object, std::string_view name) {
     for (int b = 0; object != nullptr && b < object->NumParamBlocks(); ++b) {
         host::ParamBlock* block = object->GetParamBlock(b);
-        if (block == nullptr || block->GetDesc() == nullptr) continue;
-        if (const host::ParamDef* def = block->GetDesc()->FindParamByName(name); def != nullptr) return {block, def};
+        if (block == nullptr) continue;
+        if (const host::ParamDef* def = block->FindParamByName(name); def != nullptr) return {block, def};
     }
     return {};
 }

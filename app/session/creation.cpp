@@ -98,8 +98,7 @@ Creation::Outcome Creation::Move(viewport::Viewport& vpt, host::IPoint2 at) {
     }
     host::Object* object = node_->GetObjectRef();
     host::ParamBlock* block = object != nullptr ? object->GetParamBlock(0) : nullptr;
-    const host::ParamDef* size =
-        block != nullptr && block->GetDesc() != nullptr ? block->GetDesc()->FindParamByName(kSizeParam) : nullptr;
+    const host::ParamDef* size = block != nullptr ? block->FindParamByName(kSizeParam) : nullptr;
     if (size != nullptr && size->type == host::TYPE_FLOAT) {
         const float length = host::Length(vpt.SnapPoint(at, at) - firstPoint_);
         block->SetFloat(size->id, 0, length + length);

@@ -26,7 +26,7 @@ ProbeWorld::ProbeWorld(const std::filesystem::path& module, std::mt19937_64& rng
     : rng_(rng), scene_(std::make_unique<scene::Scene>()) {
     if (!classes_.LoadModule(module))
         Fail(classes_.Problems().empty() ? "the module cannot be loaded" : classes_.Problems().back());
-    for (host::ClassDesc2* desc : warps::BuiltinClasses()) classes_.AddBuiltin(desc);
+    warps::ListBuiltinClasses(classes_);
     classes_.AddBuiltin(&ProbeFieldClass());
     for (const plugins::ClassEntry* entry : classes_.ClassesOf(&Module())) {
         host::Animatable* made = entry->desc->Create(0);

@@ -1,5 +1,6 @@
 #include "app/warps/builtin_classes.h"
 
+#include "app/plugins/class_directory.h"
 #include "app/warps/drag.h"
 #include "app/warps/gravity.h"
 #include "app/warps/inert_warps.h"
@@ -16,6 +17,10 @@ const std::vector<host::ClassDesc2*>& BuiltinClasses() {
         BarrierClassDesc(), RippleClassDesc(), AnchorClassDesc(), PointClassDesc(),
     };
     return classes;
+}
+
+void ListBuiltinClasses(plugins::ClassDirectory& directory) {
+    for (host::ClassDesc2* desc : BuiltinClasses()) directory.AddBuiltin(desc);
 }
 
 }  // namespace zg::warps

@@ -6,10 +6,18 @@
 
 #include "host/classdesc.h"
 
+namespace zg::plugins {
+class ClassDirectory;
+}
+
 namespace zg::warps {
 
 // Gravity, Wind, Vortex, Drag, UniformForce, Barrier, Ripple, Anchor and Point, in
 // that order. The descriptors live until the program exits.
 const std::vector<host::ClassDesc2*>& BuiltinClasses();
+
+// Lists every one of them in `directory`, in that order: the one way the host's own
+// classes join the classes of the loaded modules.
+void ListBuiltinClasses(plugins::ClassDirectory& directory);
 
 }  // namespace zg::warps

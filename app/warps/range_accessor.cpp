@@ -8,8 +8,8 @@ namespace zg::warps {
 void RangeAccessor::Set(host::PB2Value& v, host::ReferenceMaker* owner, host::ParamID id, int, host::TimeValue) {
     if (owner == nullptr) return;
     host::ParamBlock* block = owner->GetParamBlock(0);
-    if (block == nullptr || block->GetDesc() == nullptr) return;
-    const host::ParamDef* def = block->GetDesc()->FindParam(id);
+    if (block == nullptr) return;
+    const host::ParamDef* def = block->FindParam(id);
     if (def == nullptr || !def->range) return;
     const double lo = def->range->lo;
     const double hi = def->range->hi;

@@ -99,6 +99,8 @@ void PageDrawing::Refresh(session::EditSession& session, const std::vector<const
         for (std::size_t i = 0; i < sizes->size() && i < views.size(); ++i)
             wanted.insert({static_cast<int>(i), (*sizes)[i].width, (*sizes)[i].height});
     }
+    // With no view to draw for, nothing is drawn, and nothing counts as drawn.
+    if (wanted.empty()) return;
     boxOnly_.clear();
     for (const scene::ViewDefinition& view : views) boxOnly_.push_back(view.boxOnly);
     scene::Scene& scene = session.Scene();

@@ -144,10 +144,12 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
     std::visit(
         Overloaded{
             [&](const command::Hello& c) {
+                // A hello again on the same connection (the page laid out as many views
+                // as the scene has) keeps what was sent: the page keeps its drawing.
+                page.greeted = true;
                 page.views = c.views;
                 page.sentRevision = 0;
                 page.sentClasses = false;
-                page.drawn = {};
             },
             [&](const command::Resize& c) {
                 if (ViewSize* s = size(c.view)) {
@@ -278,7 +280,7 @@ std::string PageHost::SaveTo(const std::optional<std::string>& file, bool& needF
 
 void PageHost::Update(ClientId client, Page& page) {
     const uint64_t panelRevision = session_.Panel().Revision();
-    if (page.views.empty()) return;
+    if (!page.greeted) return;
     const bool panelChanged = page.sentPanelRevision != panelRevision;
     if (page.sentRevision != session_.Revision() || panelChanged) {
         // When only cameras moved, the views alone: an orbit step costs a few hundred
@@ -294,6 +296,8 @@ void PageHost::Update(ClientId client, Page& page) {
         page.sentRevision = session_.Revision();
         page.sentDrawingRevision = session_.DrawingRevision();
     }
+    // A page that has not laid out its views yet learns the state alone.
+    if (page.views.empty()) return;
     if (const std::size_t lacking = drawing_.Lacking(page.drawn, page.views); lacking > maxFrameBytes_) {
         if (!page.toldTooLarge)
             deliver_(client,

@@ -73,7 +73,8 @@ public:
 
 private:
     struct Page {
-        std::vector<ViewSize> views;  // empty until the page's hello
+        bool greeted = false;         // the page said hello
+        std::vector<ViewSize> views;  // empty until a hello with its views laid out
         uint64_t sentRevision = 0;
         uint64_t sentPanelRevision = 0;
         uint64_t sentDrawingRevision = 0;

@@ -132,8 +132,8 @@ PageCommand Command(const Json& m, const std::string& type) {
     if (type == "hello") {
         OnlyKeys(m, {"views"});
         const Json& views = Field(m, "views");
-        if (!views.is_array() || views.empty() || views.size() > static_cast<std::size_t>(kMaxViews))
-            Refuse(fmt::format("views: expected a list of 1 to {} view sizes", kMaxViews));
+        if (!views.is_array() || views.size() > static_cast<std::size_t>(kMaxViews))
+            Refuse(fmt::format("views: expected a list of at most {} view sizes", kMaxViews));
         command::Hello hello;
         for (std::size_t i = 0; i < views.size(); ++i) hello.views.push_back(Size(views[i], fmt::format("views[{}]", i)));
         return hello;

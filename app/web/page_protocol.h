@@ -1,7 +1,8 @@
 // The messages a page sends the interactive host over its WebSocket, read into typed
 // commands. Every message is a JSON object with a "type" and an optional whole-number
 // "seq" that the host's acknowledgement repeats:
-//   {"type": "hello", "views": [{"width": w, "height": h}, ...]}   the page's view sizes
+//   {"type": "hello", "views": [{"width": w, "height": h}, ...]}   the page's view sizes;
+//       none before it knows how many views to lay out: the state, nothing drawn
 //   {"type": "resize", "view": i, "width": w, "height": h}
 //   {"type": "pointer", "view": i, "phase": "down" | "move" | "up", "x": px, "y": px,
 //    "button": 0 | 2, "additive": bool}

@@ -42,7 +42,7 @@ host::SceneNode* ViewerScene::AddForceNode(host::Object* object) {
 }
 
 host::ParamID ViewerScene::Param(const char* name) {
-    const host::ParamDef* def = Block()->GetDesc()->FindParamByName(name);
+    const host::ParamDef* def = Block()->FindParamByName(name);
     if (def == nullptr) {
         std::fprintf(stderr, "the viewer has no parameter %s\n", name);
         std::abort();

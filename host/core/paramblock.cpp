@@ -135,6 +135,16 @@ ReferenceMaker* ParamBlock::GetOwner() const {
     return deps.empty() ? nullptr : deps.front();
 }
 
+const ParamDef* ParamBlock::FindParam(ParamID id) const {
+    const ParamDef* def = nullptr;
+    Find(id, &def);
+    return def;
+}
+
+const ParamDef* ParamBlock::FindParamByName(std::string_view internalName) const {
+    return desc_ != nullptr ? desc_->FindParamByName(internalName) : nullptr;
+}
+
 ParamBlock::Slot* ParamBlock::Find(ParamID id, const ParamDef** def) {
     return const_cast<Slot*>(static_cast<const ParamBlock*>(this)->Find(id, def));
 }

@@ -98,6 +98,26 @@ TEST_F(PageHostTest, ThePageSavesOnlyInsideTheScenesFolderAndNamesFilesRelativeT
     EXPECT_EQ(written, (std::vector<std::string>{"scenes", "scenes/good.json", "scenes/good.json.bak"}));
 }
 
+TEST_F(PageHostTest, AHelloWithoutViewsGetsTheStateAloneAndAHelloAgainKeepsWhatThePageHolds) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    std::vector<std::pair<std::string, bool>> sent;
+    zg::web::PageHost host(
+        session, [&](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); }, ".");
+    host.Opened(1);
+    const auto binaries = [&] { return std::count_if(sent.begin(), sent.end(), [](const auto& m) { return m.second; }); };
+    host.Received(1, R"({"type": "hello", "views": [], "seq": 1})");
+    ASSERT_EQ(sent.size(), 2u);  // the state and the acknowledgement
+    EXPECT_NE(sent[0].first.find(R"("type":"state")"), std::string::npos);
+    sent.clear();
+    host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}], "seq": 2})");
+    EXPECT_EQ(binaries(), 2) << "the grid and the viewer";
+    sent.clear();
+    host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}], "seq": 3})");
+    EXPECT_EQ(binaries(), 0) << "the page holds them";
+    EXPECT_NE(sent[0].first.find(R"("type":"state")"), std::string::npos);
+}
+
 TEST_F(PageHostTest, ADrawingTooLargeForAPageIsToldInANoticeNotSent) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});
@@ -136,7 +156,7 @@ TEST_F(PageHostTest, APageThatLeavesMidDragEndsItAsAnAbort) {
 TEST(PageHostFaultTest, AnExceptionOutOfAPlugInAbandonsTheOperationAndKeepsTheScene) {
     zg::plugins::ClassDirectory directory;
     ASSERT_TRUE(directory.LoadModule(ZENTROGRAPH_TEST_MODULE_DIR "/faulty_viewer.dlo"));
-    for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) directory.AddBuiltin(desc);
+    zg::warps::ListBuiltinClasses(directory);
     const std::string control = R"({"type": "control", "control": %, "action": ACTION})";
     struct Case {
         const char* fault;

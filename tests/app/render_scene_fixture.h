@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(directory.LoadModule(ZENTROGRAPH_PLUGIN_DIR "/Zentrograph.dlo"))
             << (directory.Problems().empty() ? "" : directory.Problems().back());
-        for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) directory.AddBuiltin(desc);
+        zg::warps::ListBuiltinClasses(directory);
     }
     void TearDown() override { scene.reset(); }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "app/plugins/class_directory.h"
 #include "app/scene/scene.h"
 #include "app/warps/builtin_classes.h"
 #include "app/warps/class_ids.h"
@@ -105,6 +106,18 @@ TEST(BuiltinClassesTest, IdentitiesAreDistinctAndOnlyBarrierAndRippleCarryRefuse
     EXPECT_EQ(ClassNamed("Anchor")->SuperClassID(), host::kWSMObjectSuperClassId);
 }
 
+TEST(BuiltinClassesTest, ListedInADirectoryInTheirOrderAsTheHostsOwn) {
+    zg::plugins::ClassDirectory directory;
+    zg::warps::ListBuiltinClasses(directory);
+    const auto& classes = zg::warps::BuiltinClasses();
+    ASSERT_EQ(directory.Classes().size(), classes.size());
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        EXPECT_EQ(directory.Classes()[i].desc, classes[i]) << i;
+        EXPECT_EQ(directory.Classes()[i].module, nullptr) << i;
+    }
+    EXPECT_TRUE(directory.Problems().empty());
+}
+
 TEST_F(WarpTest, OnlyTheFiveForceClassesGiveForceFields) {
     for (host::ClassDesc2* desc : zg::warps::BuiltinClasses()) {
         Node* node = Add(desc->ClassName());
@@ -134,7 +147,7 @@ TEST_F(WarpTest, DefaultsAsDocumented) {
     for (const Default& d : defaults) {
         Node* node = Add(d.className);
         host::ParamBlock* block = Params(node);
-        const host::ParamDef* def = block->GetDesc()->FindParamByName(d.param);
+        const host::ParamDef* def = block->FindParamByName(d.param);
         ASSERT_NE(def, nullptr) << d.className << "." << d.param;
         EXPECT_EQ(block->GetFloat(def->id), d.value) << d.className << "." << d.param;
     }
@@ -156,7 +169,7 @@ TEST_F(WarpTest, StoresAreClampedToTheDeclaredRange) {
     for (const Store& s : stores) {
         Node* node = Add(s.className);
         host::ParamBlock* block = Params(node);
-        const host::ParamID id = block->GetDesc()->FindParamByName(s.param)->id;
+        const host::ParamID id = block->FindParamByName(s.param)->id;
         EXPECT_TRUE(block->SetFloat(id, 0, s.stored));
         EXPECT_EQ(block->GetFloat(id), s.kept) << s.className << "." << s.param << " <- " << s.stored;
     }
@@ -309,11 +322,11 @@ TEST_F(WarpTest, EveryFieldAnswersFiniteForcesForDegenerateInput) {
             host::ParamBlock* block = Params(node);
             // Switch on every mode a class has: decay, spherical, turbulence.
             for (const char* param : {"decay", "turbulence", "frequency"})
-                if (const host::ParamDef* def = block->GetDesc()->FindParamByName(param)) block->SetFloat(def->id, 0, 1.0f);
+                if (const host::ParamDef* def = block->FindParamByName(param)) block->SetFloat(def->id, 0, 1.0f);
             for (const Point3& pos : positions) {
                 EXPECT_TRUE(host::IsFinite(Force(node, pos, host::kTimePosInfinity, {huge, nan, 1.0f})))
                     << name << " at " << pos.x << "," << pos.y << "," << pos.z;
-                if (const host::ParamDef* def = block->GetDesc()->FindParamByName("spherical")) {
+                if (const host::ParamDef* def = block->FindParamByName("spherical")) {
                     block->SetInt(def->id, 0, 1);
                     EXPECT_TRUE(host::IsFinite(Force(node, pos))) << name << " spherical";
                     block->SetInt(def->id, 0, 0);

@@ -425,6 +425,18 @@ TEST_F(ParamBlockTest, DescriptionLooksUpParametersByIdAndName) {
     EXPECT_EQ(desc_.ParamAt(3).id, kNodes);
 }
 
+TEST_F(ParamBlockTest, BlockAnswersItsDescriptionsParameters) {
+    for (const host::ParamDef& def : desc_.Params()) {
+        EXPECT_EQ(block_->FindParam(def.id), &def) << def.internalName;
+        EXPECT_EQ(block_->FindParamByName(def.internalName), &def) << def.internalName;
+    }
+    EXPECT_EQ(block_->FindParam(-1), nullptr);
+    EXPECT_EQ(block_->FindParamByName("forcenodes"), nullptr);
+    ParamBlock undescribed(nullptr);
+    EXPECT_EQ(undescribed.FindParam(kScale), nullptr);
+    EXPECT_EQ(undescribed.FindParamByName("scale"), nullptr);
+}
+
 TEST(ControlBindingTest, BindingsListTheirControlsInOrder) {
     const host::ControlBinding spin = host::SpinnerBinding(host::EDITTYPE_FLOAT, 1001, 1002, 0.1f);
     EXPECT_EQ(spin.kind, host::CONTROL_SPINNER);

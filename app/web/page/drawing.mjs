@@ -17,16 +17,25 @@ function svg(tag, attributes = {}) {
   return element;
 }
 
-// Gives the view its drawing surface and the overlay its axes and rubber band show on.
-export function attachDrawing(view) {
+// Makes the view's drawing surface: WebGL2 where the canvas can have it.
+function makeSurface(view) {
   let drawing = null;
   try {
     drawing = createGlDrawing(view.canvas);
   } catch (e) {
     console.warn(`WebGL2 drawing unavailable, drawing on a 2D canvas: ${e.message}`);
   }
-  view.drawing = drawing || createCanvasDrawing(view.canvas);
-  view.drawingKind = drawing ? 'webgl2' : '2d';
+  view.surface = { drawing: drawing || createCanvasDrawing(view.canvas), kind: drawing ? 'webgl2' : '2d' };
+  return view.surface;
+}
+
+// Gives the view its drawing surface, made when first used (a WebGL2 context and its
+// shaders cost a software renderer a good part of a page load, and views laid out
+// before the scene's are known are never drawn), and the overlay its axes and rubber
+// band show on.
+export function attachDrawing(view) {
+  Object.defineProperty(view, 'drawing', { get: () => (view.surface || makeSurface(view)).drawing });
+  Object.defineProperty(view, 'drawingKind', { get: () => (view.surface || makeSurface(view)).kind });
   const overlay = svg('svg', { class: 'overlay' });
   const axes = [0, 1, 2].map((i) => {
     const g = svg('g', { stroke: AXIS_COLORS[i], fill: AXIS_COLORS[i] });
@@ -85,7 +94,7 @@ export function projectionOf(view) {
 export function drawView(view, fast = false) {
   const p = projectionOf(view);
   // A view not laid out yet draws nothing: its first frame is drawn at its real size.
-  if (!p || !view.drawing || view.w < 1 || view.h < 1) return;
+  if (!p || view.w < 1 || view.h < 1) return;
   view.drawing.draw(p, view.dpr, fast);
   drawTripod(view, p);
   drawGizmo(view, p);

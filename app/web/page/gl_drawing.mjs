@@ -376,7 +376,6 @@ class GlDrawing {
   constructor(gl) {
     this.gl = gl;
     this.lines = compile(gl, LINE_VERTEX, LINE_FRAGMENT);
-    this.fastLines = compile(gl, FAST_LINE_VERTEX, FAST_LINE_FRAGMENT);
     this.markers = compile(gl, MARKER_VERTEX, MARKER_FRAGMENT);
     this.sky = compile(gl, SKY_VERTEX, SKY_FRAGMENT);
     this.lineTexture = gl.createTexture();
@@ -390,6 +389,12 @@ class GlDrawing {
     this.skyVao = gl.createVertexArray();
     this.states = gl.createTexture();
     this.setSelected([], [0, 0, 0]);
+  }
+
+  // The one-pixel lines of a moving camera, compiled when first needed.
+  get fastLines() {
+    this.fastLineShader ||= compile(this.gl, FAST_LINE_VERTEX, FAST_LINE_FRAGMENT);
+    return this.fastLineShader;
   }
 
   setChunks(chunks) {

@@ -13,8 +13,12 @@ import { takeHostCameras, takeHostViews } from './navigation.mjs';
 import { frameView } from './view_menu.mjs';
 import { buildViews, setLayout, toggleMaximized, viewSizes } from './views.mjs';
 
-function sendHello() {
-  outbox.send({ type: 'hello', views: viewSizes() });
+// The hello of a page that does not know the scene's views yet carries no sizes: the
+// host answers with the state alone, and the hello after the views are built for it
+// brings the drawing. Views laid out on a guess would be drawn for nothing.
+function sendHello(sized) {
+  page.sized = sized;
+  outbox.send({ type: 'hello', views: sized ? viewSizes() : [] });
 }
 
 function setConnection(kind, text) {
@@ -34,7 +38,9 @@ function applyState(state) {
     buildViews(state.views.length);
     showChunks(store);
     showNodeSelection(true);
-    sendHello();
+    sendHello(true);
+  } else if (!page.sized) {
+    sendHello(true);
   }
   state.views.forEach((info, i) => {
     page.views[i].label.textContent = info.name;
@@ -287,7 +293,7 @@ connect({
   onOpen: () => {
     setConnection('online', 'connected');
     store.clear();
-    sendHello();
+    sendHello(!!page.state);
   },
   onText: receiveText,
   onFrame: receiveFrame,

@@ -5,6 +5,7 @@ export const page = {
   state: null,        // the host's last state message
   classes: [],        // categories of creatable classes, from the first state
   views: [],          // {index, root, canvas, label, w, h, dpr, drawing, overlay, camera, unheard, pending}
+  sized: false,       // the host has heard this connection's view sizes
   activeView: 0,
   layout: 4,          // how many views the viewport area shows: 1, 2 or 4
   previousLayout: 4,  // the layout a maximised view gives back

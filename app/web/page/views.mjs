@@ -37,10 +37,11 @@ export function buildViews(count) {
   applyLayout(false);
 }
 
-// Measures the view again and tells the host of a new size.
+// Measures the view again and tells the host of a new size (once it has heard the
+// views' sizes: until then its hello will carry them).
 function remeasure(view) {
   if (!measure(view)) return;
-  outbox.send({ type: 'resize', view: view.index, width: view.w, height: view.h }, `resize${view.index}`);
+  if (page.sized) outbox.send({ type: 'resize', view: view.index, width: view.w, height: view.h }, `resize${view.index}`);
   scheduleDraw(view);
 }
 
