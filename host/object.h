@@ -65,7 +65,8 @@ public:
                         ViewportContext* vpt);
     virtual void GetWorldBoundBox(TimeValue t, SceneNode* node, ViewportContext* vpt, Box3& box);
     virtual void GetLocalBoundBox(TimeValue t, SceneNode* node, ViewportContext* vpt, Box3& box);
-    // The callback that creates this object with the mouse, or none.
+    // The callback that creates this object with the mouse, or none; the object's module
+    // owns it and the host never deletes it.
     virtual CreateMouseCallBack* GetCreateMouseCallBack();
     // The name shown for the object; may point at a buffer the caller must copy from.
     virtual const char* GetObjectName();
