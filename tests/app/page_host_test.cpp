@@ -21,14 +21,19 @@
 namespace webtest {
 namespace {
 
-class PageHostTest : public rendertest::RenderSceneFixture {};
+class PageHostTest : public rendertest::RenderSceneFixture {
+protected:
+    // A delivery that keeps every message the host sends, and whether it is binary.
+    zg::web::PageHost::Deliver Record() {
+        return [this](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); };
+    }
+    std::vector<std::pair<std::string, bool>> sent;
+};
 
 TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithStateAndDrawing) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});
-    std::vector<std::pair<std::string, bool>> sent;
-    zg::web::PageHost host(
-        session, [&](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); }, ".");
+    zg::web::PageHost host(session, Record(), ".");
     host.Opened(1);
     host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}], "seq": 1})");
     ASSERT_EQ(sent.size(), 5u);  // state, the grid and the viewer, the drawing, the acknowledgement
@@ -101,9 +106,7 @@ TEST_F(PageHostTest, ThePageSavesOnlyInsideTheScenesFolderAndNamesFilesRelativeT
 TEST_F(PageHostTest, AHelloWithoutViewsGetsTheStateAloneAndAHelloAgainKeepsWhatThePageHolds) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});
-    std::vector<std::pair<std::string, bool>> sent;
-    zg::web::PageHost host(
-        session, [&](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); }, ".");
+    zg::web::PageHost host(session, Record(), ".");
     host.Opened(1);
     const auto binaries = [&] { return std::count_if(sent.begin(), sent.end(), [](const auto& m) { return m.second; }); };
     host.Received(1, R"({"type": "hello", "views": [], "seq": 1})");
@@ -121,9 +124,7 @@ TEST_F(PageHostTest, AHelloWithoutViewsGetsTheStateAloneAndAHelloAgainKeepsWhatT
 TEST_F(PageHostTest, ADrawingTooLargeForAPageIsToldInANoticeNotSent) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});
-    std::vector<std::pair<std::string, bool>> sent;
-    zg::web::PageHost host(
-        session, [&](zg::web::ClientId, std::string message, bool binary) { sent.emplace_back(message, binary); }, ".",
+    zg::web::PageHost host(session, Record(), ".",
         [](const std::string&) {}, 64);
     host.Opened(1);
     host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}], "seq": 1})");
