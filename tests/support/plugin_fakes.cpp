@@ -1,7 +1,7 @@
 #include "tests/support/plugin_fakes.h"
 
 #include <new>
-#include <ostream>
+#include <span>
 #include <utility>
 
 namespace zgtest {
@@ -38,136 +38,101 @@ host::ForceField* FakeForceWarp::GetForceField(host::SceneNode* node) {
     return field;
 }
 
-const char* GwOpName(GwOp op) {
-    switch (op) {
-        case GwOp::SetTransform: return "setTransform";
-        case GwOp::GetRndLimits: return "getRndLimits";
-        case GwOp::SetRndLimits: return "setRndLimits";
-        case GwOp::SetColor: return "setColor";
-        case GwOp::Polyline: return "polyline";
-        case GwOp::StartSegments: return "startSegments";
-        case GwOp::Segment: return "segment";
-        case GwOp::EndSegments: return "endSegments";
-        case GwOp::Marker: return "marker";
-        case GwOp::SetHitRegion: return "setHitRegion";
-        case GwOp::ClearHitCode: return "clearHitCode";
-        case GwOp::CheckHitCode: return "checkHitCode";
+namespace {
+
+// A recorded call with its arguments spelled out.
+GwCall Spelled(const zg::viewport::CallRecord& record, const zg::viewport::CallRecord::Call& recorded) {
+    GwCall call{recorded.op};
+    const std::span<const host::Point3> points = record.Points(recorded);
+    switch (recorded.op) {
+        case GwOp::SetTransform: call.transform = record.Transform(recorded); break;
+        case GwOp::GetRndLimits:
+        case GwOp::SetRndLimits: call.limits = recorded.value; break;
+        case GwOp::SetColor:
+            call.colorType = static_cast<int>(recorded.value);
+            call.color = points[0];
+            break;
+        case GwOp::Polyline:
+        case GwOp::Segment:
+        case GwOp::Marker:
+            call.points.assign(points.begin(), points.end());
+            call.flag = static_cast<int>(recorded.value);
+            break;
+        case GwOp::SetHitRegion:
+            if (const host::HitRegion* region = record.Region(recorded)) call.region = *region;
+            break;
+        case GwOp::CheckHitCode: call.result = static_cast<int>(recorded.value); break;
+        case GwOp::StartSegments:
+        case GwOp::EndSegments:
+        case GwOp::ClearHitCode: break;
     }
-    return "?";
+    return call;
 }
 
-std::ostream& operator<<(std::ostream& out, GwOp op) { return out << GwOpName(op); }
+}  // namespace
 
-void RecordingGraphicsWindow::setTransform(const host::Matrix3& m) {
-    GwCall call{GwOp::SetTransform};
-    call.transform = m;
-    calls_.push_back(std::move(call));
+bool RecordingGraphicsWindow::Receive(GwOp op, uint32_t value, const host::Point3* points, int count) {
+    switch (op) {
+        case GwOp::ClearHitCode: hitSinceClear_ = false; break;
+        case GwOp::Polyline:
+        case GwOp::StartSegments:
+        case GwOp::Segment:
+        case GwOp::EndSegments:
+        case GwOp::Marker:
+            if (hitWhen_) {
+                GwCall call{op};
+                if (points != nullptr && count > 0) call.points.assign(points, points + count);
+                call.flag = static_cast<int>(value);
+                if (hitWhen_(call)) hitSinceClear_ = true;
+            }
+            break;
+        default: break;
+    }
+    return true;
 }
 
-uint32_t RecordingGraphicsWindow::getRndLimits() {
-    GwCall call{GwOp::GetRndLimits};
-    call.limits = limits_;
-    calls_.push_back(std::move(call));
-    return limits_;
-}
-
-void RecordingGraphicsWindow::setRndLimits(uint32_t limits) {
-    limits_ = limits;
-    GwCall call{GwOp::SetRndLimits};
-    call.limits = limits;
-    calls_.push_back(std::move(call));
-}
-
-void RecordingGraphicsWindow::setColor(host::ColorType type, float r, float g, float b) {
-    GwCall call{GwOp::SetColor};
-    call.colorType = type;
-    call.color = host::Point3(r, g, b);
-    calls_.push_back(std::move(call));
-}
-
-void RecordingGraphicsWindow::polyline(int count, const host::Point3* points, int closed) {
-    GwCall call{GwOp::Polyline};
-    call.points.assign(points, points + (count > 0 ? count : 0));
-    call.flag = closed;
-    Drew(std::move(call));
-}
-
-void RecordingGraphicsWindow::startSegments() { Drew(GwCall{GwOp::StartSegments}); }
-
-void RecordingGraphicsWindow::segment(const host::Point3* points, int visible) {
-    GwCall call{GwOp::Segment};
-    call.points.assign(points, points + 2);
-    call.flag = visible;
-    Drew(std::move(call));
-}
-
-void RecordingGraphicsWindow::endSegments() { Drew(GwCall{GwOp::EndSegments}); }
-
-void RecordingGraphicsWindow::marker(const host::Point3* point, host::MarkerType type) {
-    GwCall call{GwOp::Marker};
-    call.points.push_back(*point);
-    call.flag = type;
-    Drew(std::move(call));
-}
-
-void RecordingGraphicsWindow::setHitRegion(const host::HitRegion* region) {
-    GwCall call{GwOp::SetHitRegion};
-    call.region = *region;
-    calls_.push_back(std::move(call));
-}
-
-void RecordingGraphicsWindow::clearHitCode() {
-    hitSinceClear_ = false;
-    calls_.push_back(GwCall{GwOp::ClearHitCode});
-}
-
-int RecordingGraphicsWindow::checkHitCode() {
-    GwCall call{GwOp::CheckHitCode};
-    call.result = hitSinceClear_ ? 1 : 0;
-    calls_.push_back(std::move(call));
-    return hitSinceClear_ ? 1 : 0;
-}
-
-void RecordingGraphicsWindow::Drew(GwCall call) {
-    if (hitWhen_ && hitWhen_(call)) hitSinceClear_ = true;
-    calls_.push_back(std::move(call));
+std::vector<GwCall> RecordingGraphicsWindow::Calls() const {
+    std::vector<GwCall> calls;
+    for (const auto& recorded : Record().calls) calls.push_back(Spelled(Record(), recorded));
+    return calls;
 }
 
 std::vector<GwCall> RecordingGraphicsWindow::Of(GwOp op) const {
     std::vector<GwCall> found;
-    for (const GwCall& call : calls_)
-        if (call.op == op) found.push_back(call);
+    for (const auto& recorded : Record().calls)
+        if (recorded.op == op) found.push_back(Spelled(Record(), recorded));
     return found;
 }
 
 int RecordingGraphicsWindow::Count(GwOp op) const {
     int n = 0;
-    for (const GwCall& call : calls_)
-        if (call.op == op) ++n;
+    for (const auto& recorded : Record().calls)
+        if (recorded.op == op) ++n;
     return n;
 }
 
 std::vector<GwOp> RecordingGraphicsWindow::Sequence() const {
     std::vector<GwOp> sequence;
-    for (const GwCall& call : calls_)
-        if (sequence.empty() || sequence.back() != call.op) sequence.push_back(call.op);
+    for (const auto& recorded : Record().calls)
+        if (sequence.empty() || sequence.back() != recorded.op) sequence.push_back(recorded.op);
     return sequence;
 }
 
-host::Point3 FakeViewport::SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3*, uint32_t) {
+host::Point3 FakeViewport::SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane,
+                                     uint32_t flags) {
     ++snapRequests_;
-    out = in;
-    return host::Point3(static_cast<float>(in.x), static_cast<float>(in.y), 0.0f);
+    return RecordingViewport::SnapPoint(in, out, plane, flags);
 }
 
-void FakeViewport::SnapPreview(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3*, uint32_t) {
+void FakeViewport::SnapPreview(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane,
+                               uint32_t flags) {
     ++previewRequests_;
-    out = in;
+    RecordingViewport::SnapPreview(in, out, plane, flags);
 }
 
 void FakeViewport::GetAffineTM(host::Matrix3& m) {
     ++affineRequests_;
-    m = affine_;
+    RecordingViewport::GetAffineTM(m);
 }
 
 }  // namespace zgtest

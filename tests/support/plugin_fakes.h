@@ -5,11 +5,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/viewport/call_recording.h"
 #include "host/forcefield.h"
 #include "host/graphics.h"
 #include "host/node.h"
@@ -96,24 +96,7 @@ public:
 };
 
 // What a GraphicsWindow was asked to do.
-enum class GwOp {
-    SetTransform,
-    GetRndLimits,
-    SetRndLimits,
-    SetColor,
-    Polyline,
-    StartSegments,
-    Segment,
-    EndSegments,
-    Marker,
-    SetHitRegion,
-    ClearHitCode,
-    CheckHitCode,
-};
-
-// The operation's name, for readable test failures.
-const char* GwOpName(GwOp op);
-std::ostream& operator<<(std::ostream& out, GwOp op);
+using GwOp = zg::viewport::WindowCall;
 
 // One recorded call; the fields that matter depend on the operation.
 struct GwCall {
@@ -134,31 +117,16 @@ struct GwCall {
 // chosen value and follow setRndLimits. For picking it can be told which drawing
 // calls touch the hit region: checkHitCode answers 1 when a call drawn since the last
 // clearHitCode satisfies the predicate.
-class RecordingGraphicsWindow : public host::GraphicsWindow {
+class RecordingGraphicsWindow : public zg::viewport::RecordingWindow {
 public:
     using HitPredicate = std::function<bool(const GwCall& call)>;
 
-    explicit RecordingGraphicsWindow(uint32_t limits = 0) : limits_(limits) {}
+    explicit RecordingGraphicsWindow(uint32_t limits = 0) : RecordingWindow(zg::viewport::kEveryCall, limits) {}
 
-    void setTransform(const host::Matrix3& m) override;
-    uint32_t getRndLimits() override;
-    void setRndLimits(uint32_t limits) override;
-    void setColor(host::ColorType type, float r, float g, float b) override;
-    void polyline(int count, const host::Point3* points, int closed) override;
-    void startSegments() override;
-    void segment(const host::Point3* points, int visible) override;
-    void endSegments() override;
-    void marker(const host::Point3* point, host::MarkerType type) override;
-    void setHitRegion(const host::HitRegion* region) override;
-    void clearHitCode() override;
-    int checkHitCode() override;
-
-    void SetLimits(uint32_t limits) { limits_ = limits; }
-    uint32_t Limits() const { return limits_; }
     void HitWhen(HitPredicate predicate) { hitWhen_ = std::move(predicate); }
 
-    const std::vector<GwCall>& Calls() const { return calls_; }
-    void Clear() { calls_.clear(); }
+    // The recorded calls, in order.
+    std::vector<GwCall> Calls() const;
     // The recorded calls of one kind, in order.
     std::vector<GwCall> Of(GwOp op) const;
     int Count(GwOp op) const;
@@ -166,21 +134,21 @@ public:
     // one entry: a readable summary of what was drawn in which order.
     std::vector<GwOp> Sequence() const;
 
-private:
-    void Drew(GwCall call);
+protected:
+    bool Receive(GwOp op, uint32_t value, const host::Point3* points, int count) override;
+    int HitAnswer() override { return hitSinceClear_ ? 1 : 0; }
 
-    uint32_t limits_;
+private:
     HitPredicate hitWhen_;
     bool hitSinceClear_ = false;
-    std::vector<GwCall> calls_;
 };
 
-// A viewport that hands out one graphics window and a settable world-to-view transform.
-class FakeViewport : public host::ViewportContext {
+// A viewport that hands out one recording window and a settable world-to-view
+// transform, and counts what it is asked.
+class FakeViewport : public zg::viewport::RecordingViewport {
 public:
-    explicit FakeViewport(host::GraphicsWindow* gw) : gw_(gw) {}
+    explicit FakeViewport(RecordingGraphicsWindow* gw) : RecordingViewport(*gw) {}
 
-    host::GraphicsWindow* GetGraphicsWindow() override { return gw_; }
     // The construction plane is z = 0 in world space, one unit per pixel; the snapped
     // screen point is the point given.
     host::Point3 SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane = nullptr,
@@ -189,14 +157,11 @@ public:
                      uint32_t flags = 0) override;
     void GetAffineTM(host::Matrix3& m) override;
 
-    void SetAffineTM(const host::Matrix3& m) { affine_ = m; }
     int AffineRequests() const { return affineRequests_; }
     int SnapRequests() const { return snapRequests_; }
     int PreviewRequests() const { return previewRequests_; }
 
 private:
-    host::GraphicsWindow* gw_;
-    host::Matrix3 affine_;
     int affineRequests_ = 0;
     int snapRequests_ = 0;
     int previewRequests_ = 0;
