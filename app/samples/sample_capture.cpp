@@ -4,7 +4,8 @@
 
 #include <utility>
 
-#include "app/samples/recording_window.h"
+#include "app/samples/segment_window.h"
+#include "app/viewport/call_recording.h"
 #include "host/paramblock.h"
 
 namespace zg::samples {
@@ -55,12 +56,13 @@ std::optional<SampleSet> CaptureSamples(scene::Scene& scene, const std::string& 
         return std::nullopt;
     }
 
-    RecordingViewport viewport;
+    SegmentWindow window;
+    viewport::RecordingViewport viewport(window);
     const std::size_t refused = host::GetHeapStats().refusedReservations;
     object->Display(*t, node, &viewport, 0);
-    const auto& batches = viewport.Window().Batches();
+    const auto& batches = window.Batches();
     const std::size_t count = batches.empty() ? 0 : batches.front().size();
-    const bool granted = host::GetHeapStats().refusedReservations == refused && !viewport.Window().Refused() &&
+    const bool granted = host::GetHeapStats().refusedReservations == refused && !window.Refused() &&
                          host::GrowWithin(set.budget, set.positions, count) &&
                          host::GrowWithin(set.budget, set.vectors, count);
     if (!granted) {

@@ -1,13 +1,8 @@
-#include "app/samples/recording_window.h"
+#include "app/samples/segment_window.h"
 
 namespace zg::samples {
 
-void RecordingWindow::polyline(int count, const host::Point3* points, int) {
-    if (implicitBatch_) inBatch_ = implicitBatch_ = false;
-    if (count >= 2 && points != nullptr) ++polylines_;
-}
-
-void RecordingWindow::startSegments() {
+void SegmentWindow::OpenBatch() {
     if (!host::GrowWithin(budget_, batches_, 1)) {
         refused_ = true;
         inBatch_ = false;
@@ -18,28 +13,29 @@ void RecordingWindow::startSegments() {
     implicitBatch_ = false;
 }
 
-void RecordingWindow::segment(const host::Point3* points, int visible) {
-    if (!inBatch_) {
-        startSegments();
-        implicitBatch_ = true;
+bool SegmentWindow::Receive(viewport::WindowCall call, uint32_t value, const host::Point3* points, int) {
+    switch (call) {
+        case viewport::WindowCall::StartSegments: OpenBatch(); break;
+        case viewport::WindowCall::Segment:
+            if (!inBatch_) {
+                OpenBatch();
+                implicitBatch_ = true;
+            }
+            if (points == nullptr || value == 0 || !inBatch_) break;
+            if (!host::GrowWithin(budget_, batches_.back(), 1)) {
+                refused_ = true;
+                break;
+            }
+            batches_.back().push_back({points[0], points[1]});
+            break;
+        case viewport::WindowCall::EndSegments: inBatch_ = implicitBatch_ = false; break;
+        case viewport::WindowCall::Polyline:
+        case viewport::WindowCall::Marker:
+            if (implicitBatch_) inBatch_ = implicitBatch_ = false;
+            break;
+        default: break;
     }
-    if (points == nullptr || visible == 0 || !inBatch_) return;
-    if (!host::GrowWithin(budget_, batches_.back(), 1)) {
-        refused_ = true;
-        return;
-    }
-    batches_.back().push_back({points[0], points[1]});
-}
-
-void RecordingWindow::marker(const host::Point3* point, host::MarkerType) {
-    if (implicitBatch_) inBatch_ = implicitBatch_ = false;
-    if (point != nullptr) ++markers_;
-}
-
-host::Point3 RecordingViewport::SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3*,
-                                          uint32_t) {
-    out = in;
-    return {static_cast<float>(in.x), static_cast<float>(in.y), 0.0f};
+    return false;
 }
 
 }  // namespace zg::samples
