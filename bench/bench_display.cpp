@@ -7,8 +7,8 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
+#include "app/viewport/call_recording.h"
 #include "app/viewport/camera.h"
 #include "app/viewport/display_list.h"
 #include "app/viewport/viewport.h"
@@ -40,96 +40,6 @@ private:
     };
 };
 
-// Keeps every call an object makes on a graphics window, to make them again on another.
-class CallRecorder final : public host::GraphicsWindow {
-public:
-    void setTransform(const host::Matrix3& m) override { Push(Op::kTransform).transform = m; }
-    uint32_t getRndLimits() override { return limits_; }
-    void setRndLimits(uint32_t limits) override {
-        limits_ = limits;
-        Push(Op::kLimits, limits);
-    }
-    void setColor(host::ColorType type, float r, float g, float b) override {
-        Push(Op::kColor, static_cast<uint32_t>(type)).color = {r, g, b};
-    }
-    void polyline(int count, const host::Point3* points, int closed) override {
-        Push(Op::kPolyline, static_cast<uint32_t>(closed), points, count);
-    }
-    void startSegments() override { Push(Op::kStart); }
-    void segment(const host::Point3* points, int visible) override {
-        Push(Op::kSegment, static_cast<uint32_t>(visible), points, 2);
-    }
-    void endSegments() override { Push(Op::kEnd); }
-    void marker(const host::Point3* point, host::MarkerType type) override {
-        Push(Op::kMarker, static_cast<uint32_t>(type), point, 1);
-    }
-    void setHitRegion(const host::HitRegion*) override {}
-    void clearHitCode() override {}
-    int checkHitCode() override { return 0; }
-
-    // Makes every recorded call again on `gw`, in order.
-    void Replay(host::GraphicsWindow& gw) const {
-        for (const Call& c : calls_) {
-            const host::Point3* p = points_.data() + c.first;
-            switch (c.op) {
-                case Op::kTransform: gw.setTransform(c.transform); break;
-                case Op::kLimits: gw.setRndLimits(c.value); break;
-                case Op::kColor:
-                    gw.setColor(static_cast<host::ColorType>(c.value), c.color.x, c.color.y, c.color.z);
-                    break;
-                case Op::kPolyline: gw.polyline(c.count, p, static_cast<int>(c.value)); break;
-                case Op::kStart: gw.startSegments(); break;
-                case Op::kSegment: gw.segment(p, static_cast<int>(c.value)); break;
-                case Op::kEnd: gw.endSegments(); break;
-                case Op::kMarker: gw.marker(p, static_cast<host::MarkerType>(c.value)); break;
-            }
-        }
-    }
-
-private:
-    enum class Op { kTransform, kLimits, kColor, kPolyline, kStart, kSegment, kEnd, kMarker };
-    struct Call {
-        Op op = Op::kEnd;
-        host::Matrix3 transform;
-        uint32_t value = 0;  // limits, colour slot, closed, visible or marker type
-        host::Point3 color;
-        std::size_t first = 0;  // into points_
-        int count = 0;
-    };
-    Call& Push(Op op, uint32_t value = 0, const host::Point3* points = nullptr, int count = 0) {
-        Call& call = calls_.emplace_back();
-        call.op = op;
-        call.value = value;
-        call.first = points_.size();
-        call.count = count;
-        if (points != nullptr) points_.insert(points_.end(), points, points + count);
-        return call;
-    }
-    uint32_t limits_ = zg::viewport::kDefaultRndLimits;
-    std::vector<Call> calls_;
-    std::vector<host::Point3> points_;
-};
-
-class RecordingViewport final : public host::ViewportContext {
-public:
-    explicit RecordingViewport(host::ViewportContext& view) : view_(view) {}
-    host::GraphicsWindow* GetGraphicsWindow() override { return &recorder; }
-    host::Point3 SnapPoint(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane,
-                           uint32_t flags) override {
-        return view_.SnapPoint(in, out, plane, flags);
-    }
-    void SnapPreview(const host::IPoint2& in, host::IPoint2& out, const host::Matrix3* plane,
-                     uint32_t flags) override {
-        view_.SnapPreview(in, out, plane, flags);
-    }
-    void GetAffineTM(host::Matrix3& m) override { view_.GetAffineTM(m); }
-
-    CallRecorder recorder;
-
-private:
-    host::ViewportContext& view_;
-};
-
 // The default viewer with markers and lattice on over one counting field, seen from
 // the top in an 800 x 800 viewport.
 class DisplayScene {
@@ -152,14 +62,14 @@ public:
         return scene_.Viewer()->HitTest(0, scene_.ViewerNode(), host::POINT_RGN, host::kHitCrossing, 0, &corner,
                                         &view_);
     }
-    void Replay(const CallRecorder& calls) {
+    void Replay(const zg::viewport::CallRecord& calls) {
         zg::viewport::DisplayList list(kPixels, kPixels);
         view_.Window().SetDrawSink(&list);
         calls.Replay(view_.Window());
         benchmark::DoNotOptimize(list.Items().data());
     }
     // What one Display at time 0 asks of the window.
-    void Record(RecordingViewport& recording) {
+    void Record(zg::viewport::RecordingViewport& recording) {
         scene_.Viewer()->Display(0, scene_.ViewerNode(), &recording, 0);
     }
     void Change() { scene_.Viewer()->WSStateInvalidate(); }
@@ -192,9 +102,13 @@ void DisplayAfterChange(benchmark::State& state) {
 }
 
 void DrawingAlone(benchmark::State& state) {
-    RecordingViewport recording(Scene().View());
+    // The calls a Display makes that draw or set the render limits, to be made again.
+    zg::viewport::RecordingWindow recorder(
+        zg::viewport::kDrawingCalls | zg::viewport::CallBit(zg::viewport::WindowCall::SetRndLimits),
+        zg::viewport::kDefaultRndLimits);
+    zg::viewport::RecordingViewport recording(recorder, &Scene().View());
     Scene().Record(recording);
-    for (auto _ : state) Scene().Replay(recording.recorder);
+    for (auto _ : state) Scene().Replay(recorder.Record());
 }
 
 void CachedHitTest(benchmark::State& state) {
