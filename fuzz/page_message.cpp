@@ -59,9 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         const std::size_t end = std::min(input.find('\n', start), input.size());
         const std::string_view message = input.substr(start, end - start);
         start = end + 1;
-        std::optional<int64_t> seq;
-        const auto parsed = zg::web::ParsePageMessage(message, seq, error);
-        if (!parsed) Require(!error.empty() && error.find('\n') == std::string::npos);
+        const zg::web::ReadMessage read = zg::web::ReadPageMessage(message);
+        const auto& parsed = read.message;
+        if (!parsed) Require(!read.error.empty() && read.error.find('\n') == std::string::npos);
         // A save to a file the page names would write wherever it points: not here.
         if (parsed) {
             const auto* save = std::get_if<zg::web::command::Save>(&parsed->command);

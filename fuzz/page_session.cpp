@@ -93,8 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             open.erase(page);
         } else if (action >= '1' && action <= '9' && open.contains(page)) {
             const std::string_view message = line.substr(line.size() > 2 ? 2 : line.size());
-            std::optional<int64_t> seq;
-            const auto parsed = zg::web::ParsePageMessage(message, seq, error);
+            const auto parsed = zg::web::ReadPageMessage(message).message;
             if (parsed) {
                 const auto* save = std::get_if<zg::web::command::Save>(&parsed->command);
                 if (save != nullptr && save->file) {

@@ -25,7 +25,7 @@ int ShowScene(CommandContext& ctx, const std::filesystem::path& file, std::optio
     if (!t) return PrintError(ctx, "scene", "--frame: " + error);
     const std::vector<scene::NodeListing> nodes = scene::ListNodes(*loaded, *t, ResolverFor(directory));
     if (json) {
-        *ctx.out << scene::ListingJson(nodes).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        *ctx.out << scene::ListingJson(nodes).dump(2, ' ', false, text::Json::error_handler_t::replace) << '\n';
         return 0;
     }
     fmt::print(*ctx.out, "{}: {} node{} at frame {} ({} fps)\n", text::OneLine(file.string()), nodes.size(),

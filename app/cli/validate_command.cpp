@@ -85,7 +85,7 @@ int Validate(CommandContext& ctx, const ValidateOptions& options) {
     }
     const validate::ValidationReport report = validate::Validate(run, print);
     if (options.json)
-        *ctx.out << validate::ValidationJson(report).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+        *ctx.out << validate::ValidationJson(report).dump(2, ' ', false, text::Json::error_handler_t::replace)
                  << '\n';
     else
         validate::WriteSummaryLine(report, *ctx.out);

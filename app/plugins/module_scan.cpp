@@ -25,6 +25,8 @@
 #include "app/files/output_file.h"
 #include "app/plugins/class_directory.h"
 #include "app/plugins/plugin_module.h"
+#include "app/text/json.h"
+#include "app/text/json_reader.h"
 #include "app/text/one_line.h"
 #include "host/platform.h"
 
@@ -34,10 +36,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+using text::Json;
 
 // A cache larger than this was not written by this program.
 constexpr std::size_t kMaxCacheBytes = std::size_t{4} << 20;
+// The cache nests three levels: the document, its module list, each module.
+constexpr std::size_t kMaxCacheNesting = 8;
 constexpr int kCacheFormat = 1;
 
 std::string HostKey() { return fmt::format("{} {:#x}", ZENTROGRAPH_VERSION, host::kHostInterfaceVersion); }
@@ -182,10 +186,14 @@ void ModuleScanner::ReadCache() {
     if (settings_.cacheFile.empty()) return;
     std::string error;
     std::istringstream none;
-    const std::optional<std::string> text = files::ReadInputFile(settings_.cacheFile, kMaxCacheBytes, none, error);
-    if (!text) return;
-    const Json doc = Json::parse(*text, nullptr, false);
+    const std::optional<std::string> contents =
+        files::ReadInputFile(settings_.cacheFile, kMaxCacheBytes, none, error);
+    if (!contents) return;
+    text::JsonTextError refused;
+    const std::optional<Json> read = text::ReadJsonText(*contents, kMaxCacheNesting, refused);
     // Anything but this build's own cache is ignored as a whole.
+    if (!read) return;
+    const Json& doc = *read;
     if (!doc.is_object() || doc.value("zentrographModuleScan", 0) != kCacheFormat || doc.value("host", "") != HostKey() ||
         !doc.contains("modules") || !doc["modules"].is_array())
         return;

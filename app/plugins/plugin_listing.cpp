@@ -44,10 +44,10 @@ void WritePluginListingText(const PluginListing& listing, std::ostream& out) {
                classCount == 1 ? "" : "es");
 }
 
-nlohmann::ordered_json PluginListingJson(const PluginListing& listing) {
-    nlohmann::ordered_json modules = nlohmann::ordered_json::array();
+text::Json PluginListingJson(const PluginListing& listing) {
+    text::Json modules = text::Json::array();
     for (const ModuleListing& module : listing.modules) {
-        nlohmann::ordered_json classes = nlohmann::ordered_json::array();
+        text::Json classes = text::Json::array();
         for (const ClassFacts& cls : module.classes) {
             classes.push_back({{"name", cls.name},
                                {"internalName", cls.internalName},
@@ -65,7 +65,7 @@ nlohmann::ordered_json PluginListingJson(const PluginListing& listing) {
 }
 
 void WritePluginListingJson(const PluginListing& listing, std::ostream& out) {
-    out << PluginListingJson(listing).dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    out << PluginListingJson(listing).dump(2, ' ', false, text::Json::error_handler_t::replace) << '\n';
 }
 
 }  // namespace zg::plugins

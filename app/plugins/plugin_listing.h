@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json_fwd.hpp>
-
 #include "app/plugins/class_directory.h"
+#include "app/text/json.h"
 
 namespace zg::plugins {
 
@@ -33,7 +32,7 @@ void WritePluginListingText(const PluginListing& listing, std::ostream& out);
 
 // {"modules": [{"file", "description", "version", "classes": [{"name", "internalName",
 // "category", "superClassId", "classId": [w1, w2], "public"}]}]}, ids as numbers.
-nlohmann::ordered_json PluginListingJson(const PluginListing& listing);
+text::Json PluginListingJson(const PluginListing& listing);
 // The JSON above, indented, with a final newline. Bytes of a module's strings that
 // are not UTF-8 are written as U+FFFD.
 void WritePluginListingJson(const PluginListing& listing, std::ostream& out);

@@ -4,7 +4,7 @@
 
 namespace zg::scene {
 
-PlaceholderObject::PlaceholderObject(std::string className, nlohmann::ordered_json params)
+PlaceholderObject::PlaceholderObject(std::string className, text::Json params)
     : className_(std::move(className)), params_(std::move(params)) {}
 
 host::ReferenceTarget* PlaceholderObject::Clone(host::RemapDir& remap) {

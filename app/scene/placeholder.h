@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "app/text/json.h"
 #include "host/object.h"
 
 namespace zg::scene {
@@ -18,10 +19,10 @@ inline constexpr host::Class_ID kPlaceholderClassId{0x5A470000, 2};
 class PlaceholderObject final : public host::WSMObject {
 public:
     // `params` is the node's "params" value, or null when the file gave none.
-    PlaceholderObject(std::string className, nlohmann::ordered_json params);
+    PlaceholderObject(std::string className, text::Json params);
 
     const std::string& MissingClass() const { return className_; }
-    const nlohmann::ordered_json& Params() const { return params_; }
+    const text::Json& Params() const { return params_; }
 
     host::Class_ID ClassID() override { return kPlaceholderClassId; }
     // The missing class's name.
@@ -32,7 +33,7 @@ public:
 
 private:
     std::string className_;
-    nlohmann::ordered_json params_;
+    text::Json params_;
 };
 
 // The placeholder `object` is, or none when it is another object.

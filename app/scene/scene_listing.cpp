@@ -13,8 +13,8 @@ namespace {
 
 std::string PointText(const host::Point3& p) { return fmt::format("({}, {}, {})", p.x, p.y, p.z); }
 
-nlohmann::ordered_json PointJson(const host::Point3& p) {
-    return nlohmann::ordered_json::array({text::FloatForJson(p.x), text::FloatForJson(p.y), text::FloatForJson(p.z)});
+text::Json PointJson(const host::Point3& p) {
+    return text::Json::array({text::FloatForJson(p.x), text::FloatForJson(p.y), text::FloatForJson(p.z)});
 }
 
 }  // namespace
@@ -68,10 +68,10 @@ std::string ListingText(const std::vector<NodeListing>& nodes) {
     return text;
 }
 
-nlohmann::ordered_json ListingJson(const std::vector<NodeListing>& nodes) {
-    auto list = nlohmann::ordered_json::array();
+text::Json ListingJson(const std::vector<NodeListing>& nodes) {
+    auto list = text::Json::array();
     for (const NodeListing& n : nodes) {
-        nlohmann::ordered_json entry;
+        text::Json entry;
         entry["name"] = n.name;
         entry["class"] = n.className;
         entry["position"] = PointJson(n.position);

@@ -10,6 +10,7 @@
 
 #include "app/scene/class_resolver.h"
 #include "app/scene/scene.h"
+#include "app/text/json.h"
 #include "host/geometry.h"
 #include "host/time.h"
 
@@ -30,6 +31,6 @@ std::vector<NodeListing> ListNodes(Scene& scene, host::TimeValue t, const ClassR
 std::string ListingText(const std::vector<NodeListing>& nodes);
 // {"nodes": [{"name", "class", "position": [x, y, z],
 //             "worldBox": {"min": [x, y, z], "max": [x, y, z]} or null}]}
-nlohmann::ordered_json ListingJson(const std::vector<NodeListing>& nodes);
+text::Json ListingJson(const std::vector<NodeListing>& nodes);
 
 }  // namespace zg::scene

@@ -15,7 +15,7 @@
 namespace zg::scene {
 namespace {
 
-using Json = nlohmann::ordered_json;
+using text::Json;
 
 // A value that cannot be written; thrown inside the writer only.
 struct WriteError {

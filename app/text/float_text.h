@@ -7,9 +7,9 @@
 
 #include <string>
 
-namespace zg::text {
+#include "app/text/json.h"
 
-using Json = nlohmann::ordered_json;
+namespace zg::text {
 
 // Appends v's shortest round-trip text; non-finite values as "nan", "inf", "-inf".
 void AppendFloat(std::string& out, float v);

@@ -1,6 +1,5 @@
 #include "app/text/json_numbers.h"
 
-#include <fmt/format.h>
 
 #include <charconv>
 #include <cmath>
@@ -25,19 +24,6 @@ std::optional<float> JsonToFloat(double v) {
     if (std::fabs(v) >= limit) return std::nullopt;
     if (std::fabs(v) > kMax) return static_cast<float>(std::copysign(kMax, v));
     return static_cast<float>(v);
-}
-
-std::string LineColumn(std::string_view text, std::size_t offset) {
-    if (offset > text.size()) offset = text.size();
-    std::size_t line = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < offset; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            lineStart = i + 1;
-        }
-    }
-    return fmt::format("{}:{}", line, offset - lineStart + 1);
 }
 
 }  // namespace zg::text

@@ -1,11 +1,8 @@
 // Numbers in scene files: single-precision values written so that they read back to
-// the same float, and JSON positions turned into line:column.
+// the same float, and read back within the float range.
 #pragma once
 
-#include <cstddef>
 #include <optional>
-#include <string>
-#include <string_view>
 
 namespace zg::text {
 
@@ -16,9 +13,5 @@ double FloatForJson(float f);
 // `v` rounded to single precision; none when it is not finite or lies beyond the
 // float range (values that round to the largest float are accepted).
 std::optional<float> JsonToFloat(double v);
-
-// "line:column" (both from 1) of the byte at 0-based index `offset` of `text`; an
-// offset past the end names the end.
-std::string LineColumn(std::string_view text, std::size_t offset);
 
 }  // namespace zg::text

@@ -102,10 +102,10 @@ void WriteSummaryLine(const ValidationReport& report, std::ostream& out) {
     fmt::print(out, "{} passed, {} failed\n", report.Passed(), report.Failed());
 }
 
-nlohmann::ordered_json ValidationJson(const ValidationReport& report) {
-    nlohmann::ordered_json checks = nlohmann::ordered_json::array();
+text::Json ValidationJson(const ValidationReport& report) {
+    text::Json checks = text::Json::array();
     for (const CheckResult& r : report.results) {
-        nlohmann::ordered_json entry = {{"module", r.module.string()},
+        text::Json entry = {{"module", r.module.string()},
                                         {"check", r.check},
                                         {"outcome", OutcomeName(r.outcome)},
                                         {"message", r.message}};

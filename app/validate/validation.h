@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json_fwd.hpp>
-
 #include "app/validate/child_run.h"
+#include "app/text/json.h"
 
 namespace zg::validate {
 
@@ -54,6 +53,6 @@ void WriteResultLine(const CheckResult& result, uint64_t seed, std::ostream& out
 // "N passed, N failed".
 void WriteSummaryLine(const ValidationReport& report, std::ostream& out);
 // {"seed", "checks": [{"module", "check", "outcome", "message", "replay"?}], "passed", "failed"}
-nlohmann::ordered_json ValidationJson(const ValidationReport& report);
+text::Json ValidationJson(const ValidationReport& report);
 
 }  // namespace zg::validate

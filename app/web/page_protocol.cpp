@@ -1,71 +1,40 @@
 #include "app/web/page_protocol.h"
 
 #include <fmt/format.h>
-#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <initializer_list>
 #include <limits>
 
+#include "app/text/json_reader.h"
 #include "app/text/one_line.h"
 
 namespace zg::web {
 
 namespace {
 
-using Json = nlohmann::json;
-
-// A refusal of one field; thrown inside the parser only.
-struct Refusal {
-    std::string message;
-};
-
-[[noreturn]] void Refuse(std::string message) { throw Refusal{std::move(message)}; }
-
-// The deepest nesting of objects and arrays in `text`, strings skipped; stops counting
-// once past `limit`.
-std::size_t Nesting(std::string_view text, std::size_t limit) {
-    std::size_t depth = 0, deepest = 0;
-    bool inString = false, escaped = false;
-    for (char c : text) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            deepest = std::max(deepest, ++depth);
-            if (deepest > limit) return deepest;
-        } else if ((c == '}' || c == ']') && depth > 0) {
-            --depth;
-        }
-    }
-    return deepest;
-}
+using text::FailField;
+using text::Json;
+using text::JsonElement;
+using text::JsonFieldError;
 
 const Json& Field(const Json& message, const char* key) {
     const auto it = message.find(key);
-    if (it == message.end()) Refuse(fmt::format("{}: missing", key));
+    if (it == message.end()) FailField(key, "missing");
     return *it;
 }
 
 double Number(const Json& message, const char* key, double lo, double hi) {
     const Json& v = Field(message, key);
-    if (!v.is_number()) Refuse(fmt::format("{}: expected a number", key));
+    if (!v.is_number()) FailField(key, "expected a number");
     const double d = v.get<double>();
-    if (!std::isfinite(d) || d < lo || d > hi) Refuse(fmt::format("{}: expected a number from {} to {}", key, lo, hi));
+    if (!std::isfinite(d) || d < lo || d > hi) FailField(key, fmt::format("expected a number from {} to {}", lo, hi));
     return d;
 }
 
 int Whole(const Json& message, const char* key, int lo, int hi) {
     const double d = Number(message, key, lo, hi);
-    if (d != std::floor(d)) Refuse(fmt::format("{}: expected a whole number", key));
+    if (d != std::floor(d)) FailField(key, "expected a whole number");
     return static_cast<int>(d);
 }
 
@@ -73,21 +42,21 @@ bool Switch(const Json& message, const char* key, std::optional<bool> fallback =
     const auto it = message.find(key);
     if (it == message.end() && fallback) return *fallback;
     const Json& v = Field(message, key);
-    if (!v.is_boolean()) Refuse(fmt::format("{}: expected true or false", key));
+    if (!v.is_boolean()) FailField(key, "expected true or false");
     return v.get<bool>();
 }
 
 std::string Text(const Json& v, const std::string& what) {
-    if (!v.is_string()) Refuse(fmt::format("{}: expected a string", what));
+    if (!v.is_string()) FailField(what, "expected a string");
     return v.get<std::string>();
 }
 
 ViewSize Size(const Json& v, const std::string& what) {
-    if (!v.is_object()) Refuse(fmt::format("{}: expected {{\"width\", \"height\"}}", what));
+    if (!v.is_object()) FailField(what, "expected {\"width\", \"height\"}");
     try {
         return {Whole(v, "width", 1, kMaxViewSide), Whole(v, "height", 1, kMaxViewSide)};
-    } catch (const Refusal& r) {
-        Refuse(fmt::format("{}.{}", what, r.message));
+    } catch (const JsonFieldError& e) {
+        FailField(text::JsonMember(what, e.path), e.message);
     }
 }
 
@@ -96,20 +65,21 @@ int View(const Json& message) { return Whole(message, "view", 0, kMaxViews - 1);
 // A window handle of the command panel: a whole number that JavaScript holds exactly.
 uint64_t Handle(const Json& message, const char* key) {
     const double d = Number(message, key, 0, 9007199254740991.0);
-    if (d != std::floor(d)) Refuse(fmt::format("{}: expected a whole number", key));
+    if (d != std::floor(d)) FailField(key, "expected a whole number");
     return static_cast<uint64_t>(d);
 }
 
 // A point or direction of a camera: [x, y, z], each finite and within kMaxCoordinate.
 Vec3d Triple(const Json& message, const char* key) {
     const Json& v = Field(message, key);
-    if (!v.is_array() || v.size() != 3) Refuse(fmt::format("{}: expected [x, y, z]", key));
+    if (!v.is_array() || v.size() != 3) FailField(key, "expected [x, y, z]");
     double c[3];
     for (std::size_t i = 0; i < 3; ++i) {
-        if (!v[i].is_number()) Refuse(fmt::format("{}[{}]: expected a number", key, i));
+        if (!v[i].is_number()) FailField(JsonElement(key, i), "expected a number");
         c[i] = v[i].get<double>();
         if (!std::isfinite(c[i]) || std::fabs(c[i]) > kMaxCoordinate)
-            Refuse(fmt::format("{}[{}]: expected a number from {} to {}", key, i, -kMaxCoordinate, kMaxCoordinate));
+            FailField(JsonElement(key, i),
+                      fmt::format("expected a number from {} to {}", -kMaxCoordinate, kMaxCoordinate));
     }
     return {c[0], c[1], c[2]};
 }
@@ -120,12 +90,7 @@ int Pixel(const Json& message, const char* key) {
 
 // Refuses every key of `message` that is not `type`, `seq` or one of `allowed`.
 void OnlyKeys(const Json& message, std::initializer_list<std::string_view> allowed) {
-    for (const auto& item : message.items()) {
-        if (item.key() == "type" || item.key() == "seq") continue;
-        bool known = false;
-        for (std::string_view key : allowed) known = known || item.key() == key;
-        if (!known) Refuse(fmt::format("{}: unknown key", item.key()));
-    }
+    text::CheckJsonKeys(message, "", allowed, {"type", "seq"});
 }
 
 PageCommand Command(const Json& m, const std::string& type) {
@@ -133,7 +98,7 @@ PageCommand Command(const Json& m, const std::string& type) {
         OnlyKeys(m, {"views"});
         const Json& views = Field(m, "views");
         if (!views.is_array() || views.size() > static_cast<std::size_t>(kMaxViews))
-            Refuse(fmt::format("views: expected a list of at most {} view sizes", kMaxViews));
+            FailField("views", fmt::format("expected a list of at most {} view sizes", kMaxViews));
         command::Hello hello;
         for (std::size_t i = 0; i < views.size(); ++i) hello.views.push_back(Size(views[i], fmt::format("views[{}]", i)));
         return hello;
@@ -153,7 +118,7 @@ PageCommand Command(const Json& m, const std::string& type) {
         else if (phase == "up")
             p.phase = session::PointerPhase::kUp;
         else
-            Refuse("phase: expected \"down\", \"move\" or \"up\"");
+            FailField("phase", "expected \"down\", \"move\" or \"up\"");
         p.view = View(m);
         p.at = {Pixel(m, "x"), Pixel(m, "y")};
         p.button = m.contains("button") ? Whole(m, "button", 0, 2) : 0;
@@ -192,13 +157,15 @@ PageCommand Command(const Json& m, const std::string& type) {
     if (type == "key") {
         OnlyKeys(m, {"key"});
         std::string key = Text(Field(m, "key"), "key");
-        if (key != "Escape" && key != "Delete") Refuse("key: expected \"Escape\" or \"Delete\"");
+        if (key != "Escape" && key != "Delete") FailField("key", "expected \"Escape\" or \"Delete\"");
         return command::Key{std::move(key)};
     }
     if (type == "projection") {
         OnlyKeys(m, {"view", "projection"});
         const std::optional<scene::ViewKind> kind = scene::ViewKindNamed(Text(Field(m, "projection"), "projection"));
-        if (!kind) Refuse("projection: expected \"top\", \"bottom\", \"front\", \"back\", \"left\", \"right\" or \"perspective\"");
+        if (!kind)
+            FailField("projection",
+                      "expected \"top\", \"bottom\", \"front\", \"back\", \"left\", \"right\" or \"perspective\"");
         return command::Projection{View(m), *kind};
     }
     if (type == "frameView") {
@@ -216,7 +183,7 @@ PageCommand Command(const Json& m, const std::string& type) {
     if (type == "select") {
         OnlyKeys(m, {"names"});
         const Json& names = Field(m, "names");
-        if (!names.is_array() || names.size() > kMaxNames) Refuse("names: expected a list of node names");
+        if (!names.is_array() || names.size() > kMaxNames) FailField("names", "expected a list of node names");
         command::Select select;
         for (std::size_t i = 0; i < names.size(); ++i) select.names.push_back(Text(names[i], fmt::format("names[{}]", i)));
         return select;
@@ -235,7 +202,7 @@ PageCommand Command(const Json& m, const std::string& type) {
         if (m.contains("file")) {
             save.file = Text(m["file"], "file");
             if (save.file->empty() || save.file->size() > 4096 || save.file->find('\0') != std::string::npos)
-                Refuse("file: expected a file name");
+                FailField("file", "expected a file name");
         }
         return save;
     }
@@ -248,7 +215,7 @@ PageCommand Command(const Json& m, const std::string& type) {
             OnlyKeys(m, {"control", "action", "text"});
             c.action = command::Control::Action::kText;
             c.text = Text(Field(m, "text"), "text");
-            if (c.text.size() > kMaxText) Refuse("text: too long");
+            if (c.text.size() > kMaxText) FailField("text", "too long");
         } else if (action == "spin") {
             OnlyKeys(m, {"control", "action", "steps"});
             c.action = command::Control::Action::kSpin;
@@ -261,7 +228,7 @@ PageCommand Command(const Json& m, const std::string& type) {
             c.action = command::Control::Action::kSelect;
             c.index = Whole(m, "index", -1, 1 << 20);
         } else {
-            Refuse("action: expected \"text\", \"spin\", \"click\" or \"select\"");
+            FailField("action", "expected \"text\", \"spin\", \"click\" or \"select\"");
         }
         return c;
     }
@@ -288,13 +255,13 @@ PageCommand Command(const Json& m, const std::string& type) {
     if (type == "tool") {
         OnlyKeys(m, {"tool"});
         const std::optional<session::Tool> tool = session::ParseTool(Text(Field(m, "tool"), "tool"));
-        if (!tool) Refuse("tool: expected \"move\", \"rotate\" or \"scale\"");
+        if (!tool) FailField("tool", "expected \"move\", \"rotate\" or \"scale\"");
         return command::ToolChoice{*tool};
     }
     if (type == "constraint") {
         OnlyKeys(m, {"axes"});
         const std::optional<session::Axes> axes = session::ParseAxes(Text(Field(m, "axes"), "axes"));
-        if (!axes) Refuse("axes: expected \"\", \"x\", \"y\", \"z\", \"xy\", \"yz\" or \"zx\"");
+        if (!axes) FailField("axes", "expected \"\", \"x\", \"y\", \"z\", \"xy\", \"yz\" or \"zx\"");
         return command::Constraint{*axes};
     }
     if (type == "gridSpacing") {
@@ -311,7 +278,7 @@ PageCommand Command(const Json& m, const std::string& type) {
         unsigned rgb = 0;
         const bool hex = color.size() == 7 && color[0] == '#' &&
                          color.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos;
-        if (!hex) Refuse("color: expected \"#rrggbb\"");
+        if (!hex) FailField("color", "expected \"#rrggbb\"");
         rgb = static_cast<unsigned>(std::stoul(color.substr(1), nullptr, 16));
         const uint32_t bgr = ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
         return command::WireColor{Text(Field(m, "node"), "node"), bgr};
@@ -328,7 +295,7 @@ PageCommand Command(const Json& m, const std::string& type) {
         else if (channel == "scale")
             t.channel = session::Channel::kScale;
         else
-            Refuse("channel: expected \"position\", \"rotation\" or \"scale\"");
+            FailField("channel", "expected \"position\", \"rotation\" or \"scale\"");
         const Vec3d v = Triple(m, "value");
         t.value = host::Point3(static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z));
         return t;
@@ -337,45 +304,41 @@ PageCommand Command(const Json& m, const std::string& type) {
         OnlyKeys(m, {"id", "button"});
         return command::DialogReply{Whole(m, "id", 0, std::numeric_limits<int>::max()), Whole(m, "button", 0, 100)};
     }
-    Refuse(fmt::format("type: unknown message type \"{}\"", type));
+    FailField("type", fmt::format("unknown message type \"{}\"", type));
 }
 
 }  // namespace
 
-std::optional<PageMessage> ParsePageMessage(std::string_view text, std::optional<int64_t>& seq, std::string& error) {
-    seq.reset();
-    if (Nesting(text, kMaxNesting) > kMaxNesting) {
-        error = "message nested too deeply";
-        return std::nullopt;
-    }
-    const Json m = Json::parse(text.begin(), text.end(), nullptr, false);
-    if (m.is_discarded()) {
-        error = "message is not JSON";
-        return std::nullopt;
-    }
-    if (!m.is_object()) {
-        error = "message is not a JSON object";
-        return std::nullopt;
-    }
-    try {
-        if (const auto it = m.find("seq"); it != m.end()) {
-            if (!it->is_number_integer()) Refuse("seq: expected a whole number");
-            seq = it->get<int64_t>();
-        }
-        PageMessage message{seq, Command(m, Text(Field(m, "type"), "type"))};
-        return message;
-    } catch (const Refusal& r) {
-        // Field names and values come from the page: they may hold line breaks.
-        error = text::OneLine(r.message);
-    } catch (const Json::exception&) {
-        error = "message could not be read";
-    }
-    return std::nullopt;
-}
-
 ReadMessage ReadPageMessage(std::string_view text) {
     ReadMessage read;
-    read.message = ParsePageMessage(text, read.seq, read.error);
+    text::JsonTextError refused;
+    const std::optional<Json> m = text::ReadJsonText(text, kMaxNesting, refused);
+    if (!m) {
+        switch (refused.kind) {
+            case text::JsonTextError::Kind::kTooDeep: read.error = "message nested too deeply"; break;
+            case text::JsonTextError::Kind::kDuplicateKey:
+                read.error = text::OneLine(text::AtJsonPath(refused.path, fmt::format("duplicate key \"{}\"", refused.detail)));
+                break;
+            default: read.error = "message is not JSON"; break;
+        }
+        return read;
+    }
+    if (!m->is_object()) {
+        read.error = "message is not a JSON object";
+        return read;
+    }
+    try {
+        if (const auto it = m->find("seq"); it != m->end()) {
+            if (!it->is_number_integer()) FailField("seq", "expected a whole number");
+            read.seq = it->get<int64_t>();
+        }
+        read.message = PageMessage{read.seq, Command(*m, Text(Field(*m, "type"), "type"))};
+    } catch (const JsonFieldError& e) {
+        // Field names and values come from the page: they may hold line breaks.
+        read.error = text::OneLine(text::AtJsonPath(e.path, e.message));
+    } catch (const Json::exception&) {
+        read.error = "message could not be read";
+    }
     return read;
 }
 

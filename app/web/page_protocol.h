@@ -192,13 +192,9 @@ struct PageMessage {
     PageCommand command;
 };
 
-// The message in `text`; none, with a one-line reason in `error`, for anything that is
-// not a well-formed message of the list above. `seq` receives the message's sequence
-// number whenever it could be read, so a refusal can still be acknowledged.
-std::optional<PageMessage> ParsePageMessage(std::string_view text, std::optional<int64_t>& seq, std::string& error);
-
-// A message as read: the message, or the reason it was refused, and its sequence
-// number whenever it could be read.
+// A message as read: the message, or the one-line reason it was refused (anything that
+// is not a well-formed message of the list above), and its sequence number whenever it
+// could be read, so that a refusal can still be acknowledged.
 struct ReadMessage {
     std::optional<PageMessage> message;
     std::optional<int64_t> seq;

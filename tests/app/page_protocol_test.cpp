@@ -29,14 +29,11 @@ TEST(PageProtocolTest, ReadsEveryMessageKind) {
         R"({"type": "frameView", "view": 0, "all": true})",
     };
     for (const char* text : messages) {
-        std::optional<int64_t> seq;
-        std::string error;
-        EXPECT_TRUE(zg::web::ParsePageMessage(text, seq, error)) << text << ": " << error;
+        const zg::web::ReadMessage read = zg::web::ReadPageMessage(text);
+        EXPECT_TRUE(read.message) << text << ": " << read.error;
     }
-    std::optional<int64_t> seq;
-    std::string error;
-    const auto pointer = zg::web::ParsePageMessage(messages[2], seq, error);
-    const auto& p = std::get<zg::web::command::Pointer>(pointer->command);
+    const zg::web::ReadMessage pointer = zg::web::ReadPageMessage(messages[2]);
+    const auto& p = std::get<zg::web::command::Pointer>(pointer.message->command);
     EXPECT_EQ(p.at, host::IPoint2(10, -3));
     EXPECT_EQ(p.button, 2);
 }
@@ -66,17 +63,15 @@ TEST(PageProtocolTest, RefusesMalformedMessagesWithTheFieldAtFault) {
         {R"({"type": "selectMode", "extra": 1})", "extra: unknown key"},
         {R"({"type": "save", "seq": 1.5})", "seq:"},
         {R"({"type": "selectMode", "a\nb": 1})", "a\\nb: unknown key"},  // still one line
+        {R"({"type": "undo", "type": "redo"})", "duplicate key \"type\""},  // neither wins
+        {std::string(R"({"type": "undo"})") + '\0' + "x", "not JSON"},      // nothing hides past a NUL
     };
     for (const auto& [text, expected] : cases) {
-        std::optional<int64_t> seq;
-        std::string error;
-        EXPECT_FALSE(zg::web::ParsePageMessage(text, seq, error)) << text;
-        EXPECT_NE(error.find(expected), std::string::npos) << text << ": " << error;
+        const zg::web::ReadMessage read = zg::web::ReadPageMessage(text);
+        EXPECT_FALSE(read.message) << text;
+        EXPECT_NE(read.error.find(expected), std::string::npos) << text << ": " << read.error;
     }
-    std::optional<int64_t> seq;
-    std::string error;
-    zg::web::ParsePageMessage(R"({"type": "fly", "seq": 7})", seq, error);
-    EXPECT_EQ(seq, 7);  // a refusal can still be acknowledged
+    EXPECT_EQ(zg::web::ReadPageMessage(R"({"type": "fly", "seq": 7})").seq, 7);  // a refusal can still be acknowledged
 }
 
 }  // namespace

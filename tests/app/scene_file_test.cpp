@@ -476,28 +476,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "viewports[1].name: duplicate viewport name \"A\" (also viewports[0])"}),
     [](const auto& info) { return info.param.what; });
 
-// ---- Numbers ----------------------------------------------------------------------------------
-
-TEST(JsonNumbersTest, LineColumnCountsFromOne) {
-    const std::string text = "ab\ncd\n\nef";
-    EXPECT_EQ(zg::text::LineColumn(text, 0), "1:1");
-    EXPECT_EQ(zg::text::LineColumn(text, 2), "1:3");
-    EXPECT_EQ(zg::text::LineColumn(text, 3), "2:1");
-    EXPECT_EQ(zg::text::LineColumn(text, 7), "4:1");
-    EXPECT_EQ(zg::text::LineColumn(text, 100), "4:3");
-}
-
-TEST(JsonNumbersTest, FloatRangeEndsAtWhatRoundsToTheLargestFloat) {
-    const double largest = std::numeric_limits<float>::max();
-    EXPECT_EQ(zg::text::JsonToFloat(3.4028235e38), std::numeric_limits<float>::max());
-    EXPECT_EQ(zg::text::JsonToFloat(-largest), -std::numeric_limits<float>::max());
-    EXPECT_FALSE(zg::text::JsonToFloat(largest + std::ldexp(1.0, 103)));
-    EXPECT_FALSE(zg::text::JsonToFloat(1e39));
-    EXPECT_FALSE(zg::text::JsonToFloat(std::nan("")));
-    EXPECT_EQ(zg::text::FloatForJson(0.1f), 0.1);
-    EXPECT_EQ(zg::text::FloatForJson(1.0f / 3.0f), 0.33333334);
-}
-
 TEST(SceneFileTest, ANodeOfAMissingClassIsKeptAsAPlaceholderAndSavedBackUnchanged) {
     const std::string magnet = R"({"name": "M", "class": "Magnet", "params": {"pull": [1, {"x": null}], "on": true}})";
     std::string error;
