@@ -61,6 +61,12 @@ std::string ParamName(host::ParamBlock& block, host::ParamID id) {
     return name.empty() ? "the parameter" : name;
 }
 
+// A user's action not done: `why` goes to the caller's error.
+bool Refused(std::string& error, std::string why) {
+    error = std::move(why);
+    return false;
+}
+
 }  // namespace
 
 CommandPanel::CommandPanel(std::function<host::TimeValue()> time) : time_(std::move(time)) {
@@ -304,7 +310,7 @@ auto CommandPanel::Whole(host::ParamBlock& block, host::ParamID param, const std
     }
 }
 
-std::string CommandPanel::Store(Rollout& rollout, const Control& control, double value) {
+bool CommandPanel::Store(Rollout& rollout, const Control& control, double value, std::string& error) {
     const Binding& b = control.binding;
     if (b.limited) value = std::clamp(value, b.lo, b.hi);
     host::ParamBlock& block = *rollout.block;
@@ -317,36 +323,37 @@ std::string CommandPanel::Store(Rollout& rollout, const Control& control, double
             return block.SetInt(b.param, time_(), static_cast<int>(std::clamp(whole, -limit, limit)));
         });
     } else {
-        if (std::fabs(value) > std::numeric_limits<float>::max()) return "the value is too large";
+        if (std::fabs(value) > std::numeric_limits<float>::max()) return Refused(error, "the value is too large");
         stored = Whole(block, b.param, before, [&] { return block.SetFloat(b.param, time_(), static_cast<float>(value)); });
     }
-    if (!stored) return fmt::format("{} refused the value", ParamName(block, b.param));
+    if (!stored) return Refused(error, fmt::format("{} refused the value", ParamName(block, b.param)));
     Record(block, b.param, std::move(before));
     Refresh();
-    return {};
+    return true;
 }
 
-std::string CommandPanel::EnterText(host::HWND handle, const std::string& text) {
+bool CommandPanel::EnterText(host::HWND handle, const std::string& text, std::string& error) {
     auto [rollout, control] = FindControl(handle);
-    if (control == nullptr) return "that control is gone";
+    if (control == nullptr) return Refused(error, "that control is gone");
     if (rollout->block == nullptr || control->binding.role != BindingRole::kValue || control->kind != ControlKind::kEdit)
-        return "this control takes no typed value";
+        return Refused(error, "this control takes no typed value");
     const std::optional<double> value = ParseNumber(text);
     if (!value) {
         Changed();  // the field goes back to the value it shows
-        return fmt::format("{}: \"{}\" is not a number", ParamName(*rollout->block, control->binding.param), text);
+        return Refused(error,
+                       fmt::format("{}: \"{}\" is not a number", ParamName(*rollout->block, control->binding.param), text));
     }
-    return Store(*rollout, *control, *value);
+    return Store(*rollout, *control, *value, error);
 }
 
-std::string CommandPanel::Spin(host::HWND handle, double steps) {
+bool CommandPanel::Spin(host::HWND handle, double steps, std::string& error) {
     auto [rollout, control] = FindControl(handle);
-    if (control == nullptr) return "that control is gone";
+    if (control == nullptr) return Refused(error, "that control is gone");
     const Binding& b = control->binding;
     if (rollout->block == nullptr || (b.role != BindingRole::kSpinner && b.role != BindingRole::kValue) ||
         control->kind == ControlKind::kCheckBox)
-        return "this control does not spin";
-    if (!std::isfinite(steps)) return "bad spinner steps";
+        return Refused(error, "this control does not spin");
+    if (!std::isfinite(steps)) return Refused(error, "bad spinner steps");
     const bool isInt = b.editType == host::EDITTYPE_INT;
     const double current = isInt ? rollout->block->GetInt(b.param, time_()) : rollout->block->GetFloat(b.param, time_());
     const double step = b.spinnerScale < 0.0f
@@ -354,13 +361,13 @@ std::string CommandPanel::Spin(host::HWND handle, double steps) {
                             : std::max(static_cast<double>(b.spinnerScale), isInt ? 1.0 : 0.0);
     double change = steps * step;
     if (isInt) change = std::trunc(change);
-    if (change == 0.0) return {};
-    return Store(*rollout, *control, current + change);
+    if (change == 0.0) return true;
+    return Store(*rollout, *control, current + change, error);
 }
 
-std::string CommandPanel::Click(host::HWND handle) {
+bool CommandPanel::Click(host::HWND handle, std::string& error) {
     auto [rollout, control] = FindControl(handle);
-    if (control == nullptr) return "that control is gone";
+    if (control == nullptr) return Refused(error, "that control is gone");
     if (rollout->proc != nullptr && control->id != -1 &&
         (control->kind == ControlKind::kPushButton || control->kind == ControlKind::kCheckBox)) {
         if (control->kind == ControlKind::kCheckBox) {
@@ -369,60 +376,61 @@ std::string CommandPanel::Click(host::HWND handle) {
         }
         rollout->proc(rollout->handle, host::WM_COMMAND, (kClicked << 16) | static_cast<unsigned>(control->id & 0xFFFF),
                       reinterpret_cast<host::LPARAM>(control->handle));
-        return {};
+        return true;
     }
-    if (rollout->block == nullptr) return {};
+    if (rollout->block == nullptr) return true;
     const Binding& b = control->binding;
     host::ParamBlock& block = *rollout->block;
     switch (b.role) {
         case BindingRole::kValue:
-            if (control->kind != ControlKind::kCheckBox) return {};
+            if (control->kind != ControlKind::kCheckBox) return true;
             {
                 std::vector<host::PB2Value> before = Values(block, b.param);
                 if (!Whole(block, b.param, before,
                            [&] { return block.SetInt(b.param, time_(), block.GetInt(b.param, time_()) != 0 ? 0 : 1); }))
-                    return fmt::format("{} refused the value", ParamName(block, b.param));
+                    return Refused(error, fmt::format("{} refused the value", ParamName(block, b.param)));
                 Record(block, b.param, std::move(before));
             }
             Refresh();
-            return {};
+            return true;
         case BindingRole::kAdd: {
             Control* list = ListOf(*rollout, b.param);
-            if (list == nullptr) return "the list of this button is missing";
+            if (list == nullptr) return Refused(error, "the list of this button is missing");
             picking_ = PickTarget{list->handle};
             Changed();
-            return {};
+            return true;
         }
         case BindingRole::kRemove: {
             Control* list = ListOf(*rollout, b.param);
             if (list == nullptr || list->selected < 0 || list->selected >= block.Count(b.param))
-                return "select an entry of the list to remove";
+                return Refused(error, "select an entry of the list to remove");
             std::vector<host::PB2Value> before = Values(block, b.param);
-            if (!Whole(block, b.param, before, [&] { return block.Delete(b.param, list->selected, 1); })) return "the entry could not be removed";
+            if (!Whole(block, b.param, before, [&] { return block.Delete(b.param, list->selected, 1); }))
+                return Refused(error, "the entry could not be removed");
             Record(block, b.param, std::move(before));
             list->selected = -1;
             Refresh();
             Changed();
-            return {};
+            return true;
         }
         default:
-            return {};
+            return true;
     }
 }
 
-std::string CommandPanel::SelectItem(host::HWND handle, int index) {
+bool CommandPanel::SelectItem(host::HWND handle, int index, std::string& error) {
     auto [rollout, control] = FindControl(handle);
-    if (control == nullptr) return "that control is gone";
-    if (control->kind != ControlKind::kListBox) return "this control has no items";
+    if (control == nullptr) return Refused(error, "that control is gone");
+    if (control->kind != ControlKind::kListBox) return Refused(error, "this control has no items");
     if (index < -1 || index >= static_cast<int>(control->items.size())) index = -1;
-    if (control->selected == index) return {};
+    if (control->selected == index) return true;
     control->selected = index;
     Changed();
     if (rollout->proc != nullptr && control->id != -1)
         rollout->proc(rollout->handle, host::WM_COMMAND,
                       (kSelectionChanged << 16) | static_cast<unsigned>(control->id & 0xFFFF),
                       reinterpret_cast<host::LPARAM>(control->handle));
-    return {};
+    return true;
 }
 
 Control* CommandPanel::ListOf(Rollout& rollout, host::ParamID param) {
@@ -443,27 +451,30 @@ std::string CommandPanel::ParamNameOf(host::HWND control) {
     return ParamName(*rollout->block, c->binding.param);
 }
 
-std::string CommandPanel::Pick(host::SceneNode* node) {
-    if (!picking_) return "no list is picking a node";
+bool CommandPanel::Pick(host::SceneNode* node, std::string& error) {
+    if (!picking_) return Refused(error, "no list is picking a node");
     auto [rollout, list] = FindControl(picking_->list);
     if (list == nullptr || rollout->block == nullptr) {
         picking_.reset();
-        return "the list is gone";
+        return Refused(error, "the list is gone");
     }
-    if (node == nullptr) return "nothing there to pick";
+    if (node == nullptr) return Refused(error, "nothing there to pick");
     host::ParamBlock& block = *rollout->block;
     const host::ParamID param = list->binding.param;
     const std::string name = node->GetName() != nullptr ? node->GetName() : "the node";
     for (int i = 0; i < block.Count(param); ++i)
-        if (block.GetNode(param, time_(), i) == node) return fmt::format("{} is listed already", name);
-    if (!Accepts(block, param, node)) return fmt::format("{} cannot be added to {}: {}", name, ParamName(block, param), KindRefused(node));
+        if (block.GetNode(param, time_(), i) == node) return Refused(error, fmt::format("{} is listed already", name));
+    if (!Accepts(block, param, node))
+        return Refused(error,
+                       fmt::format("{} cannot be added to {}: {}", name, ParamName(block, param), KindRefused(node)));
     std::vector<host::PB2Value> before = Values(block, param);
-    if (!Whole(block, param, before, [&] { return block.Append(param, node); })) return fmt::format("{} cannot be added to {}: the list refused it", name, ParamName(block, param));
+    if (!Whole(block, param, before, [&] { return block.Append(param, node); }))
+        return Refused(error, fmt::format("{} cannot be added to {}: the list refused it", name, ParamName(block, param)));
     Record(block, param, std::move(before));
     picking_.reset();
     Refresh();
     Changed();
-    return {};
+    return true;
 }
 
 bool CommandPanel::Accepts(host::ParamBlock& block, host::ParamID param, host::SceneNode* node) {

@@ -55,15 +55,16 @@ public:
     // Reads every bound control's parameter again at the current time.
     void Refresh();
 
-    // ---- What the user does. Each answers "" or a one-line reason it was not done. ----
+    // ---- What the user does. Each answers whether it was done; when not, `error` says
+    // why in one line. ----
     // Typed text committed in an edit field.
-    std::string EnterText(host::HWND control, const std::string& text);
+    bool EnterText(host::HWND control, const std::string& text, std::string& error);
     // Spinner arrows or drags: `steps` (may be fractional) of the spinner's step.
-    std::string Spin(host::HWND control, double steps);
+    bool Spin(host::HWND control, double steps, std::string& error);
     // A push button or a check box.
-    std::string Click(host::HWND control);
+    bool Click(host::HWND control, std::string& error);
     // A list box's selection (-1: none).
-    std::string SelectItem(host::HWND control, int index);
+    bool SelectItem(host::HWND control, int index, std::string& error);
     void SetOpen(host::HWND rollup, bool open);
 
     // Picking a node for a node list, started by its Add button.
@@ -72,8 +73,9 @@ public:
     std::string PickingFor();
     // The display name of the parameter `control` is bound to ("Size X"), or "".
     std::string ParamNameOf(host::HWND control);
-    // Offers `node`; the list's validator decides. The reason when it was not taken.
-    std::string Pick(host::SceneNode* node);
+    // Offers `node`; the list's validator decides. False, with the reason in `error`,
+    // when it was not taken.
+    bool Pick(host::SceneNode* node, std::string& error);
     // True when Pick would take `node`: it is not listed yet and the list's validator
     // accepts it.
     bool WouldTake(host::SceneNode* node);
@@ -105,7 +107,7 @@ private:
     void Changed() { ++revision_; }
     // The list control bound to `param` in `rollout`.
     Control* ListOf(Rollout& rollout, host::ParamID param);
-    std::string Store(Rollout& rollout, const Control& control, double value);
+    bool Store(Rollout& rollout, const Control& control, double value, std::string& error);
     std::vector<host::PB2Value> Values(host::ParamBlock& block, host::ParamID param);
     bool Accepts(host::ParamBlock& block, host::ParamID param, host::SceneNode* node);
     void Restore(host::ParamBlock& block, host::ParamID param, const std::vector<host::PB2Value>& values);

@@ -151,22 +151,19 @@ viewport::Viewport EditSession::MakeViewport(int view, int width, int height) co
 
 bool EditSession::Orbit(int view, double dx, double dy) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
-    if (!viewport::Orbit(views_[static_cast<std::size_t>(view)], dx, dy)) return false;
-    CameraChanged();
+    if (viewport::Orbit(views_[static_cast<std::size_t>(view)], dx, dy)) CameraChanged();
     return true;
 }
 
 bool EditSession::Pan(int view, int width, int height, double dx, double dy) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
-    if (!viewport::Pan(views_[static_cast<std::size_t>(view)], width, height, dx, dy)) return false;
-    CameraChanged();
+    if (viewport::Pan(views_[static_cast<std::size_t>(view)], width, height, dx, dy)) CameraChanged();
     return true;
 }
 
 bool EditSession::Zoom(int view, int width, int height, double factor, double x, double y) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
-    if (!viewport::Zoom(views_[static_cast<std::size_t>(view)], width, height, factor, {x, y})) return false;
-    CameraChanged();
+    if (viewport::Zoom(views_[static_cast<std::size_t>(view)], width, height, factor, {x, y})) CameraChanged();
     return true;
 }
 
@@ -622,8 +619,8 @@ std::string EditSession::PickFor(const std::vector<std::string>& hits) {
 bool EditSession::PickNode(const std::string& name) {
     scene::Node* node = scene_->FindNode(name);
     const std::string list = panel_.PickingFor();
-    const std::string refusal = panel_.Pick(node);
-    if (!refusal.empty()) {
+    std::string refusal;
+    if (!panel_.Pick(node, refusal)) {
         SetStatus(refusal);
         return false;
     }

@@ -56,6 +56,9 @@ public:
 
     // ---- Views ----
     const std::vector<scene::ViewDefinition>& Views() const { return views_; }
+    // Navigation of view `view` on a width x height image (viewport/view_navigation.h):
+    // the camera moves when the result is a usable view, and the revision rises when it
+    // moved. False for a view that does not exist.
     bool Orbit(int view, double dx, double dy);
     bool Pan(int view, int width, int height, double dx, double dy);
     bool Zoom(int view, int width, int height, double factor, double x, double y);

@@ -69,31 +69,32 @@ void UseControl(panel::CommandPanel& panel, const panel::Rollout& rollout, const
                 host::SceneNode* offer, std::mt19937_64& rng) {
     using Role = panel::BindingRole;
     const Role role = control.binding.role;
+    std::string refusal;  // refusals are among the outcomes tried, not faults
     if (role == Role::kValue && control.kind == panel::ControlKind::kEdit) {
         const std::array<std::string, 8> texts = {
             fmt::format("{}", control.binding.lo + (control.binding.hi - control.binding.lo) * 0.37),
             "nan", "1e308", "-1e308", "abc", "", " 7 ", fmt::format("{}", control.binding.hi + 1)};
-        panel.EnterText(control.handle, Pick(texts, rng));
+        panel.EnterText(control.handle, Pick(texts, rng), refusal);
     } else if (role == Role::kSpinner || role == Role::kValue) {
         if (control.kind == panel::ControlKind::kCheckBox)
-            panel.Click(control.handle);
+            panel.Click(control.handle, refusal);
         else
-            panel.Spin(control.handle, Pick(std::array<double, 5>{1.0, -1.0, 0.5, 1e6, -1e6}, rng));
+            panel.Spin(control.handle, Pick(std::array<double, 5>{1.0, -1.0, 0.5, 1e6, -1e6}, rng), refusal);
     } else if (role == Role::kAdd) {
-        panel.Click(control.handle);
+        panel.Click(control.handle, refusal);
         if (rng() % 3 == 0)
             panel.CancelPick();
         else
-            panel.Pick(offer);
+            panel.Pick(offer, refusal);
     } else if (role == Role::kRemove) {
         for (const panel::Control& list : rollout.controls)
             if (list.binding.role == Role::kNodeList && list.binding.param == control.binding.param)
-                panel.SelectItem(list.handle, 0);
-        panel.Click(control.handle);
+                panel.SelectItem(list.handle, 0, refusal);
+        panel.Click(control.handle, refusal);
     } else if (control.kind == panel::ControlKind::kPushButton || control.kind == panel::ControlKind::kCheckBox) {
-        panel.Click(control.handle);
+        panel.Click(control.handle, refusal);
     } else if (control.kind == panel::ControlKind::kListBox) {
-        panel.SelectItem(control.handle, static_cast<int>(rng() % 3) - 1);
+        panel.SelectItem(control.handle, static_cast<int>(rng() % 3) - 1, refusal);
     }
 }
 
@@ -195,8 +196,9 @@ std::string CheckRollouts(CheckContext& context) {
             }
             while (panel.Undo()) {
             }
-            const std::string undone = FirstDifference(object, ReadState(object), atOpening);
-            Require(undone.empty(), "{}: undoing every edit of opening {} left {}", name, i + 1, undone);
+            std::string undone;
+            Require(SameState(object, ReadState(object), atOpening, undone),
+                    "{}: undoing every edit of opening {} left {}", name, i + 1, undone);
             object->EndEditParams(&panel, 0, i + 1 < kOpenings ? other : nullptr);
             Require(panel.Rollouts().empty(), "{}: closing left {} rollouts in the panel", name, panel.Rollouts().size());
         }

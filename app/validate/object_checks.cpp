@@ -72,16 +72,18 @@ std::string CheckInstances(CheckContext& context) {
         for (int i = kInstances - 1; i >= 0; --i) {
             Instance& inst = instances[static_cast<std::size_t>(i)];
             host::Object* object = inst.node->GetObjectRef();
-            const std::string changed = FirstDifference(object, ReadState(object), inst.state);
-            Require(changed.empty(), "{}: instance {} changed while the others were edited: {}", name, i, changed);
+            std::string changed;
+            Require(SameState(object, ReadState(object), inst.state, changed),
+                    "{}: instance {} changed while the others were edited: {}", name, i, changed);
             Require(world.Display(inst.node, 0, fmt::format("{} instance {}", name, i)) == inst.drawing,
                     "{}: instance {} draws differently since the others were edited and drawn", name, i);
         }
         host::Object* fresh = world.Create(*entry);
-        const std::string inherited = FirstDifference(fresh, ReadState(fresh), defaults);
+        std::string inherited;
+        const bool fromDefaults = SameState(fresh, ReadState(fresh), defaults, inherited);
         fresh->DeleteThis();
-        Require(inherited.empty(), "{}: a new object does not start from the defaults after others were edited: {}",
-                name, inherited);
+        Require(fromDefaults, "{}: a new object does not start from the defaults after others were edited: {}", name,
+                inherited);
         for (Instance& inst : instances) world.Delete(inst.node);
     }
     return fmt::format("{} instances per class with different values kept to themselves ({})", kInstances,
@@ -225,8 +227,9 @@ std::string CheckClone(CheckContext& context) {
                     "{}: Clone answered an object of another class", name);
             Require(remap.FindMapping(a) == made, "{}: Clone did not record its copy in the remap directory", name);
             auto* b = static_cast<host::Object*>(made);
-            const std::string copied = FirstDifference(b, ReadState(b), stateA);
-            Require(copied.empty(), "{}: the copy differs from the original: {}", name, copied);
+            std::string copied;
+            Require(SameState(b, ReadState(b), stateA, copied), "{}: the copy differs from the original: {}", name,
+                    copied);
             for (const ParamSlot& slot : ParamsOf(b))
                 for (int i = 0; i < a->NumParamBlocks(); ++i)
                     Require(slot.block != a->GetParamBlock(i), "{}: the copy shares a parameter block with the original",
@@ -239,16 +242,19 @@ std::string CheckClone(CheckContext& context) {
 
             WriteState(b, RandomState(b, AsNodes(fields), context.rng));
             const ParamState stateB = ReadState(b);
-            const std::string leaked = FirstDifference(a, ReadState(a), stateA);
-            Require(leaked.empty(), "{}: editing the copy changed the original: {}", name, leaked);
+            std::string leaked;
+            Require(SameState(a, ReadState(a), stateA, leaked), "{}: editing the copy changed the original: {}", name,
+                    leaked);
             Require(world.Display(original, 0, name) == drawingA, "{}: editing the copy changed the original's drawing",
                     name);
             WriteState(a, RandomState(a, AsNodes(fields), context.rng));
-            const std::string back = FirstDifference(b, ReadState(b), stateB);
-            Require(back.empty(), "{}: editing the original changed the copy: {}", name, back);
+            std::string back;
+            Require(SameState(b, ReadState(b), stateB, back), "{}: editing the original changed the copy: {}", name,
+                    back);
             world.Delete(original);
-            const std::string kept = FirstDifference(b, ReadState(b), stateB);
-            Require(kept.empty(), "{}: deleting the original changed the copy: {}", name, kept);
+            std::string kept;
+            Require(SameState(b, ReadState(b), stateB, kept), "{}: deleting the original changed the copy: {}", name,
+                    kept);
             world.Exercise(copy, 0, fmt::format("{} copy after its original was deleted", name));
             world.Delete(copy);
             for (scene::Node* field : fields) world.Delete(field);

@@ -105,16 +105,19 @@ int WriteState(host::Object* object, const ParamState& state) {
     return refused;
 }
 
-std::string FirstDifference(host::Object* object, const ParamState& got, const ParamState& expected) {
+bool SameState(host::Object* object, const ParamState& got, const ParamState& expected, std::string& difference) {
     const std::vector<ParamSlot> slots = ParamsOf(object);
-    if (got.size() != expected.size())
-        return fmt::format("{} parameters where {} were expected", got.size(), expected.size());
+    if (got.size() != expected.size()) {
+        difference = fmt::format("{} parameters where {} were expected", got.size(), expected.size());
+        return false;
+    }
     for (std::size_t i = 0; i < got.size() && i < slots.size(); ++i) {
         if (got[i] == expected[i]) continue;
-        return fmt::format("{} is {} where {} was expected", slots[i].Label(), Describe(slots[i], got[i]),
-                           Describe(slots[i], expected[i]));
+        difference = fmt::format("{} is {} where {} was expected", slots[i].Label(), Describe(slots[i], got[i]),
+                                 Describe(slots[i], expected[i]));
+        return false;
     }
-    return {};
+    return true;
 }
 
 ParamState RandomState(host::Object* object, const std::vector<host::SceneNode*>& nodes, std::mt19937_64& rng) {

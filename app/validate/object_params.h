@@ -41,9 +41,9 @@ ParamState ReadState(host::Object* object, host::TimeValue t = 0);
 // Stores every value of `state` (tables entry by entry); answers how many stores the
 // object's blocks refused.
 int WriteState(host::Object* object, const ParamState& state);
-// The first parameter whose values differ, as "sizeX is 3 where 4 was expected"; ""
-// when the states are equal.
-std::string FirstDifference(host::Object* object, const ParamState& got, const ParamState& expected);
+// True when the two states hold the same values; otherwise false, with the first
+// parameter whose values differ in `difference`: "sizeX is 3 where 4 was expected".
+bool SameState(host::Object* object, const ParamState& got, const ParamState& expected, std::string& difference);
 
 // A state of random values for `object`'s parameters: numbers from RandomNumber,
 // tables holding a random choice of `nodes` (the block may refuse some when stored).

@@ -72,9 +72,9 @@ std::string CheckSaveLoad(CheckContext& context) {
             Require(loaded != nullptr, "{}: the saved scene could not be read back: {}", name, error);
             scene::Node* copy = loaded->FindNode(node->Name());
             Require(copy != nullptr && copy->GetObjectRef() != nullptr, "{}: the loaded scene lacks the object", name);
-            const std::string differs =
-                FirstDifference(object, WithNodesOf(world.Scene(), ReadState(copy->GetObjectRef())), saved);
-            Require(differs.empty(), "{}: loading gave other values than were saved: {}", name, differs);
+            std::string differs;
+            Require(SameState(object, WithNodesOf(world.Scene(), ReadState(copy->GetObjectRef())), saved, differs),
+                    "{}: loading gave other values than were saved: {}", name, differs);
             const std::optional<std::string> second = scene::WriteScene(*loaded, classes, error);
             Require(second.has_value(), "{}: the loaded scene could not be saved: {}", name, error);
             Require(*second == *first, "{}: saving the loaded scene gave other bytes: {}", name,

@@ -169,22 +169,15 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                 session_.Pointer(e, error);
             },
             [&](const command::Orbit& c) {
-                if (size(c.view) != nullptr)
-                    session_.Orbit(c.view, c.dx, c.dy);
-                else
-                    error = noView(c.view);
+                if (size(c.view) == nullptr || !session_.Orbit(c.view, c.dx, c.dy)) error = noView(c.view);
             },
             [&](const command::Pan& c) {
-                if (const ViewSize* s = size(c.view))
-                    session_.Pan(c.view, s->width, s->height, c.dx, c.dy);
-                else
-                    error = noView(c.view);
+                const ViewSize* s = size(c.view);
+                if (s == nullptr || !session_.Pan(c.view, s->width, s->height, c.dx, c.dy)) error = noView(c.view);
             },
             [&](const command::Zoom& c) {
-                if (const ViewSize* s = size(c.view))
-                    session_.Zoom(c.view, s->width, s->height, c.factor, c.x, c.y);
-                else
-                    error = noView(c.view);
+                const ViewSize* s = size(c.view);
+                if (s == nullptr || !session_.Zoom(c.view, s->width, s->height, c.factor, c.x, c.y)) error = noView(c.view);
             },
             [&](const command::Camera& c) {
                 if (c.view >= static_cast<int>(session_.Views().size()))
@@ -214,10 +207,10 @@ std::string PageHost::Apply(ClientId, Page& page, const PageCommand& command, bo
                 panel::CommandPanel& panel = session_.Panel();
                 const auto handle = reinterpret_cast<host::HWND>(static_cast<uintptr_t>(c.control));
                 switch (c.action) {
-                    case command::Control::Action::kText: error = panel.EnterText(handle, c.text); break;
-                    case command::Control::Action::kSpin: error = panel.Spin(handle, c.steps); break;
-                    case command::Control::Action::kClick: error = panel.Click(handle); break;
-                    case command::Control::Action::kSelect: error = panel.SelectItem(handle, c.index); break;
+                    case command::Control::Action::kText: panel.EnterText(handle, c.text, error); break;
+                    case command::Control::Action::kSpin: panel.Spin(handle, c.steps, error); break;
+                    case command::Control::Action::kClick: panel.Click(handle, error); break;
+                    case command::Control::Action::kSelect: panel.SelectItem(handle, c.index, error); break;
                 }
                 session_.CommitPanelEdit(handle);
                 if (panel.Picking())

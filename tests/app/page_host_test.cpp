@@ -66,6 +66,22 @@ TEST_F(PageHostTest, AnswersEveryMessageWithAnAcknowledgementAndChangesWithState
     EXPECT_NE(sent.back().first.find(R"("needFile":true)"), std::string::npos);
 }
 
+TEST_F(PageHostTest, NavigatingAViewThePageHasButTheSceneLacksIsRefused) {
+    Load(rendertest::HelperScene(""));
+    zg::session::EditSession session(directory, std::move(scene), {});
+    zg::web::PageHost host(session, Record(), ".");
+    host.Opened(1);
+    ASSERT_EQ(session.Views().size(), 1u);
+    host.Received(1, R"({"type": "hello", "views": [{"width": 64, "height": 48}, {"width": 64, "height": 48}]})");
+    for (const char* move : {R"("orbit", "dx": 1, "dy": 0)", R"("pan", "dx": 1, "dy": 0)",
+                             R"("zoom", "factor": 2, "x": 0, "y": 0)"}) {
+        sent.clear();
+        host.Received(1, std::string(R"({"seq": 6, "view": 1, "type": )") + move + "}");
+        ASSERT_EQ(sent.size(), 1u) << move;
+        EXPECT_EQ(sent[0].first, R"({"type":"ack","seq":6,"error":"view: there is no view 1"})") << move;
+    }
+}
+
 TEST_F(PageHostTest, ThePageSavesOnlyInsideTheScenesFolderAndNamesFilesRelativeToIt) {
     Load(rendertest::HelperScene(""));
     zg::session::EditSession session(directory, std::move(scene), {});

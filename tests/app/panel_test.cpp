@@ -42,6 +42,7 @@ protected:
     CommandPanel panel{[] { return 0; }};
     host::Object* viewer = nullptr;
     host::ParamBlock* block = nullptr;
+    std::string error;  // why the last action was refused
 };
 
 TEST_F(PanelTest, TemplatesBecomeRolloutsInPixelsWithBoundControls) {
@@ -71,23 +72,24 @@ TEST_F(PanelTest, TemplatesBecomeRolloutsInPixelsWithBoundControls) {
 }
 
 TEST_F(PanelTest, EditsGoThroughTheBlockWithinTheControlsLimits) {
-    EXPECT_EQ(panel.EnterText(Handle(1491), "1000"), "");
+    EXPECT_TRUE(panel.EnterText(Handle(1491), "1000", error)) << error;
     EXPECT_EQ(block->GetInt(3), 999);
     EXPECT_EQ(ById(1491).text, "999");
-    EXPECT_EQ(panel.EnterText(Handle(1490), " -4 "), "");
+    EXPECT_TRUE(panel.EnterText(Handle(1490), " -4 ", error)) << error;
     EXPECT_EQ(block->GetFloat(0), 0.0f);
-    EXPECT_NE(panel.EnterText(Handle(1490), "4x").find("is not a number"), std::string::npos);
-    EXPECT_NE(panel.EnterText(Handle(1497), "3"), "");  // arrows take no text
+    EXPECT_FALSE(panel.EnterText(Handle(1490), "4x", error));
+    EXPECT_NE(error.find("is not a number"), std::string::npos);
+    EXPECT_FALSE(panel.EnterText(Handle(1497), "3", error));  // arrows take no text
 
-    ASSERT_EQ(panel.EnterText(Handle(1490), "200"), "");
-    EXPECT_EQ(panel.Spin(Handle(1496), 1), "");  // a hundredth of the value
+    ASSERT_TRUE(panel.EnterText(Handle(1490), "200", error)) << error;
+    EXPECT_TRUE(panel.Spin(Handle(1496), 1, error)) << error;  // a hundredth of the value
     EXPECT_FLOAT_EQ(block->GetFloat(0), 202.0f);
-    EXPECT_EQ(panel.Spin(Handle(1497), -5), "");  // whole steps of one
+    EXPECT_TRUE(panel.Spin(Handle(1497), -5, error)) << error;  // whole steps of one
     EXPECT_EQ(block->GetInt(3), 994);
-    EXPECT_EQ(panel.EnterText(Handle(1502), "1e9"), "");  // vector scale: the control keeps its range
+    EXPECT_TRUE(panel.EnterText(Handle(1502), "1e9", error)) << error;  // vector scale: the control keeps its range
     EXPECT_EQ(block->GetFloat(7), 999999.0f);
 
-    EXPECT_EQ(panel.Click(Handle(1001)), "");
+    EXPECT_TRUE(panel.Click(Handle(1001), error)) << error;
     EXPECT_EQ(block->GetInt(8), 1);
     EXPECT_TRUE(ById(1001).checked);
 
@@ -100,23 +102,25 @@ TEST_F(PanelTest, EditsGoThroughTheBlockWithinTheControlsLimits) {
 }
 
 TEST_F(PanelTest, AddPicksOnlyWhatTheValidatorTakesAndRemoveTakesTheSelectedEntry) {
-    EXPECT_NE(panel.Click(Handle(1011)), "");  // nothing selected to remove
-    EXPECT_EQ(panel.Click(Handle(1010)), "");
+    EXPECT_FALSE(panel.Click(Handle(1011), error));  // nothing selected to remove
+    EXPECT_TRUE(panel.Click(Handle(1010), error)) << error;
     ASSERT_TRUE(panel.Picking());
     EXPECT_EQ(panel.PickingFor(), "Force Nodes");
     EXPECT_FALSE(panel.WouldTake(scene->FindNode("Mark")));
     EXPECT_TRUE(panel.WouldTake(scene->FindNode("Pull")));
-    EXPECT_EQ(panel.Pick(scene->FindNode("Mark")), "Mark cannot be added to Force Nodes: the list does not take a Point");
+    EXPECT_FALSE(panel.Pick(scene->FindNode("Mark"), error));
+    EXPECT_EQ(error, "Mark cannot be added to Force Nodes: the list does not take a Point");
     EXPECT_TRUE(panel.Picking());
-    EXPECT_EQ(panel.Pick(scene->FindNode("Pull")), "");
+    EXPECT_TRUE(panel.Pick(scene->FindNode("Pull"), error)) << error;
     EXPECT_FALSE(panel.Picking());
     EXPECT_EQ(ById(1009).items, std::vector<std::string>{"Pull"});
-    panel.Click(Handle(1010));
-    EXPECT_EQ(panel.Pick(scene->FindNode("Pull")), "Pull is listed already");
+    EXPECT_TRUE(panel.Click(Handle(1010), error)) << error;
+    EXPECT_FALSE(panel.Pick(scene->FindNode("Pull"), error));
+    EXPECT_EQ(error, "Pull is listed already");
     panel.CancelPick();
 
-    EXPECT_EQ(panel.SelectItem(Handle(1009), 0), "");
-    EXPECT_EQ(panel.Click(Handle(1011)), "");
+    EXPECT_TRUE(panel.SelectItem(Handle(1009), 0, error)) << error;
+    EXPECT_TRUE(panel.Click(Handle(1011), error)) << error;
     EXPECT_EQ(block->Count(6), 0);
     EXPECT_TRUE(panel.Undo());
     EXPECT_EQ(block->GetNode(6, 0, 0), scene->FindNode("Pull"));
@@ -141,7 +145,7 @@ TEST_F(PanelTest, TheHostLaysOutItsOwnClassesFromTheirBlocks) {
     ASSERT_NE(strength, nullptr);
     ASSERT_NE(spherical, nullptr);
     EXPECT_TRUE(spherical->checked);
-    EXPECT_EQ(panel.EnterText(strength->handle, "2.5"), "");
+    EXPECT_TRUE(panel.EnterText(strength->handle, "2.5", error)) << error;
     EXPECT_EQ(gravity->GetParamBlock(0)->GetFloat(0), 2.5f);
     gravity->EndEditParams(&panel, 0, nullptr);
     EXPECT_TRUE(panel.Rollouts().empty());

@@ -66,9 +66,9 @@ TEST_F(SoakTest, CreatingEditingDrawingAndDeletingViewersKeepsMemoryFlat) {
         for (const auto& [phase, at] : drag) ASSERT_TRUE(session.Pointer({1, phase, at, 0, false, kWidth, kHeight}, error));
         session.LeaveCreateMode();
         ASSERT_NE(session.EditedNode(), nullptr) << session.Status();
-        EXPECT_EQ(panel.EnterText(control(kSizeX, zg::panel::BindingRole::kValue), "3.5"), "");
-        EXPECT_EQ(panel.Spin(control(kResolutionX, zg::panel::BindingRole::kSpinner), 4), "");
-        EXPECT_EQ(panel.Click(control(kForceNodes, zg::panel::BindingRole::kAdd)), "");
+        EXPECT_TRUE(panel.EnterText(control(kSizeX, zg::panel::BindingRole::kValue), "3.5", error)) << error;
+        EXPECT_TRUE(panel.Spin(control(kResolutionX, zg::panel::BindingRole::kSpinner), 4, error)) << error;
+        EXPECT_TRUE(panel.Click(control(kForceNodes, zg::panel::BindingRole::kAdd), error)) << error;
         EXPECT_TRUE(session.PickNode("Pull")) << session.Status();
         for (int view = 0; view < 2; ++view) EXPECT_FALSE(session.Draw(view, kWidth, kHeight).Items().empty());
         session.DeleteSelection();
