@@ -126,38 +126,39 @@ private:
         if (at.x < reach_.left || at.x > reach_.right || at.y < reach_.top || at.y > reach_.bottom ||
             Beside(std::span(item.points).first(1)))
             return;
-        const double r = viewport::MarkerRadius(item.markerCode);
+        const viewport::MarkerShape shape = viewport::MarkerShapeOf(item.markerCode);
+        const double r = shape.radius;
         SetColour(cr_, item.color);
         cairo_set_line_width(cr_, 1.0);
-        switch (item.markerCode) {
-            case host::kMarkerFilledDot:
+        switch (shape.form) {
+            case viewport::MarkerForm::kDisc:
                 cairo_arc(cr_, at.x, at.y, r, 0.0, 2.0 * std::numbers::pi);
                 cairo_fill(cr_);
                 break;
-            case host::kMarkerRing:
+            case viewport::MarkerForm::kRing:
                 cairo_new_sub_path(cr_);
                 cairo_arc(cr_, at.x, at.y, r - 0.5, 0.0, 2.0 * std::numbers::pi);
                 cairo_stroke(cr_);
                 break;
-            case host::kMarkerHollowBox:
+            case viewport::MarkerForm::kBox:
                 cairo_rectangle(cr_, at.x - r + 0.5, at.y - r + 0.5, 2.0 * r - 1.0, 2.0 * r - 1.0);
                 cairo_stroke(cr_);
                 break;
-            case host::kMarkerPlus:
+            case viewport::MarkerForm::kPlus:
                 cairo_move_to(cr_, at.x - r, at.y);
                 cairo_line_to(cr_, at.x + r, at.y);
                 cairo_move_to(cr_, at.x, at.y - r);
                 cairo_line_to(cr_, at.x, at.y + r);
                 cairo_stroke(cr_);
                 break;
-            case host::kMarkerCross:
+            case viewport::MarkerForm::kCross:
                 cairo_move_to(cr_, at.x - r, at.y - r);
                 cairo_line_to(cr_, at.x + r, at.y + r);
                 cairo_move_to(cr_, at.x - r, at.y + r);
                 cairo_line_to(cr_, at.x + r, at.y - r);
                 cairo_stroke(cr_);
                 break;
-            default:
+            case viewport::MarkerForm::kDot:
                 cairo_rectangle(cr_, at.x - r, at.y - r, 2.0 * r, 2.0 * r);
                 cairo_fill(cr_);
                 break;

@@ -206,39 +206,40 @@ private:
         if (item.points.empty()) return;
         const PixelPoint at = item.points.front();
         if (at.x < reach_.left || at.x > reach_.right || at.y < reach_.top || at.y > reach_.bottom) return;
-        const double r = viewport::MarkerRadius(item.markerCode);
+        const viewport::MarkerShape shape = viewport::MarkerShapeOf(item.markerCode);
+        const double r = shape.radius;
         const std::string colour = Colour(item.color);
         const auto line = [&](double x0, double y0, double x1, double y1) {
             Point('M', {x0, y0});
             Point('L', {x1, y1});
         };
-        switch (item.markerCode) {
-            case host::kMarkerFilledDot:
+        switch (shape.form) {
+            case viewport::MarkerForm::kDisc:
                 fmt::format_to(std::back_inserter(text_), "<circle cx=\"{:.6g}\" cy=\"{:.6g}\" r=\"{}\" fill=\"{}\"/>\n", at.x,
                                at.y, r, colour);
                 break;
-            case host::kMarkerRing:
+            case viewport::MarkerForm::kRing:
                 fmt::format_to(std::back_inserter(text_), "<circle cx=\"{:.6g}\" cy=\"{:.6g}\" r=\"{}", at.x, at.y, r - 0.5);
                 Stroke(colour, 1.0);
                 break;
-            case host::kMarkerHollowBox:
+            case viewport::MarkerForm::kBox:
                 fmt::format_to(std::back_inserter(text_), "<rect x=\"{:.6g}\" y=\"{:.6g}\" width=\"{}\" height=\"{}",
                                at.x - r + 0.5, at.y - r + 0.5, 2.0 * r - 1.0, 2.0 * r - 1.0);
                 Stroke(colour, 1.0);
                 break;
-            case host::kMarkerPlus:
+            case viewport::MarkerForm::kPlus:
                 text_ += "<path d=\"";
                 line(at.x - r, at.y, at.x + r, at.y);
                 line(at.x, at.y - r, at.x, at.y + r);
                 Stroke(colour, 1.0);
                 break;
-            case host::kMarkerCross:
+            case viewport::MarkerForm::kCross:
                 text_ += "<path d=\"";
                 line(at.x - r, at.y - r, at.x + r, at.y + r);
                 line(at.x - r, at.y + r, at.x + r, at.y - r);
                 Stroke(colour, 1.0);
                 break;
-            default:
+            case viewport::MarkerForm::kDot:
                 fmt::format_to(std::back_inserter(text_), "<rect x=\"{:.6g}\" y=\"{:.6g}\" width=\"{}\" height=\"{}\" fill=\"{}\"/>\n",
                                at.x - r, at.y - r, 2.0 * r, 2.0 * r, colour);
                 break;

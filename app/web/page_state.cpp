@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/text/float_text.h"
+#include "app/viewport/marker_shape.h"
 #include "app/viewport/view_camera.h"
 #include "app/web/picture_png.h"
 #include "host/graphics.h"
@@ -238,6 +239,10 @@ std::string StateMessage(session::EditSession& session, const std::vector<std::s
             if (!classes.empty()) categories.push_back(Json{{"category", category}, {"classes", std::move(classes)}});
         }
         state["classes"] = std::move(categories);
+        Json markers = Json::array();
+        for (const viewport::MarkerShape& shape : viewport::kMarkerShapes)
+            markers.push_back(Json{{"code", shape.code}, {"form", viewport::MarkerFormName(shape.form)}, {"radius", shape.radius}});
+        state["markerShapes"] = std::move(markers);
     }
     return text::DumpJson(state);
 }

@@ -9,6 +9,8 @@
 //    "selectionColor": [r, g, b] from 0 to 1,
 //    "nodes": [{"name", "class", "selected", "color"}],
 //    "classes": [{"category", "classes": [{"name", "id"}]}] (in the first state only),
+//    "markerShapes": [{"code", "form", "radius"}] (in the first state only: the marker
+//    table of app/viewport/marker_shape.h, the first entry also for codes it lacks),
 //    "panel": {"edited": node name or null, "picking": list name or null,
 //              "rollouts": [...] (when they changed: app/panel/rollout.h as JSON)}}
 //   Rollout controls bound to a limited parameter add "range": [lo, hi] and, for whole

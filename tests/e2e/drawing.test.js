@@ -69,6 +69,18 @@ async function renderPicture(page, server, view, box) {
   return readPng(readFileSync(path.join(server.folder, out)));
 }
 
+// The share of the pixels around the viewer's markers in `view` on which the page's
+// picture and render's agree: the marker shapes, apart from the lines.
+function markerAgreement(server, view, box, picture, rendered) {
+  render(server, ['--view', view, '--size', `${box.width}x${box.height}`, '-o', `${view}.json`]);
+  const markers = JSON.parse(readFileSync(path.join(server.folder, `${view}.json`), 'utf8')).items
+    .filter((i) => i.node === 'Viewer' && i.marker).map((i) => i.marker.at);
+  assert.ok(markers.length > 20, `${view} shows the viewer's markers`);
+  const shares = markers.map(([x, y]) => agreement(picture, rendered, {
+    left: Math.round(x) - 5, top: Math.round(y) - 5, right: Math.round(x) + 6, bottom: Math.round(y) + 6 }));
+  return shares.reduce((a, b) => a + b, 0) / shares.length;
+}
+
 const region = (box) => ({ left: 2, top: 34, right: box.width - 2, bottom: box.height - 26 });
 const skip = (box) => [{ left: box.width - 64, top: 0, right: box.width, bottom: 64 }];
 
@@ -86,8 +98,11 @@ for (const kind of ['webgl2', '2d']) {
       for (const [index, view] of [[0, 'Persp'], [1, 'Top']]) {
         const box = await viewBox(page, index);
         const picture = await pagePicture(page, index);
-        const share = agreement(picture, await renderPicture(page, server, view, box), region(box), skip(box));
+        const rendered = await renderPicture(page, server, view, box);
+        const share = agreement(picture, rendered, region(box), skip(box));
         assert.ok(share > 0.99, `${view}: ${(share * 100).toFixed(2)}% of the pixels agree`);
+        const markers = markerAgreement(server, view, box, picture, rendered);
+        assert.ok(markers > 0.99, `${view}: ${(markers * 100).toFixed(2)}% of the pixels around markers agree`);
         shown.push({ picture, box });
       }
       // A picture of something else does not pass.

@@ -6,22 +6,12 @@ import {
   DRAWN_IN_NODE_COLOR, eachLine, eachMarker, HOST_NODE, POLYLINE_START, STYLE_FORCE, STYLE_HOST_LINE, STYLE_OBJECT_LINE,
 } from './frame_decoding.mjs';
 import { FORCE_BASE_ALPHA, HOVER_LIGHTEN, SKY_BOTTOM, SKY_TOP } from './gl_drawing.mjs';
+import { drawMarkerShape, markerShape } from './marker_shapes.mjs';
 
 const css = (rgb, alpha = 1) => `rgba(${rgb[0]},${rgb[1]},${rgb[2]},${alpha})`;
 const bytes = (c) => [c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff];
 const unit = (c) => c.map((v) => Math.round(v * 255));
 const WIDTHS = [1, 1.3, 1.5, 1];
-
-function drawMarker(ctx, code, x, y) {
-  switch (code) {
-    case 1: ctx.strokeRect(x - 3, y - 3, 6, 6); break;
-    case 2: ctx.beginPath(); ctx.moveTo(x - 3.5, y); ctx.lineTo(x + 3.5, y); ctx.moveTo(x, y - 3.5); ctx.lineTo(x, y + 3.5); ctx.stroke(); break;
-    case 4: ctx.beginPath(); ctx.moveTo(x - 3.5, y - 3.5); ctx.lineTo(x + 3.5, y + 3.5); ctx.moveTo(x - 3.5, y + 3.5); ctx.lineTo(x + 3.5, y - 3.5); ctx.stroke(); break;
-    case 10: ctx.beginPath(); ctx.arc(x, y, 2, 0, 2 * Math.PI); ctx.stroke(); break;
-    case 14: ctx.beginPath(); ctx.arc(x, y, 2.5, 0, 2 * Math.PI); ctx.fill(); break;
-    default: ctx.fillRect(x - 0.5, y - 0.5, 1, 1);
-  }
-}
 
 export function createCanvasDrawing(canvas) {
   const ctx = canvas.getContext('2d');
@@ -104,7 +94,7 @@ class CanvasDrawing {
       if (!inFront(p, v)) return;
       const [x, y] = viewToPixel(p, v);
       ctx.strokeStyle = ctx.fillStyle = css(this.colorOf(rgb, word));
-      drawMarker(ctx, code, x, y);
+      drawMarkerShape(ctx, markerShape(code), x, y);
     });
   }
 }

@@ -9,11 +9,12 @@
 // covered by the distance to the line with round caps, 1 pixel wide for the host's own
 // lines, 1.3 for an object's polylines, 1.5 for force segments, which fade from their
 // base to their tip. Markers are point sprites shaped in the fragment shader after
-// their codes, at the renderer's sizes. Records drawn in their node's colour take the
-// selection colour while the node is selected, from a small texture of node states,
-// so a selection change draws again without touching the buffers.
+// the host's marker table, at the renderer's sizes. Records drawn in their node's
+// colour take the selection colour while the node is selected, from a small texture
+// of node states, so a selection change draws again without touching the buffers.
 import { eachRunPiece, LINE_BYTES, MARKER_BYTES } from './frame_decoding.mjs';
 import { viewMatrix } from './camera.mjs';
+import { MARKER_FORMS, markerShapesVersion, markerTable, spriteSize } from './marker_shapes.mjs';
 
 // The renderer's view background: a gradient from top to bottom.
 export const SKY_TOP = [0.155, 0.172, 0.2];
@@ -155,34 +156,44 @@ void main() {
   color = vec4(vColor, cover * alpha);
 }`;
 
-const MARKER_VERTEX = `#version 300 es
+// A number as GLSL float text.
+const glFloat = (v) => (Number.isInteger(v) ? `${v}.0` : `${v}`);
+
+// The marker shaders, written from the host's marker table (app/web/page/marker_shapes.mjs):
+// the vertex shader looks each code's form, radius and sprite size up, the fragment
+// shader covers each pixel of the sprite by its distance to the form's stroke, or its
+// fill, in pixels from the marker's point.
+function markerShaders() {
+  const { shapes, fallback } = markerTable();
+  const form = (shape) => `${MARKER_FORMS.indexOf(shape.form)}u`;
+  const assign = (shape) => `vForm = ${form(shape)}; vRadius = ${glFloat(shape.radius)}; vSize = ${glFloat(spriteSize(shape))};`;
+  const lookup = shapes.map((shape) => `if (code == ${shape.code}u) { ${assign(shape)} }`).join('\n  else ');
+  const vertex = `#version 300 es
 layout(location = 0) in vec3 aAt;
 layout(location = 1) in uvec4 aRgbCode;
 layout(location = 2) in uint aNode;
 ${PROJECT}
 flat out vec3 vColor;
-flat out uint vCode;
+flat out uint vForm;
+flat out float vRadius;
 flat out float vSize;
 // While the camera moves on a slow renderer: a two-pixel square for every marker.
 uniform bool uFast;
 void main() {
   vec3 v = (uView * vec4(aAt, 1.0)).xyz;
-  // Each shape's sprite reaches a pixel past its stroke.
   uint code = aRgbCode.w;
-  vSize = code == 4u ? 14.0 : (code == 1u || code == 2u ? 10.0 : (code == 10u || code == 14u ? 8.0 : 4.0));
+  ${assign(fallback)}
+  ${lookup}
   gl_PointSize = (uFast ? 2.0 : vSize) * uDpr;
   if (uPerspective && v.z > -uNear) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
   gl_Position = toClip(toPixel(v));
   vColor = nodeColor(aRgbCode.rgb, aNode);
-  vCode = aRgbCode.w;
 }`;
-
-// The marker shapes as the renderer draws them (app/render/image_painter.cpp), in
-// pixels from the marker's point: distance to each shape's stroke, or its fill.
-const MARKER_FRAGMENT = `#version 300 es
+  const fragment = `#version 300 es
 precision highp float;
 flat in vec3 vColor;
-flat in uint vCode;
+flat in uint vForm;
+flat in float vRadius;
 flat in float vSize;
 uniform bool uFast;
 out vec4 color;
@@ -194,26 +205,29 @@ float segment(vec2 p, vec2 a, vec2 b) {
 void main() {
   if (uFast) { color = vec4(vColor, 1.0); return; }
   vec2 p = (gl_PointCoord - 0.5) * vSize;
+  float r = vRadius;
   float cover;
-  if (vCode == 1u) {          // hollow box: a 6-pixel square stroked 1 wide
-    vec2 q = abs(p) - 3.0;
+  if (vForm == ${MARKER_FORMS.indexOf('box')}u) {
+    vec2 q = abs(p) - (r - 0.5);
     float edge = max(q.x, q.y) > 0.0 ? length(max(q, 0.0)) : -max(q.x, q.y);
     cover = clamp(1.0 - edge, 0.0, 1.0);
-  } else if (vCode == 2u) {   // plus
-    cover = clamp(1.0 - min(segment(p, vec2(-3.5, 0.0), vec2(3.5, 0.0)), segment(p, vec2(0.0, -3.5), vec2(0.0, 3.5))), 0.0, 1.0);
-  } else if (vCode == 4u) {   // diagonal cross
-    cover = clamp(1.0 - min(segment(p, vec2(-3.5), vec2(3.5)), segment(p, vec2(-3.5, 3.5), vec2(3.5, -3.5))), 0.0, 1.0);
-  } else if (vCode == 10u) {  // ring of radius 2, stroked 1 wide
-    cover = clamp(1.0 - abs(length(p) - 2.0), 0.0, 1.0);
-  } else if (vCode == 14u) {  // filled dot of radius 2.5
-    cover = clamp(3.0 - length(p), 0.0, 1.0);
-  } else {                    // a single pixel
-    vec2 q = max(1.0 - abs(p), 0.0);
+  } else if (vForm == ${MARKER_FORMS.indexOf('plus')}u) {
+    cover = clamp(1.0 - min(segment(p, vec2(-r, 0.0), vec2(r, 0.0)), segment(p, vec2(0.0, -r), vec2(0.0, r))), 0.0, 1.0);
+  } else if (vForm == ${MARKER_FORMS.indexOf('cross')}u) {
+    cover = clamp(1.0 - min(segment(p, vec2(-r), vec2(r)), segment(p, vec2(-r, r), vec2(r, -r))), 0.0, 1.0);
+  } else if (vForm == ${MARKER_FORMS.indexOf('ring')}u) {
+    cover = clamp(1.0 - abs(length(p) - (r - 0.5)), 0.0, 1.0);
+  } else if (vForm == ${MARKER_FORMS.indexOf('disc')}u) {
+    cover = clamp(r + 0.5 - length(p), 0.0, 1.0);
+  } else {
+    vec2 q = clamp(r + 0.5 - abs(p), 0.0, min(2.0 * r, 1.0));
     cover = q.x * q.y;
   }
   if (cover <= 0.0) discard;
   color = vec4(vColor, cover);
 }`;
+  return [vertex, fragment];
+}
 
 const SKY_VERTEX = `#version 300 es
 out float vDown;
@@ -376,7 +390,6 @@ class GlDrawing {
   constructor(gl) {
     this.gl = gl;
     this.lines = compile(gl, LINE_VERTEX, LINE_FRAGMENT);
-    this.markers = compile(gl, MARKER_VERTEX, MARKER_FRAGMENT);
     this.sky = compile(gl, SKY_VERTEX, SKY_FRAGMENT);
     this.lineTexture = gl.createTexture();
     this.markerBuffer = gl.createBuffer();
@@ -389,6 +402,16 @@ class GlDrawing {
     this.skyVao = gl.createVertexArray();
     this.states = gl.createTexture();
     this.setSelected([], [0, 0, 0]);
+  }
+
+  // The marker shaders of the marker table the page holds, compiled anew when it changes.
+  get markers() {
+    const version = markerShapesVersion();
+    if (this.markerShader?.version !== version) {
+      if (this.markerShader) this.gl.deleteProgram(this.markerShader.program);
+      this.markerShader = { ...compile(this.gl, ...markerShaders()), version };
+    }
+    return this.markerShader;
   }
 
   // The one-pixel lines of a moving camera, compiled when first needed.

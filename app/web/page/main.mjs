@@ -5,6 +5,7 @@
 import { answered, reportError, save, showMessageBox, wireDialogs } from './dialogs.mjs';
 import { pictureOf, projectionOf, scheduleDraw, showChunks, showSelection } from './drawing.mjs';
 import { describeDrawing, store } from './frame_decoding.mjs';
+import { setMarkerShapes } from './marker_shapes.mjs';
 import { connect, outbox, probeServer, probeVerdict } from './host_link.mjs';
 import { $, page } from './page_state.mjs';
 import { renderClasses, renderModify, renderNodes, renderToolState, wirePanel } from './panel.mjs';
@@ -33,6 +34,10 @@ function applyState(state) {
   if (state.classes) {
     page.classes = state.classes;
     renderClasses();
+  }
+  if (state.markerShapes) {
+    setMarkerShapes(state.markerShapes);
+    for (const view of page.views) scheduleDraw(view);
   }
   if (state.views.length !== page.views.length) {
     buildViews(state.views.length);

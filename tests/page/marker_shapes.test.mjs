@@ -1,0 +1,33 @@
+// The page's marker table: what it takes from the host, and sprites that hold each shape.
+import assert from 'node:assert/strict';
+import { test } from 'node:test';
+import {
+  MARKER_FORMS, markerShape, markerShapesVersion, setMarkerShapes, spriteSize,
+} from '../../app/web/page/marker_shapes.mjs';
+
+test('the host table is taken entry by entry; codes it lacks, and bad entries, draw its first shape', () => {
+  assert.deepEqual(markerShape(1), { code: 0, form: 'dot', radius: 0.5 }, 'before any table');
+  setMarkerShapes([{ code: 0, form: 'dot', radius: 0.5 }, { code: 1, form: 'box', radius: 3.5 },
+                   { code: 2, form: 'star', radius: 3 }, { code: 3, form: 'ring', radius: 1e9 },
+                   { code: 4, form: 'cross', radius: NaN }, { code: 14, form: 'disc', radius: 2.5 }]);
+  const cases = [[1, 'box', 3.5], [14, 'disc', 2.5], [2, 'dot', 0.5], [3, 'dot', 0.5], [4, 'dot', 0.5], [99, 'dot', 0.5]];
+  for (const [code, form, radius] of cases) {
+    assert.deepEqual([markerShape(code).form, markerShape(code).radius], [form, radius], `code ${code}`);
+  }
+  const version = markerShapesVersion();
+  setMarkerShapes([{ code: 0, form: 'dot', radius: 0.5 }, { code: 1, form: 'box', radius: 3.5 },
+                   { code: 14, form: 'disc', radius: 2.5 }]);
+  assert.equal(markerShapesVersion(), version, 'the same table again changes nothing');
+  setMarkerShapes([{ code: 1, form: 'plus', radius: 4 }]);
+  assert.notEqual(markerShapesVersion(), version);
+  assert.equal(markerShape(7).form, 'plus', 'the first entry stands for the rest');
+});
+
+test("every form's sprite holds its stroke with a pixel of antialiasing around it", () => {
+  for (const form of MARKER_FORMS) {
+    for (const radius of [0.5, 2.5, 3.5, 16]) {
+      const reach = form === 'cross' ? radius * Math.SQRT2 : radius;
+      assert.ok(spriteSize({ form, radius }) / 2 >= reach + 1, `${form} of radius ${radius}`);
+    }
+  }
+});
