@@ -14,10 +14,11 @@ let shapes = new Map();
 let taken = '[]';
 let version = 0;
 
-// Takes the host's table ([{code, form, radius}]); entries of an unknown form or a
-// radius that is not a positive number up to MOST_RADIUS are left out.
+// Takes the host's table ([{code, form, radius}]); entries whose code is not a byte (a
+// record's marker code is one), of an unknown form, or with a radius that is not a
+// positive number up to MOST_RADIUS are left out.
 export function setMarkerShapes(list) {
-  const kept = (Array.isArray(list) ? list : []).filter((s) => s && Number.isInteger(s.code) &&
+  const kept = (Array.isArray(list) ? list : []).filter((s) => s && Number.isInteger(s.code) && s.code >= 0 && s.code <= 255 &&
     MARKER_FORMS.includes(s.form) && Number.isFinite(s.radius) && s.radius > 0 && s.radius <= MOST_RADIUS)
     .map(({ code, form, radius }) => ({ code, form, radius }));
   const text = JSON.stringify(kept);
