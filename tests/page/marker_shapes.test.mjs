@@ -25,11 +25,15 @@ test('the host table is taken entry by entry; codes it lacks, and bad entries, d
   assert.equal(markerShape(7).form, 'plus', 'the first entry stands for the rest');
 });
 
-test("every form's sprite holds its stroke with a pixel of antialiasing around it", () => {
+test('every sprite holds all its shape covers and no more than a pixel beyond it', () => {
+  // How far from the point each form covers along an axis: half a pixel past the fill or
+  // the stroke's middle line, a pixel past the end of a line with its round cap.
+  const extent = { dot: (r) => r + 0.5, box: (r) => r + 0.5, plus: (r) => r + 1, cross: (r) => r + 1,
+                   ring: (r) => r + 0.5, disc: (r) => r + 0.5 };
   for (const form of MARKER_FORMS) {
     for (const radius of [0.5, 2.5, 3.5, 16]) {
-      const reach = form === 'cross' ? radius * Math.SQRT2 : radius;
-      assert.ok(spriteSize({ form, radius }) / 2 >= reach + 1, `${form} of radius ${radius}`);
+      const half = spriteSize({ form, radius }) / 2;
+      assert.ok(half >= extent[form](radius) && half < extent[form](radius) + 1, `${form} of radius ${radius}: ${half}`);
     }
   }
 });

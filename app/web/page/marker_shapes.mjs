@@ -38,11 +38,13 @@ export function markerTable() { return { shapes: [...shapes.values()], fallback 
 // Changes with every new table, for drawings that build on it (the WebGL2 shaders).
 export function markerShapesVersion() { return version; }
 
-// The side, in pixels, of the square sprite that holds `shape` with a pixel of its
-// antialiased edge to spare: a cross reaches its radius along both axes.
+// The side, in pixels, of the square sprite that holds every pixel `shape` covers: a
+// stroke's antialiased edge reaches a pixel past its middle, so the plus and the cross
+// reach their radius and a pixel along each axis, the rest half a pixel past it. Each
+// pixel of a sprite costs a fragment on a software renderer, wanted or not.
 export function spriteSize(shape) {
-  const reach = shape.form === 'cross' ? shape.radius * Math.SQRT2 : shape.radius;
-  return 2 * Math.ceil(reach + 1.5);
+  const reach = shape.form === 'plus' || shape.form === 'cross' ? shape.radius + 1 : shape.radius + 0.5;
+  return 2 * Math.ceil(reach);
 }
 
 // Draws `shape` at (x, y) on a 2D canvas in its current stroke and fill style, with a
