@@ -138,6 +138,9 @@ public:
         beast::get_lowest_layer(ws_).socket().set_option(tcp::no_delay(true), ec);
         ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
         ws_.read_message_max(server_->options.maxMessageBytes);
+        // Each message goes out as one frame: cut into frames of the stream's 4 KB write
+        // buffer, a drawing part of a megabyte took 256 writes to the socket.
+        ws_.auto_fragment(false);
         ws_.set_option(websocket::stream_base::decorator(
             [](websocket::response_type& res) { res.set(http::field::server, "zentrograph"); }));
         ws_.async_accept(req, [self = shared_from_this()](beast::error_code ec) { self->OnAccept(ec); });
