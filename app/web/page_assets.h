@@ -16,7 +16,8 @@ struct EmbeddedFile {
 std::span<const EmbeddedFile> PageFiles();
 
 // The file served at `path` ("/" is index.html), or none; only the page's own names are
-// ever found.
+// ever found. index.html comes with a module preload link for each of the page's
+// modules. Any thread.
 const EmbeddedFile* FindPageFile(std::string_view path);
 // The Content-Type of a page file, from its extension.
 std::string_view ContentTypeOf(std::string_view name);
