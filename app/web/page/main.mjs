@@ -35,8 +35,7 @@ function applyState(state) {
     page.classes = state.classes;
     renderClasses();
   }
-  if (state.markerShapes) {
-    setMarkerShapes(state.markerShapes);
+  if (state.markerShapes && setMarkerShapes(state.markerShapes)) {
     for (const view of page.views) scheduleDraw(view);
   }
   if (state.views.length !== page.views.length) {

@@ -16,17 +16,18 @@ let version = 0;
 
 // Takes the host's table ([{code, form, radius}]); entries whose code is not a byte (a
 // record's marker code is one), of an unknown form, or with a radius that is not a
-// positive number up to MOST_RADIUS are left out.
+// positive number up to MOST_RADIUS are left out. True when the table changed.
 export function setMarkerShapes(list) {
   const kept = (Array.isArray(list) ? list : []).filter((s) => s && Number.isInteger(s.code) && s.code >= 0 && s.code <= 255 &&
     MARKER_FORMS.includes(s.form) && Number.isFinite(s.radius) && s.radius > 0 && s.radius <= MOST_RADIUS)
     .map(({ code, form, radius }) => ({ code, form, radius }));
   const text = JSON.stringify(kept);
-  if (text === taken) return;
+  if (text === taken) return false;
   taken = text;
   shapes = new Map(kept.map((s) => [s.code, s]));
   fallback = kept[0] || SINGLE_PIXEL;
   version++;
+  return true;
 }
 
 // The shape drawn for `code`.
