@@ -109,6 +109,7 @@ function receiveText(message) {
     showNodeSelection();
   } else if (message.type === 'ack') {
     outbox.acknowledged();
+    showBusy();
     answered(message);
   }
 }
@@ -257,14 +258,17 @@ window.__zentrograph = {
   drawingKind: (index) => page.views[index] && page.views[index].drawingKind,
 };
 
-// Shows the busy cue while the host has kept the page waiting longer than BUSY_MS.
+// Shows the busy cue while the host has kept the page waiting longer than BUSY_MS:
+// looked at every 50 ms, and at once when an answer comes.
 const BUSY_MS = 200;
+function showBusy() {
+  const busy = outbox.waited() > BUSY_MS;
+  $('busy').hidden = !busy;
+  document.body.classList.toggle('waiting', busy);
+}
+
 function watchBusy() {
-  setInterval(() => {
-    const busy = outbox.waited() > BUSY_MS;
-    $('busy').hidden = !busy;
-    document.body.classList.toggle('waiting', busy);
-  }, 50);
+  setInterval(showBusy, 50);
 }
 
 // Closing the tab with changes not saved asks first.
