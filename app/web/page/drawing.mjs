@@ -53,9 +53,17 @@ export function attachDrawing(view) {
 
 // While its camera moves, a view whose frames come more than SLOW_FRAME_MS apart, twice
 // running, draws its moving frames fast from then on (one-pixel lines and markers: a
-// software renderer spends most of a frame on the full strokes); the full picture
-// follows once the camera has rested for REST_MS.
+// software renderer spends most of a frame on the full strokes). A fast frame that still
+// comes later than FRAME_BUDGET_MS after the one before thins the next ones: of each
+// large run of force samples only every second, third, ... (up to the last of STRIDES)
+// is drawn; after CALM_FRAMES frames running at the display's pace (within CALM_MS)
+// the thinning eases a step. The full picture follows once the camera has rested for
+// REST_MS.
 const SLOW_FRAME_MS = 40;
+const FRAME_BUDGET_MS = 30;
+const CALM_MS = 20;
+const CALM_FRAMES = 8;
+const STRIDES = [1, 2, 3, 4, 6, 8];
 const REST_MS = 160;
 
 // The view's camera was just moved by the user.
@@ -65,16 +73,31 @@ export function noteMotion(view) {
   view.restTimer = setTimeout(() => scheduleDraw(view), REST_MS);
 }
 
-// Whether the view's frame drawn at `now` is drawn fast; learns from its timing.
-export function fastFrame(view, now) {
+// How the view's frame drawn at `now` is drawn: 0 in full, else fast, drawing every
+// n-th force sample of large runs (1: all); learns from the frames' pace.
+export function motionFrame(view, now) {
   const moving = now - (view.movedAt ?? -Infinity) < REST_MS;
-  if (moving && !view.fastMotion) {
-    const gap = now - (view.movingDrawnAt ?? -Infinity);
-    view.slowFrames = gap > SLOW_FRAME_MS && gap < REST_MS ? (view.slowFrames || 0) + 1 : 0;
-    view.fastMotion = view.slowFrames >= 2;
-  }
+  const gap = now - (view.movingDrawnAt ?? Infinity);
   view.movingDrawnAt = moving ? now : undefined;
-  return moving && view.fastMotion;
+  if (!moving) return 0;
+  // The first frame of a motion has no pace to learn from.
+  if (!Number.isFinite(gap)) return view.fastMotion ? view.stride : 0;
+  if (!view.fastMotion) {
+    view.slowFrames = gap > SLOW_FRAME_MS ? (view.slowFrames || 0) + 1 : 0;
+    view.fastMotion = view.slowFrames >= 2;
+    view.stride = 1;
+    view.calmFrames = 0;
+    return view.fastMotion ? 1 : 0;
+  }
+  const at = STRIDES.indexOf(view.stride);
+  view.calmFrames = gap <= CALM_MS ? view.calmFrames + 1 : 0;
+  if (gap > FRAME_BUDGET_MS && at < STRIDES.length - 1) {
+    view.stride = STRIDES[at + 1];
+  } else if (view.calmFrames >= CALM_FRAMES && at > 0) {
+    view.stride = STRIDES[at - 1];
+    view.calmFrames = 0;
+  }
+  return view.stride;
 }
 
 export function scheduleDraw(view) {
@@ -82,7 +105,7 @@ export function scheduleDraw(view) {
   view.pending = true;
   requestAnimationFrame(() => {
     view.pending = false;
-    drawView(view, fastFrame(view, performance.now()));
+    drawView(view, motionFrame(view, performance.now()));
   });
 }
 
@@ -91,11 +114,13 @@ export function projectionOf(view) {
   return view.camera ? projection(view.camera, view.w, view.h) : null;
 }
 
-export function drawView(view, fast = false) {
+// `motion`: 0 for the full picture, else the thinning of a fast moving frame (see
+// motionFrame).
+export function drawView(view, motion = 0) {
   const p = projectionOf(view);
   // A view not laid out yet draws nothing: its first frame is drawn at its real size.
   if (!p || view.w < 1 || view.h < 1) return;
-  view.drawing.draw(p, view.dpr, fast);
+  view.drawing.draw(p, view.dpr, motion);
   drawTripod(view, p);
   drawGizmo(view, p);
   drawRubberBand(view);

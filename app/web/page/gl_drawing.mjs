@@ -12,7 +12,11 @@
 // the host's marker table, at the renderer's sizes. Records drawn in their node's
 // colour take the selection colour while the node is selected, from a small texture
 // of node states, so a selection change draws again without touching the buffers.
-import { eachRunPiece, LINE_BYTES, MARKER_BYTES } from './frame_decoding.mjs';
+//
+// A moving frame on a renderer too slow for all of it may be thinned: of each long run
+// of force segments, and of each chunk's many markers, it draws every n-th only, in one
+// draw call per run.
+import { eachRunPiece, LINE_BYTES, MARKER_BYTES, STYLE_FORCE } from './frame_decoding.mjs';
 import { viewMatrix } from './camera.mjs';
 import { MARKER_FORMS, markerShapesVersion, markerTable, spriteSize } from './marker_shapes.mjs';
 
@@ -26,6 +30,9 @@ const STATE_ROW = 1024;
 export const HOVER_LIGHTEN = 0.5;
 // Line records per row of the line texture: two texels of four words each.
 const LINE_ROW = 1024;
+// Runs of fewer records than this are drawn whole in thinned frames: a few force
+// segments, and every polyline, keep their shape.
+export const THIN_MIN = 4096;
 
 const PROJECT = `
 uniform mat4 uView;
@@ -114,15 +121,18 @@ void main() {
 }`;
 
 // The same lines while the camera moves on a renderer too slow for the strokes above:
-// one-pixel lines, force segments still fading from base to tip.
+// one-pixel lines, force segments still fading from base to tip; every uStride-th
+// record from uFirst on.
 const FAST_LINE_VERTEX = `#version 300 es
 ${PROJECT}
 ${LINE_RECORD}
+uniform int uFirst;
+uniform int uStride;
 flat out vec3 vColor;
 out float vAlpha;
 void main() {
   Line l;
-  if (!lineAt(gl_VertexID / 2, l)) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
+  if (!lineAt(uFirst + gl_VertexID / 2 * uStride, l)) { gl_Position = vec4(2.0, 2.0, 2.0, 1.0); return; }
   bool tip = gl_VertexID % 2 == 1;
   vColor = l.color;
   vAlpha = l.style == 2u && !tip ? ${FORCE_BASE_ALPHA} : 1.0;
@@ -262,9 +272,9 @@ function compile(gl, vertex, fragment) {
   return { program, uniforms };
 }
 
-// Vertex attributes over `buffer`: [location, size, type, integer, offset] each.
-function attributes(gl, buffer, stride, list) {
-  const vao = gl.createVertexArray();
+// Vertex attributes over `buffer`: [location, size, type, integer, offset] each, set in
+// `vao` (a new one by default).
+function attributes(gl, buffer, stride, list, vao = gl.createVertexArray()) {
   gl.bindVertexArray(vao);
   gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
   for (const [location, size, type, integer, offset] of list) {
@@ -279,16 +289,28 @@ function attributes(gl, buffer, stride, list) {
 // The records of one kind for all the view's chunks, on the GPU in drawing order. A
 // chunk that comes back with as many records is written over in place, and one patched
 // once since it was written gets the patch's runs alone; anything else lays them out
-// anew.
+// anew. Also keeps the runs of records a thinned frame may thin.
 class Records {
-  constructor(pick, bytes, store) {
+  constructor(pick, bytes, store, thinnable) {
     this.pick = pick;    // chunk -> its parts of this kind
     this.bytes = bytes;  // of a record
     this.store = store;  // {resize(count), write(first record, part)}
+    this.thinnable = thinnable;  // (parts, count) -> [[first, count], ...] in the chunk
     this.count = 0;
     this.chunks = [];
     this.counts = [];
     this.versions = [];
+    this.runs = new WeakMap();  // chunk -> {version, runs}
+    this.thin = [];  // [first, count] runs over all records
+  }
+
+  // The chunk's thinnable runs, looked for once per revision.
+  thinRuns(chunk, count) {
+    const known = this.runs.get(chunk);
+    if (known && known.version === (chunk.version || 0)) return known.runs;
+    const runs = count >= THIN_MIN ? this.thinnable(this.pick(chunk), count) : [];
+    this.runs.set(chunk, { version: chunk.version || 0, runs });
+    return runs;
   }
 
   // Writes the records of `chunk`, laid out from record `at`: only the runs of its last
@@ -327,6 +349,12 @@ class Records {
     this.chunks = chunks;
     this.counts = counts;
     this.versions = chunks.map((c) => c.version || 0);
+    this.thin = [];
+    at = 0;
+    chunks.forEach((chunk, i) => {
+      for (const [first, count] of this.thinRuns(chunk, counts[i])) this.thin.push([at + first, count]);
+      at += counts[i];
+    });
   }
 }
 
@@ -378,6 +406,43 @@ function lineStore(gl, texture) {
   };
 }
 
+// Pieces covering records 0 to `count` in order, [first, count, stride] each: the runs
+// of `thin` ([first, count] each, in order) at `stride`, the rest whole.
+export function thinPieces({ thin, count }, stride) {
+  const pieces = [];
+  let at = 0;
+  for (const [first, n] of stride > 1 ? thin : []) {
+    if (first > at) pieces.push([at, first - at, 1]);
+    pieces.push([first, n, stride]);
+    at = first + n;
+  }
+  if (at < count) pieces.push([at, count - at, 1]);
+  return pieces;
+}
+
+// The runs of at least THIN_MIN force segments among a chunk's line parts.
+export function forceRuns(parts) {
+  const runs = [];
+  let index = 0;
+  let start = -1;
+  const close = () => {
+    if (start >= 0 && index - start >= THIN_MIN) runs.push([start, index - start]);
+    start = -1;
+  };
+  for (const part of parts) {
+    const bytes = new Uint8Array(part.buffer, part.offset, part.count * LINE_BYTES);
+    for (let i = 0; i < part.count; i++, index++) {
+      if (bytes[i * LINE_BYTES + 27] === STYLE_FORCE) {
+        if (start < 0) start = index;
+      } else {
+        close();
+      }
+    }
+  }
+  close();
+  return runs;
+}
+
 // A view's WebGL2 drawing; null when the canvas cannot have WebGL2.
 export function createGlDrawing(canvas) {
   const gl = canvas.getContext('webgl2', { antialias: false, alpha: false, depth: false, stencil: false,
@@ -393,15 +458,24 @@ class GlDrawing {
     this.sky = compile(gl, SKY_VERTEX, SKY_FRAGMENT);
     this.lineTexture = gl.createTexture();
     this.markerBuffer = gl.createBuffer();
-    this.lineRecords = new Records((c) => c.lines, LINE_BYTES, lineStore(gl, this.lineTexture));
-    this.markerRecords = new Records((c) => c.markers, MARKER_BYTES, markerStore(gl, this.markerBuffer));
+    this.lineRecords = new Records((c) => c.lines, LINE_BYTES, lineStore(gl, this.lineTexture), forceRuns);
+    this.markerRecords = new Records((c) => c.markers, MARKER_BYTES, markerStore(gl, this.markerBuffer),
+                                     (parts, count) => [[0, count]]);
     this.lineRecords.store.resize(0);
     this.lineVao = gl.createVertexArray();
-    this.markerVao = attributes(gl, this.markerBuffer, MARKER_BYTES, [
-      [0, 3, gl.FLOAT, false, 0], [1, 4, gl.UNSIGNED_BYTE, true, 12], [2, 1, gl.UNSIGNED_INT, true, 16]]);
+    this.markerVao = this.markerAttributes(0, 1);
     this.skyVao = gl.createVertexArray();
     this.states = gl.createTexture();
     this.setSelected([], [0, 0, 0]);
+  }
+
+  // A marker vertex array (`vao`, else a new one) reading every `stride`-th marker from
+  // record `first` on.
+  markerAttributes(first, stride, vao = undefined) {
+    const { gl } = this;
+    const at = first * MARKER_BYTES;
+    return attributes(gl, this.markerBuffer, stride * MARKER_BYTES, [
+      [0, 3, gl.FLOAT, false, at], [1, 4, gl.UNSIGNED_BYTE, true, at + 12], [2, 1, gl.UNSIGNED_INT, true, at + 16]], vao);
   }
 
   // The marker shaders of the marker table the page holds, compiled anew when it changes.
@@ -442,10 +516,12 @@ class GlDrawing {
   }
 
   // Draws the view through the projection `p` (app/web/page/camera.mjs) at `dpr`
-  // device pixels per pixel; `fast` draws one-pixel lines and markers, for frames of a
-  // moving camera that the full strokes would hold back.
-  draw(p, dpr, fast = false) {
+  // device pixels per pixel. `motion` 0 draws the full picture; a frame of a moving
+  // camera that the full strokes would hold back draws one-pixel lines and markers
+  // (`motion` 1), and thins the long runs of force samples to every `motion`-th.
+  draw(p, dpr, motion = 0) {
     const { gl } = this;
+    const fast = motion > 0;
     gl.viewport(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight);
     gl.disable(gl.BLEND);
     gl.useProgram(this.sky.program);
@@ -454,11 +530,7 @@ class GlDrawing {
     gl.enable(gl.BLEND);
     gl.blendFuncSeparate(gl.SRC_ALPHA, gl.ONE_MINUS_SRC_ALPHA, gl.ONE, gl.ONE_MINUS_SRC_ALPHA);
     const view = viewMatrix(p);
-    for (const [shader, vao, records, mode, vertices] of [
-      fast ? [this.fastLines, this.lineVao, this.lineRecords, gl.LINES, 2]
-        : [this.lines, this.lineVao, this.lineRecords, gl.TRIANGLES, 3],
-      [this.markers, this.markerVao, this.markerRecords, gl.POINTS, 1]]) {
-      if (!records.count) continue;
+    const use = (shader) => {
       const u = shader.uniforms;
       gl.useProgram(shader.program);
       gl.uniformMatrix4fv(u.uView, false, view);
@@ -475,8 +547,33 @@ class GlDrawing {
       gl.activeTexture(gl.TEXTURE1);
       gl.bindTexture(gl.TEXTURE_2D, this.lineTexture);
       gl.uniform1i(u.uLines, 1);
-      gl.bindVertexArray(vao);
-      gl.drawArrays(mode, 0, vertices * records.count);
+      return u;
+    };
+    if (this.lineRecords.count && !fast) {
+      use(this.lines);
+      gl.bindVertexArray(this.lineVao);
+      gl.drawArrays(gl.TRIANGLES, 0, 3 * this.lineRecords.count);
+    } else if (this.lineRecords.count) {
+      const u = use(this.fastLines);
+      gl.bindVertexArray(this.lineVao);
+      for (const [first, count, stride] of thinPieces(this.lineRecords, motion)) {
+        gl.uniform1i(u.uFirst, first);
+        gl.uniform1i(u.uStride, stride);
+        gl.drawArrays(gl.LINES, 0, 2 * Math.ceil(count / stride));
+      }
+    }
+    if (this.markerRecords.count) {
+      use(this.markers);
+      for (const [first, count, stride] of thinPieces(this.markerRecords, motion)) {
+        if (stride === 1) {
+          gl.bindVertexArray(this.markerVao);
+          gl.drawArrays(gl.POINTS, first, count);
+          continue;
+        }
+        this.thinVao = this.markerAttributes(first, stride, this.thinVao);
+        gl.bindVertexArray(this.thinVao);
+        gl.drawArrays(gl.POINTS, 0, Math.ceil(count / stride));
+      }
     }
     gl.bindVertexArray(null);
   }
