@@ -25,7 +25,7 @@ private:
 }  // namespace
 
 NodeDrawing DrawNodeInWorld(scene::Node& node, const scene::ViewDefinition& view, host::TimeValue t, int width,
-                            int height, uint32_t nodeId) {
+                            int height, uint32_t nodeId, bool viewAlone) {
     NodeDrawing drawing;
     host::Object* object = ShownObject(node, t);
     if (object == nullptr) return drawing;
@@ -33,7 +33,7 @@ NodeDrawing DrawNodeInWorld(scene::Node& node, const scene::ViewDefinition& view
     WorldViewport viewport(view.name, MakeCamera(view, width, height), ViewLimits(view));
     WorldGraphicsWindow& gw = viewport.Window();
     const Rgb color = NodeColor(node);
-    gw.Begin(&drawing.shared, &drawing.view, nodeId, color);
+    gw.Begin(viewAlone ? nullptr : &drawing.shared, &drawing.view, nodeId, color);
     gw.setTransform(host::Matrix3());
     gw.setColor(host::LINE_COLOR, color.r, color.g, color.b);
     const std::size_t refused = host::GetHeapStats().refusedReservations;

@@ -26,8 +26,10 @@ struct NodeDrawing {
 // `nodeId`. The node draws as if it were not selected: the front end shows the
 // selection by recolouring the records drawn in the node's colour. Set up as for
 // DrawSceneView: the node's colour, the view's render limits, the identity transform.
+// With `viewAlone`, what it draws before it looks at the view is not kept: for a view
+// whose node chunks are shared with another.
 NodeDrawing DrawNodeInWorld(scene::Node& node, const scene::ViewDefinition& view, host::TimeValue t, int width,
-                            int height, uint32_t nodeId);
+                            int height, uint32_t nodeId, bool viewAlone = false);
 
 // The host's own drawing of `view` on a width x height image: the construction grid,
 // placed by `bounds` as in DrawSceneView.

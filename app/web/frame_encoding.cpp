@@ -120,4 +120,56 @@ void EncodeChunk(const viewport::WorldDrawing& drawing, uint32_t id, uint64_t re
     });
 }
 
+std::optional<uint32_t> MarkersOnLineStarts(const viewport::WorldDrawing& drawing, const viewport::WorldDrawing& source) {
+    const auto& markers = drawing.Markers();
+    const auto& lines = source.Lines();
+    if (markers.empty() || !drawing.Lines().empty() || markers.size() > lines.size()) return std::nullopt;
+    const auto same = [](const float (&p)[3], const float (&q)[3]) { return std::memcmp(p, q, sizeof p) == 0; };
+    const auto placedFrom = [&](std::size_t first) {
+        for (std::size_t k = 0; k < markers.size(); ++k) {
+            if (!same(lines[first + k].a, markers[k].at) || markers[k].node != markers[0].node) return false;
+        }
+        return true;
+    };
+    // A line before the run may start where it does (a box's corner at the lattice's).
+    for (std::size_t first = 0; first + markers.size() <= lines.size(); ++first) {
+        if (same(lines[first].a, markers[0].at) && placedFrom(first)) return static_cast<uint32_t>(first);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+constexpr std::size_t kPlacedPerPart = kPartRecordBytes / sizeof(uint32_t);
+
+}  // namespace
+
+std::size_t EncodedPlacedMarkersBytes(const viewport::WorldDrawing& drawing) {
+    const std::size_t n = drawing.Markers().size();
+    const std::size_t parts = std::max<std::size_t>(1, (n + kPlacedPerPart - 1) / kPlacedPerPart);
+    return parts * kPlacedHeaderBytes + n * sizeof(uint32_t);
+}
+
+void EncodePlacedMarkers(const viewport::WorldDrawing& drawing, uint32_t id, uint64_t revision, uint32_t node,
+                         const LineSource& source, const std::function<void(std::string)>& part) {
+    const auto& markers = drawing.Markers();
+    std::size_t first = 0;
+    do {
+        const std::size_t count = std::min(markers.size() - first, kPlacedPerPart);
+        std::string out;
+        out.reserve(kPlacedHeaderBytes + count * sizeof(uint32_t));
+        for (const std::size_t w : {std::size_t{kPlacedMagic}, std::size_t{id}, static_cast<std::size_t>(revision),
+                                    std::size_t{node}, markers.size(), first, count, std::size_t{source.id},
+                                    static_cast<std::size_t>(source.revision), std::size_t{source.firstLine},
+                                    std::size_t{markers.empty() ? 0 : markers[0].node}})
+            PutWord(out, static_cast<uint32_t>(w));
+        for (std::size_t k = first; k < first + count; ++k) {
+            const viewport::WorldMarker& m = markers[k];
+            PutWord(out, m.rgb[0] | m.rgb[1] << 8 | m.rgb[2] << 16 | static_cast<uint32_t>(m.code) << 24);
+        }
+        part(std::move(out));
+        first += count;
+    } while (first < markers.size());
+}
+
 }  // namespace zg::web

@@ -26,6 +26,19 @@
 //   the number of line runs and of marker runs
 //   each run's first record and record count, line runs first
 //   the records of the line runs, then those of the marker runs, in run order
+//
+// A chunk of markers alone, each at the start point of a line of another chunk in turn
+// (a field viewer's markers sit on the bases of its force segments, which its shared
+// chunk holds), may travel instead in parts that leave the positions out, 4 bytes a
+// marker instead of 20:
+//   magic 0x3241475A ("ZGA2")
+//   chunk id, revision (low 32 bits), node id
+//   the chunk's marker count in all; this part's first marker and marker count
+//   the source chunk's id and revision (low 32 bits), and its line under marker 0
+//   the node word of every marker
+//   the part's markers, one word each: red, green, blue, marker code
+// Marker k sits at point a of the source's line (that line + k), the source as the
+// page holds it once the drawing that brings both is made its own.
 #pragma once
 
 #include <cstddef>
@@ -46,6 +59,9 @@ inline constexpr std::size_t kPartRecordBytes = std::size_t{1} << 20;
 
 inline constexpr uint32_t kPatchMagic = 0x3250475A;
 inline constexpr std::size_t kPatchHeaderBytes = 28;
+
+inline constexpr uint32_t kPlacedMagic = 0x3241475A;
+inline constexpr std::size_t kPlacedHeaderBytes = 44;
 
 // A run of records that changed: the first and how many.
 struct RecordRun {
@@ -75,5 +91,21 @@ void EncodeChunk(const viewport::WorldDrawing& drawing, uint32_t id, uint64_t re
                  const std::function<void(std::string)>& part);
 // The bytes EncodeChunk makes of `drawing`, all parts together, without making them.
 std::size_t EncodedChunkBytes(const viewport::WorldDrawing& drawing);
+
+// Where markers placed on `source`'s lines start: the source line under the first
+// marker, when `drawing` has markers and no lines, every marker sits at point a of the
+// source's lines in turn from there, and all have one node word; nullopt otherwise.
+std::optional<uint32_t> MarkersOnLineStarts(const viewport::WorldDrawing& drawing, const viewport::WorldDrawing& source);
+
+// A chunk whose markers sit on `source`'s lines from `firstLine` on, the source being
+// chunk `sourceId` at `sourceRevision`: calls `part` with each part, in order.
+struct LineSource {
+    uint32_t id = 0;
+    uint64_t revision = 0;
+    uint32_t firstLine = 0;
+};
+void EncodePlacedMarkers(const viewport::WorldDrawing& drawing, uint32_t id, uint64_t revision, uint32_t node,
+                         const LineSource& source, const std::function<void(std::string)>& part);
+std::size_t EncodedPlacedMarkersBytes(const viewport::WorldDrawing& drawing);
 
 }  // namespace zg::web

@@ -44,9 +44,9 @@ uint32_t PageDrawing::NodeId(const std::string& name) {
 }
 
 viewport::NodeDrawing PageDrawing::DrawNode(scene::Node& node, const scene::ViewDefinition& view, host::TimeValue t,
-                                            const ViewKey& key, uint32_t id) {
+                                            const ViewKey& key, uint32_t id, bool viewAlone) {
     try {
-        viewport::NodeDrawing drawing = viewport::DrawNodeInWorld(node, view, t, key.width, key.height, id);
+        viewport::NodeDrawing drawing = viewport::DrawNodeInWorld(node, view, t, key.width, key.height, id, viewAlone);
         if (gathering_ && (drawing.memoryRefused || drawing.nonFinitePoints > 0))
             shortfalls_.push_back({node.Name(), drawing.nonFinitePoints, drawing.memoryRefused});
         return drawing;
@@ -86,7 +86,7 @@ void PageDrawing::DrawView(session::EditSession& session, const ViewKey& key, co
         scene::Node* node = session.Scene().FindNode(name);
         if (node == nullptr) continue;
         const uint32_t id = NodeId(name);
-        viewport::NodeDrawing drawing = DrawNode(*node, view, session.Time(), key, id);
+        viewport::NodeDrawing drawing = DrawNode(*node, view, session.Time(), key, id, true);
         Store({Part::kNodeView, name, key, false}, id, std::move(drawing.view));
     }
     drawnCameras_[key] = view;
@@ -170,26 +170,52 @@ std::vector<uint32_t> PageDrawing::Layout(int view, const ViewSize& size) const 
     return ids;
 }
 
+std::optional<LineSource> PageDrawing::PlacementOf(const ChunkKey& key, const Chunk& chunk) const {
+    if (key.part != Part::kNodeView || key.view.view < 0 || key.view.view >= static_cast<int>(boxOnly_.size()))
+        return std::nullopt;
+    const Chunk* shared = Find({Part::kNodeShared, key.node, {}, boxOnly_[static_cast<std::size_t>(key.view.view)]});
+    if (shared == nullptr) return std::nullopt;
+    const std::optional<uint32_t> first = MarkersOnLineStarts(chunk.drawing, shared->drawing);
+    if (!first) return std::nullopt;
+    return LineSource{shared->id, shared->revision, *first};
+}
+
+std::map<uint32_t, std::pair<const PageDrawing::ChunkKey*, const PageDrawing::Chunk*>> PageDrawing::ById() const {
+    std::map<uint32_t, std::pair<const ChunkKey*, const Chunk*>> byId;
+    for (const auto& [key, chunk] : chunks_) byId[chunk.id] = {&key, &chunk};
+    return byId;
+}
+
+std::size_t PageDrawing::WholeBytes(const ChunkKey& key, const Chunk& chunk) const {
+    return PlacementOf(key, chunk) ? EncodedPlacedMarkersBytes(chunk.drawing) : EncodedChunkBytes(chunk.drawing);
+}
+
+void PageDrawing::SendWhole(const ChunkKey& key, const Chunk& chunk,
+                            const std::function<void(std::string)>& part) const {
+    if (const std::optional<LineSource> source = PlacementOf(key, chunk))
+        EncodePlacedMarkers(chunk.drawing, chunk.id, chunk.revision, chunk.node, *source, part);
+    else
+        EncodeChunk(chunk.drawing, chunk.id, chunk.revision, chunk.node, part);
+}
+
 std::size_t PageDrawing::Lacking(const PageCopy& copy, const std::vector<ViewSize>& views) const {
-    std::map<uint32_t, const Chunk*> byId;
-    for (const auto& [key, chunk] : chunks_) byId[chunk.id] = &chunk;
+    const auto byId = ById();
     std::set<uint32_t> counted;
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < views.size(); ++i) {
         for (const uint32_t id : Layout(static_cast<int>(i), views[i])) {
-            const Chunk& chunk = *byId.at(id);
+            const auto [key, chunk] = byId.at(id);
             const auto held = copy.held.find(id);
-            if ((held != copy.held.end() && held->second == chunk.revision) || !counted.insert(id).second) continue;
-            bytes += held != copy.held.end() && PatchFits(chunk, held->second) ? EncodedPatchBytes(chunk.patch)
-                                                                               : EncodedChunkBytes(chunk.drawing);
+            if ((held != copy.held.end() && held->second == chunk->revision) || !counted.insert(id).second) continue;
+            bytes += held != copy.held.end() && PatchFits(*chunk, held->second) ? EncodedPatchBytes(chunk->patch)
+                                                                                : WholeBytes(*key, *chunk);
         }
     }
     return bytes;
 }
 
 std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& views, const Send& send) const {
-    std::map<uint32_t, const Chunk*> byId;
-    for (const auto& [key, chunk] : chunks_) byId[chunk.id] = &chunk;
+    const auto byId = ById();
     std::vector<std::vector<uint32_t>> layouts;
     std::set<uint32_t> needed;
     text::Json nodes = text::Json::array();
@@ -198,22 +224,22 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
     for (std::size_t i = 0; i < views.size(); ++i) {
         layouts.push_back(Layout(static_cast<int>(i), views[i]));
         for (const uint32_t id : layouts.back()) {
-            const Chunk& chunk = *byId.at(id);
+            const auto [key, chunk] = byId.at(id);
             needed.insert(id);
-            if (chunk.node != viewport::kHostNodeId && copy.nodes.insert(chunk.node).second)
-                nodes.push_back(text::Json::array({chunk.node, nodeNames_.at(chunk.node)}));
+            if (chunk->node != viewport::kHostNodeId && copy.nodes.insert(chunk->node).second)
+                nodes.push_back(text::Json::array({chunk->node, nodeNames_.at(chunk->node)}));
             auto [held, added] = copy.held.try_emplace(id, 0);
-            if (!added && held->second == chunk.revision) continue;
-            const bool patch = !added && PatchFits(chunk, held->second);
-            held->second = chunk.revision;
+            if (!added && held->second == chunk->revision) continue;
+            const bool patch = !added && PatchFits(*chunk, held->second);
+            held->second = chunk->revision;
             sent = true;
             if (patch) {
-                std::string part = EncodePatch(chunk.drawing, chunk.patch, id, chunk.revision, chunk.base, chunk.node);
+                std::string part = EncodePatch(chunk->drawing, chunk->patch, id, chunk->revision, chunk->base, chunk->node);
                 bytes += part.size();
                 send(std::move(part), true);
                 continue;
             }
-            EncodeChunk(chunk.drawing, id, chunk.revision, chunk.node, [&](std::string part) {
+            SendWhole(*key, *chunk, [&](std::string part) {
                 bytes += part.size();
                 send(std::move(part), true);
             });

@@ -14,7 +14,9 @@
 // gets nothing.
 //
 // A page hears of a change as the parts of every chunk it lacks (app/web/frame_encoding.h),
-// or the patch of one whose previous revision it holds, and then one text message that makes them its drawing:
+// or the patch of one whose previous revision it holds, and then one text message that
+// makes them its drawing. A node's view markers that sit on its shared chunk's lines
+// travel without their positions, which the page takes from those lines:
 //   {"type": "drawing", "views": [[chunk id, ...] per view, in drawing order],
 //    "drop": [chunk ids the page may let go], "nodes": [[node id, name], ...] (ids the
 //    page has not heard of)}
@@ -27,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -101,12 +104,20 @@ private:
 
     uint32_t NodeId(const std::string& name);
     viewport::NodeDrawing DrawNode(scene::Node& node, const scene::ViewDefinition& view, host::TimeValue t,
-                                   const ViewKey& key, uint32_t id);
+                                   const ViewKey& key, uint32_t id, bool viewAlone = false);
     void Store(const ChunkKey& key, uint32_t node, viewport::WorldDrawing drawing);
     // Draws what depends on `key`'s view: the host's own chunks and, `withNodes`, the
     // view chunks of the nodes that look at the view.
     void DrawView(session::EditSession& session, const ViewKey& key, const host::Box3& bounds, bool withNodes);
     const Chunk* Find(const ChunkKey& key) const;
+    // Where a page finds the positions of a node's view markers: on the lines of the
+    // node's shared chunk, which the same views draw, when the markers sit there.
+    std::optional<LineSource> PlacementOf(const ChunkKey& key, const Chunk& chunk) const;
+    // Every chunk by id, with its key.
+    std::map<uint32_t, std::pair<const ChunkKey*, const Chunk*>> ById() const;
+    // The bytes of the chunk sent whole, and sending it so.
+    std::size_t WholeBytes(const ChunkKey& key, const Chunk& chunk) const;
+    void SendWhole(const ChunkKey& key, const Chunk& chunk, const std::function<void(std::string)>& part) const;
     // Whether a page holding `held` of the chunk is sent its patch rather than all of it.
     static bool PatchFits(const Chunk& chunk, uint64_t held) { return chunk.base != 0 && held == chunk.base; }
     std::vector<uint32_t> Layout(int view, const ViewSize& size) const;

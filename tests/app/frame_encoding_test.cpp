@@ -86,5 +86,39 @@ TEST(ChunkEncodingTest, APatchCarriesTheChangedRunsJoinedAcrossShortGapsWhenThat
     EXPECT_FALSE(zg::web::PatchBetween(drawingWith(3, {}), drawingWith(4, {}))) << "counts differ";
 }
 
+TEST(ChunkEncodingTest, MarkersOnTheStartsOfAnotherChunksLinesTravelWithoutTheirPositions) {
+    WorldDrawing source;
+    source.AddLine({{2, 1, 0}, {0, 0, 0}, {}, {}, 0});  // a box edge from a sample's point, before the segments
+    for (int i = 0; i < 4; ++i) source.AddLine({{static_cast<float>(i), 1, 0}, {0, 0, 0}, {}, {}, 3});
+    const auto markersAt = [](std::vector<float> xs, uint32_t lastNode = 3) {
+        WorldDrawing d;
+        for (std::size_t i = 0; i < xs.size(); ++i)
+            d.AddMarker({{xs[i], 1, 0}, {1, 2, 3}, static_cast<uint8_t>(10 + i), i + 1 == xs.size() ? lastNode : 3});
+        return d;
+    };
+    const struct {
+        WorldDrawing markers;
+        std::optional<uint32_t> first;
+    } cases[] = {
+        {markersAt({0, 1, 2, 3}), 1u},
+        {markersAt({2, 3}), 3u},
+        {markersAt({1, 3}), std::nullopt},        // not on lines in turn
+        {markersAt({2, 3, 4}), std::nullopt},     // past the source's last line
+        {markersAt({0, 1}, 4), std::nullopt},     // of two node words
+        {markersAt({}), std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(zg::web::MarkersOnLineStarts(c.markers, source), c.first);
+
+    const WorldDrawing markers = markersAt({0, 1, 2, 3});
+    std::vector<std::string> parts;
+    zg::web::EncodePlacedMarkers(markers, 7, 0x100000005ull, 3, {2, 6, 1}, [&](std::string p) { parts.push_back(std::move(p)); });
+    ASSERT_EQ(parts.size(), 1u);
+    ASSERT_EQ(parts[0].size(), zg::web::EncodedPlacedMarkersBytes(markers));
+    std::vector<uint32_t> words(parts[0].size() / 4);
+    std::memcpy(words.data(), parts[0].data(), parts[0].size());
+    EXPECT_EQ(words, (std::vector<uint32_t>{zg::web::kPlacedMagic, 7, 5, 3, 4, 0, 4, 2, 6, 1, 3, 0x0A030201,
+                                            0x0B030201, 0x0C030201, 0x0D030201}));
+}
+
 }  // namespace
 }  // namespace pagedrawingtest

@@ -114,6 +114,7 @@ TEST_F(PageDrawingTest, ASmallTurnSendsTheFlippedMarkersToAPageThatHoldsTheLastD
         magics.push_back(magic);
     });
     EXPECT_EQ(std::count(magics.begin(), magics.end(), zg::web::kPatchMagic), 0) << "a page that holds nothing";
+    EXPECT_EQ(std::count(magics.begin(), magics.end(), zg::web::kPlacedMagic), 2) << "each view's markers, on their segments";
 }
 
 TEST_F(PageDrawingTest, ALatticeTheBudgetRefusesIsSaidInRendersWords) {

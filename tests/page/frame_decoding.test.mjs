@@ -4,7 +4,7 @@ import assert from 'node:assert/strict';
 import { test } from 'node:test';
 import { projection } from '../../app/web/page/camera.mjs';
 import {
-  CHUNK_MAGIC, ChunkStore, describeDrawing, HOST_NODE, PATCH_MAGIC, POLYLINE_CLOSED, POLYLINE_START,
+  CHUNK_MAGIC, ChunkStore, describeDrawing, HOST_NODE, PATCH_MAGIC, PLACED_MAGIC, POLYLINE_CLOSED, POLYLINE_START,
 } from '../../app/web/page/frame_decoding.mjs';
 
 // One part as the host writes it (app/web/frame_encoding.h): lines are
@@ -101,4 +101,30 @@ test('a patch changes the runs of the chunk it names at the commit, and only of 
   store.commit({ views: [[5]], drop: [], nodes: [] });
   assert.equal(chunk.revision, 2, 'a patch that does not fit is let go whole');
   assert.throws(() => store.receive(patch(5, 4, 2, 3, [[0, marker(0, 1)]]).slice(0, 40)), /wrong length/);
+});
+
+// Placed markers (app/web/frame_encoding.h): [color | code << 24] words on the lines of
+// chunk `source` from `firstLine` on.
+function placed(id, revision, node, words, { source, sourceRevision, firstLine, word, total = words.length, first = 0 }) {
+  const buffer = new ArrayBuffer(44 + 4 * words.length);
+  new Uint32Array(buffer).set([PLACED_MAGIC, id, revision, node, total, first, words.length, source, sourceRevision,
+                               firstLine, word, ...words]);
+  return buffer;
+}
+
+test('placed markers take the start points of their source lines as the commit leaves them', () => {
+  const store = new ChunkStore();
+  const line = (x) => [x, 1, 0, x, 2, 0, 0xff, 2, 3];
+  store.receive(part(1, 4, 3, [[0, 0, 0, 9, 9, 0, 0xff, 1, 3], line(1)], [], { totals: [4, 0] }));
+  store.receive(part(1, 4, 3, [line(2), line(3)], [], { totals: [4, 0], first: [2, 0] }));
+  const at = { source: 1, sourceRevision: 4, firstLine: 1, word: 3 };
+  store.receive(placed(2, 7, 3, [0xff | (14 << 24)], { ...at, total: 3 }));
+  store.receive(placed(2, 7, 3, [0xff | (10 << 24), 0xff | (10 << 24)], { ...at, total: 3, first: 1 }));
+  store.receive(placed(5, 7, 3, [0xff], { ...at, firstLine: 4 }));  // past the source's end
+  store.commit({ views: [[1, 2, 5]], drop: [], nodes: [] });
+  const markers = describeDrawing(store, 0, TOP).items.filter((i) => i.kind === 'markers');
+  assert.deepEqual(markers.map(({ code, points }) => [code, points]), [[14, [60, 40]], [10, [70, 40, 80, 40]]]);
+  assert.equal(store.chunks.has(5), false);
+  assert.match(store.faults.join(), /chunk 5 sit on lines of chunk 1 that the page lacks/);
+  assert.throws(() => store.receive(placed(6, 1, 3, [1, 2], at).slice(0, 48)), /wrong length/);
 });

@@ -8,6 +8,9 @@ import { inFront, projectLine, toView, viewToPixel } from './camera.mjs';
 export const CHUNK_MAGIC = 0x3246475a;
 // A patch: the runs of records that changed in a chunk since the revision the page holds.
 export const PATCH_MAGIC = 0x3250475a;
+// Markers placed on the start points of another chunk's lines.
+export const PLACED_MAGIC = 0x3241475a;
+const PLACED_HEADER_BYTES = 44;
 const HEADER_BYTES = 40;
 const PATCH_HEADER_BYTES = 28;
 export const LINE_BYTES = 32;
@@ -65,6 +68,41 @@ export function decodePatch(buffer) {
   return { id, revision, base, node, buffer, lines, markers };
 }
 
+// A part of placed markers; throws on a buffer that is not one.
+export function decodePlaced(buffer) {
+  if (buffer.byteLength < PLACED_HEADER_BYTES) throw new Error('not a placed-marker part');
+  const [magic, id, revision, node, markers, first, count, source, sourceRevision, firstLine, word] =
+    new Uint32Array(buffer, 0, PLACED_HEADER_BYTES / 4);
+  if (magic !== PLACED_MAGIC) throw new Error('not a placed-marker part');
+  if (PLACED_HEADER_BYTES + 4 * count !== buffer.byteLength || first + count > markers) {
+    throw new Error('a placed-marker part of the wrong length');
+  }
+  return { id, revision, node, markers, first, source, sourceRevision, firstLine, word,
+           codes: new Uint32Array(buffer, PLACED_HEADER_BYTES, count) };
+}
+
+// The marker records of a chunk of placed markers, from the lines of `source`; null
+// when the source lacks the lines they sit on.
+function placedMarkers(placed, count, source) {
+  if (!source || source.revision !== placed.sourceRevision || placed.firstLine + count > source.lineCount) return null;
+  const buffer = new ArrayBuffer(count * MARKER_BYTES);
+  const out = new Uint32Array(buffer);
+  eachRunPiece(source.lines, { first: placed.firstLine, count }, (part, from, to, start) => {
+    const lines = new Uint32Array(part.buffer, part.offset + (from - start) * LINE_BYTES, (to - from) * (LINE_BYTES / 4));
+    const { codes, word } = placed;
+    for (let i = 0, k = from - placed.firstLine; i < to - from; i++, k++) {
+      const o = k * 5;
+      const l = i * 8;
+      out[o] = lines[l];
+      out[o + 1] = lines[l + 1];
+      out[o + 2] = lines[l + 2];
+      out[o + 3] = codes[k];
+      out[o + 4] = word;
+    }
+  });
+  return { buffer, offset: 0, count };
+}
+
 const runsFit = (runs, total) => runs.every((run) => run.first + run.count <= total);
 
 // Calls `visit(part, from, to)` for each piece of the run of records [first, first +
@@ -107,6 +145,7 @@ export class ChunkStore {
     this.patches = [];         // patches received, in order, for the next commit
     this.layouts = [];         // per view: chunk ids in drawing order
     this.names = new Map();    // node id -> name
+    this.faults = [];          // what could not be made part of the drawing, for the user
   }
 
   // Forgets everything: a new connection's host numbers its chunks afresh.
@@ -120,8 +159,13 @@ export class ChunkStore {
 
   // Takes one binary part or patch; throws when it is neither.
   receive(buffer) {
-    if (buffer.byteLength >= 4 && new Uint32Array(buffer, 0, 1)[0] === PATCH_MAGIC) {
+    const magic = buffer.byteLength >= 4 ? new Uint32Array(buffer, 0, 1)[0] : 0;
+    if (magic === PATCH_MAGIC) {
       this.patches.push(decodePatch(buffer));
+      return;
+    }
+    if (magic === PLACED_MAGIC) {
+      this.receivePlaced(decodePlaced(buffer));
       return;
     }
     const part = decodePart(buffer);
@@ -136,12 +180,26 @@ export class ChunkStore {
     chunk.got += part.lineData.count + part.markerData.count;
   }
 
+  // A part of placed markers: the chunk's codes gather until the commit places them.
+  receivePlaced(part) {
+    let chunk = this.pending.get(part.id);
+    if (!chunk || chunk.revision !== part.revision || !chunk.placed) {
+      chunk = { id: part.id, revision: part.revision, node: part.node, lineCount: 0, markerCount: part.markers,
+                lines: [], markers: [], got: 0,
+                placed: { ...part, codes: new Uint32Array(part.markers) } };
+      this.pending.set(part.id, chunk);
+    }
+    chunk.placed.codes.set(part.codes, part.first);
+    chunk.got += part.codes.length;
+  }
+
   // Makes the chunks received the drawing, as the "drawing" message says; answers the
-  // indices of the views whose drawing changed.
+  // indices of the views whose drawing changed. Placed markers take their positions
+  // from their source as it stands after the chunks and patches that came with them.
   commit(message) {
     const changed = new Set();
     for (const [id, chunk] of this.pending) {
-      if (chunk.got !== chunk.lineCount + chunk.markerCount) continue;
+      if (chunk.placed || chunk.got !== chunk.lineCount + chunk.markerCount) continue;
       this.chunks.set(id, chunk);
       this.pending.delete(id);
       changed.add(id);
@@ -161,6 +219,18 @@ export class ChunkStore {
       changed.add(patch.id);
     }
     this.patches = [];
+    for (const [id, chunk] of this.pending) {
+      if (!chunk.placed || chunk.got !== chunk.markerCount) continue;
+      const markers = placedMarkers(chunk.placed, chunk.markerCount, this.chunks.get(chunk.placed.source));
+      this.pending.delete(id);
+      if (!markers) {
+        this.faults.push(`markers of chunk ${id} sit on lines of chunk ${chunk.placed.source} that the page lacks`);
+        continue;
+      }
+      const { placed, ...whole } = chunk;
+      this.chunks.set(id, { ...whole, markers: [markers] });
+      changed.add(id);
+    }
     for (const id of message.drop || []) {
       this.chunks.delete(id);
       this.pending.delete(id);

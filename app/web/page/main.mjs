@@ -106,6 +106,7 @@ function receiveText(message) {
     $('loading').hidden = true;
     showNotice(null);
     showChunks(store, store.commit(message));
+    for (const fault of store.faults.splice(0)) reportError(`The host's drawing could not be read: ${fault}`);
     showNodeSelection();
   } else if (message.type === 'ack') {
     outbox.acknowledged();
