@@ -26,6 +26,7 @@ function makeSurface(view) {
     console.warn(`WebGL2 drawing unavailable, drawing on a 2D canvas: ${e.message}`);
   }
   view.surface = { drawing: drawing || createCanvasDrawing(view.canvas), kind: drawing ? 'webgl2' : '2d' };
+  view.surface.drawing.setSelected(...shownSelection.args);
   return view.surface;
 }
 
@@ -173,23 +174,30 @@ function drawRubberBand(view) {
 
 // Gives the views the chunks of the store that changed for them (all, without `which`)
 // and draws them again.
+// A view with nothing to show and no surface yet makes its surface at its first frame:
+// views just laid out make theirs while the host draws for them, not before the page
+// has told it their sizes.
 export function showChunks(store, which = null) {
   for (const view of page.views) {
     if (which && !which.includes(view.index)) continue;
-    view.drawing.setChunks(store.chunksOf(view.index));
+    const chunks = store.chunksOf(view.index);
+    if (chunks.length || view.surface) view.drawing.setChunks(chunks);
     scheduleDraw(view);
   }
 }
 
-let shownSelection = '';
+const shownSelection = { key: '', args: [[], [0, 0, 0], []] };
 
 // Shows the nodes of `ids` selected, in `color` (red, green, blue from 0 to 1), and those
-// of `hovered` lightened, in every view; draws again only when that changed.
+// of `hovered` lightened, in every view (those without a surface yet show it once they
+// have one); draws again only when that changed.
 export function showSelection(ids, color, force = false, hovered = []) {
   const key = JSON.stringify([[...ids].sort((a, b) => a - b), color, hovered]);
-  if (key === shownSelection && !force) return;
-  shownSelection = key;
+  if (key === shownSelection.key && !force) return;
+  shownSelection.key = key;
+  shownSelection.args = [ids, color, hovered];
   for (const view of page.views) {
+    if (!view.surface) continue;
     view.drawing.setSelected(ids, color, hovered);
     scheduleDraw(view);
   }

@@ -467,6 +467,8 @@ class GlDrawing {
     this.skyVao = gl.createVertexArray();
     this.states = gl.createTexture();
     this.setSelected([], [0, 0, 0]);
+    // Compiled now, while the host draws, rather than at the first drawing that holds markers.
+    void this.markers;
   }
 
   // A marker vertex array (`vao`, else a new one) reading every `stride`-th marker from
