@@ -124,7 +124,7 @@ export function drawView(view, motion = 0) {
   view.drawing.draw(p, view.dpr, motion);
   drawTripod(view, p);
   drawGizmo(view, p);
-  drawRubberBand(view);
+  showRubberBand(view);
 }
 
 // The transform gizmo at the selection, in the axis colours, the constrained axes in
@@ -160,7 +160,9 @@ function drawTripod(view, p) {
   });
 }
 
-function drawRubberBand(view) {
+// The rubber band of a rectangle selection as it stands. It lies over the view, so a
+// move of it alone leaves the view's picture as it is.
+export function showRubberBand(view) {
   const drag = page.drag;
   const band = view.overlay.band;
   const shown = !!drag && drag.view === view.index && drag.rubber && !!page.state && page.state.drag === 'rectangle';

@@ -1,7 +1,7 @@
 // The viewports: building their canvases, keeping each canvas at whole pixels of its
 // box, the layout and the active view, and turning the pointer in a view into
 // navigation (orbit, pan, zoom) or into pointer events for the host.
-import { attachDrawing, scheduleDraw } from './drawing.mjs';
+import { attachDrawing, scheduleDraw, showRubberBand } from './drawing.mjs';
 import { outbox } from './host_link.mjs';
 import { gridOf, shownViews, toggledLayout } from './layout.mjs';
 import { NAV_ORBIT, NAV_PAN, navigate, zoomView } from './navigation.mjs';
@@ -184,7 +184,7 @@ function attachInput(view) {
     if (drag && drag.view === view.index && !drag.nav && e.button === 2 && (e.buttons & 2)) {
       page.drag = null;
       outbox.send({ type: 'key', key: 'Escape' });
-      scheduleDraw(view);
+      showRubberBand(view);
       return;
     }
     if (drag && drag.view === view.index && drag.nav) {
@@ -199,7 +199,7 @@ function attachInput(view) {
       drag.x = e.offsetX;
       drag.y = e.offsetY;
       outbox.send(pointerMessage(view, e, 'move'), 'move');
-      scheduleDraw(view);
+      showRubberBand(view);
     } else if (page.state && page.state.create) {
       outbox.send(pointerMessage(view, e, 'move'), 'move');  // free moves show the snap
     } else if (!e.buttons) {
@@ -219,7 +219,7 @@ function attachInput(view) {
     if (!drag || drag.view !== view.index) return;
     page.drag = null;
     if (!drag.nav && e.button === 0) outbox.send(pointerMessage(view, e, 'up'));
-    scheduleDraw(view);
+    showRubberBand(view);
   };
   canvas.addEventListener('pointerup', finish);
   canvas.addEventListener('pointercancel', finish);
