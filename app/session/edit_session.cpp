@@ -151,19 +151,19 @@ viewport::Viewport EditSession::MakeViewport(int view, int width, int height) co
 
 bool EditSession::Orbit(int view, double dx, double dy) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
-    if (viewport::Orbit(views_[static_cast<std::size_t>(view)], dx, dy)) CameraChanged();
+    if (viewport::Orbit(views_[static_cast<std::size_t>(view)], dx, dy)) ShownChanged();
     return true;
 }
 
 bool EditSession::Pan(int view, int width, int height, double dx, double dy) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
-    if (viewport::Pan(views_[static_cast<std::size_t>(view)], width, height, dx, dy)) CameraChanged();
+    if (viewport::Pan(views_[static_cast<std::size_t>(view)], width, height, dx, dy)) ShownChanged();
     return true;
 }
 
 bool EditSession::Zoom(int view, int width, int height, double factor, double x, double y) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
-    if (viewport::Zoom(views_[static_cast<std::size_t>(view)], width, height, factor, {x, y})) CameraChanged();
+    if (viewport::Zoom(views_[static_cast<std::size_t>(view)], width, height, factor, {x, y})) ShownChanged();
     return true;
 }
 
@@ -172,7 +172,7 @@ bool EditSession::SetCamera(int view, const scene::ViewDefinition& camera) {
     scene::ViewDefinition& shown = views_[static_cast<std::size_t>(view)];
     const scene::ViewDefinition before = shown;
     if (!viewport::PlaceCamera(shown, camera)) return false;
-    if (!(shown == before)) CameraChanged();
+    if (!(shown == before)) ShownChanged();
     return true;
 }
 
@@ -200,7 +200,7 @@ bool EditSession::SetViewKind(int view, scene::ViewKind kind, double aspect) {
 bool EditSession::FrameNodes(int view, bool all, double aspect) {
     if (view < 0 || view >= static_cast<int>(views_.size())) return false;
     viewport::FrameBounds(views_[static_cast<std::size_t>(view)], FramingBounds(!all), aspect);
-    CameraChanged();
+    ShownChanged();
     return true;
 }
 
@@ -435,6 +435,7 @@ void EditSession::SelectPointer(const PointerEvent& event) {
             }
             if (hits.empty()) {
                 rect_ = RectDrag{event.view, event.at};
+                ShownChanged();  // the page shows the rectangle's band
                 return;
             }
             // A press on a selected node keeps the selection, so that a drag moves all of
@@ -479,6 +480,7 @@ void EditSession::SelectPointer(const PointerEvent& event) {
             if (!rect_) return;
             const RectDrag drag = *rect_;
             rect_.reset();
+            ShownChanged();
             if (event.view != drag.view) return;
             if (IsClick(event.at, drag.start)) {
                 if (!event.additive) SelectOnly({}, false);
@@ -606,7 +608,7 @@ void EditSession::Hover(const std::optional<PointerEvent>& event) {
     }
     if (hovered == hovered_) return;
     hovered_ = std::move(hovered);
-    CameraChanged();  // the page shows it; what the views draw stays
+    ShownChanged();  // the page shows it; what the views draw stays
 }
 
 std::string EditSession::PickFor(const std::vector<std::string>& hits) {
@@ -650,6 +652,7 @@ void EditSession::Escape() {
         SetStatus("Drag cancelled");
         return;
     }
+    if (rect_) ShownChanged();
     rect_.reset();
 }
 

@@ -231,7 +231,9 @@ private:
         ++revision_;
         ++drawingRevision_;
     }
-    void CameraChanged() { ++revision_; }
+    // What the pages show changed, not what the views draw: a camera, the hover, the
+    // kind of drag under way.
+    void ShownChanged() { ++revision_; }
     // The scene as the history keeps it; none, with the reason, when it cannot be written.
     std::optional<SceneState> Capture(std::string& error);
     // Replaces the scene with `state`, read back; false, changing nothing, when it

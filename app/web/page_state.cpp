@@ -132,13 +132,25 @@ Json ViewsJson(const std::vector<scene::ViewDefinition>& defined) {
     return views;
 }
 
+// The kind of drag under way, or null.
+Json DragJson(const session::EditSession& session) {
+    switch (session.CurrentDrag()) {
+        case session::EditSession::Drag::kNone: break;
+        case session::EditSession::Drag::kCreate: return "create";
+        case session::EditSession::Drag::kMove: return "move";
+        case session::EditSession::Drag::kRectangle: return "rectangle";
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::string ViewsMessage(const session::EditSession& session) {
     return text::DumpJson(Json{{"type", "views"},
                                  {"revision", session.Revision()},
                                  {"views", ViewsJson(session.Views())},
-                                 {"hover", HoverJson(session)}});
+                                 {"hover", HoverJson(session)},
+                                 {"drag", DragJson(session)}});
 }
 
 std::string StateMessage(session::EditSession& session, const std::vector<std::string>& warnings, bool withClasses,
@@ -158,12 +170,7 @@ std::string StateMessage(session::EditSession& session, const std::vector<std::s
     state["create"] = creating != nullptr ? Json(creating->facts.internalName.empty() ? creating->facts.name
                                                                                      : creating->facts.internalName)
                                           : Json(nullptr);
-    switch (session.CurrentDrag()) {
-        case session::EditSession::Drag::kNone: state["drag"] = nullptr; break;
-        case session::EditSession::Drag::kCreate: state["drag"] = "create"; break;
-        case session::EditSession::Drag::kMove: state["drag"] = "move"; break;
-        case session::EditSession::Drag::kRectangle: state["drag"] = "rectangle"; break;
-    }
+    state["drag"] = DragJson(session);
     state["gridSnap"] = session.GridSnap();
     state["gridSpacing"] = session.GridSpacingSetting();
     state["tool"] = session::ToolName(session.CurrentTool());

@@ -15,8 +15,9 @@
 //              "rollouts": [...] (when they changed: app/panel/rollout.h as JSON)}}
 //   Rollout controls bound to a limited parameter add "range": [lo, hi] and, for whole
 //   numbers, "whole": true.
-//   {"type": "views", "revision", "views": [...], "hover"}: instead of the state, when
-//   only cameras moved since the last one (the views as in the state)
+//   {"type": "views", "revision", "views": [...], "hover", "drag"}: instead of the state,
+//   when only what the pages show moved since the last one (cameras, the hover, the kind
+//   of drag: these as in the state)
 //
 // Runs on the UI thread only, like the session it reads.
 #pragma once

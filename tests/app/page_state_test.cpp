@@ -38,7 +38,7 @@ TEST_F(PageStateTest, ClassesAndRolloutsComeWhenAskedAndTheViewsMessageCarriesTh
     const json views = json::parse(zg::web::ViewsMessage(session));
     std::vector<std::string> keys;
     for (const auto& [key, value] : views.items()) keys.push_back(key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"type", "revision", "views", "hover"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"type", "revision", "views", "hover", "drag"}));
     EXPECT_EQ(views["views"][0]["name"], "Top");
     EXPECT_EQ(views["views"], json::parse(zg::web::StateMessage(session, {}, false, false))["views"]);
 }

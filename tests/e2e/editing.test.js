@@ -173,3 +173,27 @@ test('the Modify tab types a transform and a wire colour and refuses a taken nam
     assert.match(await status(page), /Undo Wire Colour of Pull/);
   });
 });
+
+test('a rectangle drag shows its band over the view while held and selects what it encloses', async () => {
+  await withPage('rectangle selection', async (page) => {
+    const band = () => page.evaluate(() => {
+      const rect = document.querySelector('.viewport[data-view="0"] .overlay rect');
+      return [rect.getAttribute('visibility'), Math.round(Number(rect.getAttribute('width')))];
+    });
+    const box = await viewBox(page, 0);
+    const top = (box.height / box.width) * (TOP_WIDTH / 2) - 0.3;  // the view's top edge, just inside
+    const [x0, y0] = await topPoint(page, -8, top);
+    const [x1, y1] = await topPoint(page, 8, -top);
+    await page.mouse.move(x0, y0);
+    await page.mouse.down();
+    await page.mouse.move(x1, y1, { steps: 4 });
+    await settled(page);
+    await page.mouse.move(x1 + 1, y1 + 1);  // a move after the host has said it is a rectangle
+    await settled(page);
+    assert.deepEqual(await band(), ['visible', Math.round(x1 + 1 - x0)]);
+    await page.mouse.up();
+    await settled(page);
+    assert.equal((await band())[0], 'hidden');
+    assert.deepEqual((await selected(page)).sort(), ['Pull', 'Viewer']);
+  });
+});

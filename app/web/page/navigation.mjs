@@ -47,11 +47,13 @@ export function takeHostCameras(state) {
   });
 }
 
-// The host's word that only cameras moved: its views replace the state's.
+// The host's word that only what the page shows moved: its views, hover and kind of
+// drag replace the state's.
 export function takeHostViews(message) {
   if (!page.state) return;
   page.state.revision = message.revision;
   page.state.views = message.views;
   page.state.hover = message.hover;
+  page.state.drag = message.drag ?? null;
   takeHostCameras(page.state);
 }
