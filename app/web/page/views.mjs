@@ -219,7 +219,8 @@ function attachInput(view) {
     if (!drag || drag.view !== view.index) return;
     page.drag = null;
     if (!drag.nav && e.button === 0) outbox.send(pointerMessage(view, e, 'up'));
-    showRubberBand(view);
+    if (drag.nav) scheduleDraw(view);
+    else showRubberBand(view);
   };
   canvas.addEventListener('pointerup', finish);
   canvas.addEventListener('pointercancel', finish);
