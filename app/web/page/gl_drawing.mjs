@@ -253,23 +253,41 @@ in float vDown;
 out vec4 color;
 void main() { color = vec4(mix(vec3(${SKY_TOP}), vec3(${SKY_BOTTOM}), vDown), 1.0); }`;
 
+// A program, compiled and linked by the browser while the page goes on: its status is
+// asked, and its uniforms looked up, when it is first used (`use()` makes it current and
+// answers its uniforms), since asking waits for the compiler.
 function compile(gl, vertex, fragment) {
   const program = gl.createProgram();
-  for (const [type, source] of [[gl.VERTEX_SHADER, vertex], [gl.FRAGMENT_SHADER, fragment]]) {
+  const shaders = [[gl.VERTEX_SHADER, vertex], [gl.FRAGMENT_SHADER, fragment]].map(([type, source]) => {
     const shader = gl.createShader(type);
     gl.shaderSource(shader, source);
     gl.compileShader(shader);
-    if (!gl.getShaderParameter(shader, gl.COMPILE_STATUS)) throw new Error(gl.getShaderInfoLog(shader));
     gl.attachShader(program, shader);
-  }
+    return shader;
+  });
   gl.linkProgram(program);
-  if (!gl.getProgramParameter(program, gl.LINK_STATUS)) throw new Error(gl.getProgramInfoLog(program));
-  const uniforms = {};
-  for (let i = 0; i < gl.getProgramParameter(program, gl.ACTIVE_UNIFORMS); i++) {
-    const { name } = gl.getActiveUniform(program, i);
-    uniforms[name] = gl.getUniformLocation(program, name);
-  }
-  return { program, uniforms };
+  let uniforms = null;
+  const ready = () => {
+    if (uniforms) return uniforms;
+    if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
+      const failed = shaders.find((shader) => !gl.getShaderParameter(shader, gl.COMPILE_STATUS));
+      throw new Error(failed ? gl.getShaderInfoLog(failed) : gl.getProgramInfoLog(program));
+    }
+    uniforms = {};
+    for (let i = 0; i < gl.getProgramParameter(program, gl.ACTIVE_UNIFORMS); i++) {
+      const { name } = gl.getActiveUniform(program, i);
+      uniforms[name] = gl.getUniformLocation(program, name);
+    }
+    return uniforms;
+  };
+  return {
+    program,
+    use() {
+      const u = ready();
+      gl.useProgram(program);
+      return u;
+    },
+  };
 }
 
 // Vertex attributes over `buffer`: [location, size, type, integer, offset] each, set in
@@ -485,7 +503,8 @@ class GlDrawing {
     const version = markerShapesVersion();
     if (this.markerShader?.version !== version) {
       if (this.markerShader) this.gl.deleteProgram(this.markerShader.program);
-      this.markerShader = { ...compile(this.gl, ...markerShaders()), version };
+      this.markerShader = compile(this.gl, ...markerShaders());
+      this.markerShader.version = version;
     }
     return this.markerShader;
   }
@@ -526,15 +545,14 @@ class GlDrawing {
     const fast = motion > 0;
     gl.viewport(0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight);
     gl.disable(gl.BLEND);
-    gl.useProgram(this.sky.program);
+    this.sky.use();
     gl.bindVertexArray(this.skyVao);
     gl.drawArrays(gl.TRIANGLES, 0, 3);
     gl.enable(gl.BLEND);
     gl.blendFuncSeparate(gl.SRC_ALPHA, gl.ONE_MINUS_SRC_ALPHA, gl.ONE, gl.ONE_MINUS_SRC_ALPHA);
     const view = viewMatrix(p);
     const use = (shader) => {
-      const u = shader.uniforms;
-      gl.useProgram(shader.program);
+      const u = shader.use();
       gl.uniformMatrix4fv(u.uView, false, view);
       gl.uniform1f(u.uScale, p.scale);
       gl.uniform2f(u.uSize, p.width, p.height);
