@@ -10,9 +10,11 @@ test('a moving view turns fast after two slow frames, thins while over budget, a
     { name: 'smooth frames stay full', frames: [0, 16, 33, 50, 66], got: [0, 0, 0, 0, 0] },
     { name: 'one slow frame is not enough', frames: [0, 100, 116, 133], got: [0, 0, 0, 0] },
     { name: 'two slow frames turn it fast, however slow', frames: [0, 300, 600, 616], got: [0, 0, 1, 1] },
-    { name: 'fast frames over budget thin a step each', frames: [0, 100, 200, 260, 305, 335], got: [0, 0, 1, 2, 3, 3] },
-    { name: 'eight frames at the display pace ease a step',
-      frames: [0, 100, 200, 260, ...Array.from({ length: 9 }, (_, i) => 276 + 16 * i)], got: [0, 0, 1, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1] },
+    { name: 'fast frames over budget thin a step for every two', frames: [0, 100, 200, 250, 300, 350, 400],
+      got: [0, 0, 1, 1, 2, 2, 3] },
+    { name: 'four frames that would fit a step below ease it, down to what fits',
+      frames: [0, 100, 200, 250, 300, 350, 400, 417, 434, 451, 468, 485, 502, 519, 536],
+      got: [0, 0, 1, 1, 2, 2, 3, 3, 3, 3, 2, 2, 2, 2, 2] },
   ];
   for (const { name, frames, got } of cases) {
     const view = {};

@@ -54,16 +54,15 @@ export function attachDrawing(view) {
 
 // While its camera moves, a view whose frames come more than SLOW_FRAME_MS apart, twice
 // running, draws its moving frames fast from then on (one-pixel lines and markers: a
-// software renderer spends most of a frame on the full strokes). A fast frame that still
-// comes later than FRAME_BUDGET_MS after the one before thins the next ones: of each
-// large run of force samples only every second, third, ... (up to the last of STRIDES)
-// is drawn; after CALM_FRAMES frames running at the display's pace (within CALM_MS)
-// the thinning eases a step. The full picture follows once the camera has rested for
-// REST_MS.
+// software renderer spends most of a frame on the full strokes). Fast frames that still
+// come later than FRAME_BUDGET_MS after the one before, twice running, thin the next
+// ones a step: of each large run of force samples only every second, third, ... (up to
+// the last of STRIDES) is drawn. After CALM_FRAMES frames running that would have kept
+// within the budget at the step below, counting their time as all drawing, the thinning
+// eases a step. The full picture follows once the camera has rested for REST_MS.
 const SLOW_FRAME_MS = 40;
-const FRAME_BUDGET_MS = 30;
-const CALM_MS = 20;
-const CALM_FRAMES = 8;
+const FRAME_BUDGET_MS = 33;
+const CALM_FRAMES = 4;
 const STRIDES = [1, 2, 3, 4, 6, 8];
 const REST_MS = 160;
 
@@ -87,14 +86,17 @@ export function motionFrame(view, now) {
     view.slowFrames = gap > SLOW_FRAME_MS ? (view.slowFrames || 0) + 1 : 0;
     view.fastMotion = view.slowFrames >= 2;
     view.stride = 1;
+    view.overFrames = 0;
     view.calmFrames = 0;
     return view.fastMotion ? 1 : 0;
   }
   const at = STRIDES.indexOf(view.stride);
-  view.calmFrames = gap <= CALM_MS ? view.calmFrames + 1 : 0;
-  if (gap > FRAME_BUDGET_MS && at < STRIDES.length - 1) {
+  view.overFrames = gap > FRAME_BUDGET_MS ? view.overFrames + 1 : 0;
+  view.calmFrames = at > 0 && (gap * view.stride) / STRIDES[at - 1] < FRAME_BUDGET_MS ? view.calmFrames + 1 : 0;
+  if (view.overFrames >= 2 && at < STRIDES.length - 1) {
     view.stride = STRIDES[at + 1];
-  } else if (view.calmFrames >= CALM_FRAMES && at > 0) {
+    view.overFrames = 0;
+  } else if (view.calmFrames >= CALM_FRAMES) {
     view.stride = STRIDES[at - 1];
     view.calmFrames = 0;
   }
