@@ -207,7 +207,7 @@ std::size_t PageDrawing::Lacking(const PageCopy& copy, const std::vector<ViewSiz
             const auto [key, chunk] = byId.at(id);
             const auto held = copy.held.find(id);
             if ((held != copy.held.end() && held->second == chunk->revision) || !counted.insert(id).second) continue;
-            bytes += held != copy.held.end() && PatchFits(*chunk, held->second) ? EncodedPatchBytes(chunk->patch)
+            bytes += held != copy.held.end() && PatchFits(*key, *chunk, held->second) ? EncodedPatchBytes(chunk->patch)
                                                                                 : WholeBytes(*key, *chunk);
         }
     }
@@ -230,7 +230,7 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
                 nodes.push_back(text::Json::array({chunk->node, nodeNames_.at(chunk->node)}));
             auto [held, added] = copy.held.try_emplace(id, 0);
             if (!added && held->second == chunk->revision) continue;
-            const bool patch = !added && PatchFits(*chunk, held->second);
+            const bool patch = !added && PatchFits(*key, *chunk, held->second);
             held->second = chunk->revision;
             sent = true;
             if (patch) {

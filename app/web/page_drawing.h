@@ -118,8 +118,11 @@ private:
     // The bytes of the chunk sent whole, and sending it so.
     std::size_t WholeBytes(const ChunkKey& key, const Chunk& chunk) const;
     void SendWhole(const ChunkKey& key, const Chunk& chunk, const std::function<void(std::string)>& part) const;
-    // Whether a page holding `held` of the chunk is sent its patch rather than all of it.
-    static bool PatchFits(const Chunk& chunk, uint64_t held) { return chunk.base != 0 && held == chunk.base; }
+    // Whether a page holding `held` of the chunk is sent its patch rather than all of it:
+    // when it holds the patch's base and the patch is the smaller.
+    bool PatchFits(const ChunkKey& key, const Chunk& chunk, uint64_t held) const {
+        return chunk.base != 0 && held == chunk.base && EncodedPatchBytes(chunk.patch) < WholeBytes(key, chunk);
+    }
     std::vector<uint32_t> Layout(int view, const ViewSize& size) const;
 
     std::map<ChunkKey, Chunk> chunks_;
