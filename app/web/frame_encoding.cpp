@@ -124,16 +124,23 @@ std::optional<uint32_t> MarkersOnLineStarts(const viewport::WorldDrawing& drawin
     const auto& markers = drawing.Markers();
     const auto& lines = source.Lines();
     if (markers.empty() || !drawing.Lines().empty() || markers.size() > lines.size()) return std::nullopt;
+    if (std::any_of(markers.begin(), markers.end(), [&](const viewport::WorldMarker& m) { return m.node != markers[0].node; }))
+        return std::nullopt;
     const auto same = [](const float (&p)[3], const float (&q)[3]) { return std::memcmp(p, q, sizeof p) == 0; };
     const auto placedFrom = [&](std::size_t first) {
-        for (std::size_t k = 0; k < markers.size(); ++k) {
-            if (!same(lines[first + k].a, markers[k].at) || markers[k].node != markers[0].node) return false;
-        }
+        for (std::size_t k = 0; k < markers.size(); ++k)
+            if (!same(lines[first + k].a, markers[k].at)) return false;
         return true;
     };
-    // A line before the run may start where it does (a box's corner at the lattice's).
-    for (std::size_t first = 0; first + markers.size() <= lines.size(); ++first) {
-        if (same(lines[first].a, markers[0].at) && placedFrom(first)) return static_cast<uint32_t>(first);
+    // A line before the run may start where it does (a box's corner at the lattice's);
+    // a few such starts are tried, so that a drawing of many lines from one point
+    // costs a few passes, not one per line.
+    constexpr int kTries = 8;
+    int tries = 0;
+    for (std::size_t first = 0; first + markers.size() <= lines.size() && tries < kTries; ++first) {
+        if (!same(lines[first].a, markers[0].at)) continue;
+        if (placedFrom(first)) return static_cast<uint32_t>(first);
+        ++tries;
     }
     return std::nullopt;
 }
