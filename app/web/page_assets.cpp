@@ -5,10 +5,6 @@
 namespace zg::web {
 namespace {
 
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // index.html as served: the file with a module preload link for every module of the
 // page before its </head>, so that the browser asks for the whole module graph at once
 // instead of one level of imports after another.
@@ -16,7 +12,7 @@ const EmbeddedFile& ServedIndex(const EmbeddedFile& index) {
     static const std::string text = [&index] {
         std::string links;
         for (const EmbeddedFile& file : PageFiles())
-            if (EndsWith(file.name, ".mjs")) links += "<link rel=\"modulepreload\" href=\"/" + std::string(file.name) + "\">\n";
+            if (file.name.ends_with(".mjs")) links += "<link rel=\"modulepreload\" href=\"/" + std::string(file.name) + "\">\n";
         std::string html(index.bytes);
         const std::size_t head = html.find("</head>");
         if (head != std::string::npos) html.insert(head, links);
@@ -38,7 +34,7 @@ const EmbeddedFile* FindPageFile(std::string_view path) {
 }
 
 std::string_view ContentTypeOf(std::string_view name) {
-    const auto ends = [name](std::string_view ext) { return EndsWith(name, ext); };
+    const auto ends = [name](std::string_view ext) { return name.ends_with(ext); };
     if (ends(".html")) return "text/html; charset=utf-8";
     if (ends(".js") || ends(".mjs")) return "text/javascript; charset=utf-8";
     if (ends(".css")) return "text/css; charset=utf-8";

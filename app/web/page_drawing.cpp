@@ -73,6 +73,7 @@ void PageDrawing::Store(const ChunkKey& key, uint32_t node, viewport::WorldDrawi
     chunk.patch = patch ? std::move(*patch) : DrawingPatch{};
     chunk.revision = nextRevision_++;
     chunk.drawing = std::move(drawing);
+    placementsStale_ = true;
 }
 
 void PageDrawing::DrawView(session::EditSession& session, const ViewKey& key, const host::Box3& bounds,
@@ -101,8 +102,11 @@ void PageDrawing::Refresh(session::EditSession& session, const std::vector<const
     }
     // With no view to draw for, nothing is drawn, and nothing counts as drawn.
     if (wanted.empty()) return;
-    boxOnly_.clear();
-    for (const scene::ViewDefinition& view : views) boxOnly_.push_back(view.boxOnly);
+    std::vector<bool> boxOnly;
+    for (const scene::ViewDefinition& view : views) boxOnly.push_back(view.boxOnly);
+    // Which shared chunk a view's markers could sit on follows its box-only state.
+    if (boxOnly != boxOnly_) placementsStale_ = true;
+    boxOnly_ = std::move(boxOnly);
     scene::Scene& scene = session.Scene();
     const host::TimeValue t = session.Time();
     const host::Box3 bounds = viewport::SceneBounds(scene, t);
@@ -147,6 +151,8 @@ void PageDrawing::Refresh(session::EditSession& session, const std::vector<const
         return key.view.view >= 0 && !wanted.contains(key.view);
     });
     std::erase_if(drawnCameras_, [&](const auto& entry) { return !wanted.contains(entry.first); });
+    if (std::exchange(placementsStale_, false))
+        for (auto& [key, chunk] : chunks_) chunk.placement = PlacementOf(key, chunk);
 }
 
 const PageDrawing::Chunk* PageDrawing::Find(const ChunkKey& key) const {
@@ -180,20 +186,19 @@ std::optional<LineSource> PageDrawing::PlacementOf(const ChunkKey& key, const Ch
     return LineSource{shared->id, shared->revision, *first};
 }
 
-std::map<uint32_t, std::pair<const PageDrawing::ChunkKey*, const PageDrawing::Chunk*>> PageDrawing::ById() const {
-    std::map<uint32_t, std::pair<const ChunkKey*, const Chunk*>> byId;
-    for (const auto& [key, chunk] : chunks_) byId[chunk.id] = {&key, &chunk};
+std::map<uint32_t, const PageDrawing::Chunk*> PageDrawing::ById() const {
+    std::map<uint32_t, const Chunk*> byId;
+    for (const auto& [key, chunk] : chunks_) byId[chunk.id] = &chunk;
     return byId;
 }
 
-std::size_t PageDrawing::WholeBytes(const ChunkKey& key, const Chunk& chunk) const {
-    return PlacementOf(key, chunk) ? EncodedPlacedMarkersBytes(chunk.drawing) : EncodedChunkBytes(chunk.drawing);
+std::size_t PageDrawing::WholeBytes(const Chunk& chunk) {
+    return chunk.placement ? EncodedPlacedMarkersBytes(chunk.drawing) : EncodedChunkBytes(chunk.drawing);
 }
 
-void PageDrawing::SendWhole(const ChunkKey& key, const Chunk& chunk,
-                            const std::function<void(std::string)>& part) const {
-    if (const std::optional<LineSource> source = PlacementOf(key, chunk))
-        EncodePlacedMarkers(chunk.drawing, chunk.id, chunk.revision, chunk.node, *source, part);
+void PageDrawing::SendWhole(const Chunk& chunk, const std::function<void(std::string)>& part) {
+    if (chunk.placement)
+        EncodePlacedMarkers(chunk.drawing, chunk.id, chunk.revision, chunk.node, *chunk.placement, part);
     else
         EncodeChunk(chunk.drawing, chunk.id, chunk.revision, chunk.node, part);
 }
@@ -204,11 +209,11 @@ std::size_t PageDrawing::Lacking(const PageCopy& copy, const std::vector<ViewSiz
     std::size_t bytes = 0;
     for (std::size_t i = 0; i < views.size(); ++i) {
         for (const uint32_t id : Layout(static_cast<int>(i), views[i])) {
-            const auto [key, chunk] = byId.at(id);
+            const Chunk* chunk = byId.at(id);
             const auto held = copy.held.find(id);
             if ((held != copy.held.end() && held->second == chunk->revision) || !counted.insert(id).second) continue;
-            bytes += held != copy.held.end() && PatchFits(*key, *chunk, held->second) ? EncodedPatchBytes(chunk->patch)
-                                                                                : WholeBytes(*key, *chunk);
+            bytes += held != copy.held.end() && PatchFits(*chunk, held->second) ? EncodedPatchBytes(chunk->patch)
+                                                                                : WholeBytes(*chunk);
         }
     }
     return bytes;
@@ -224,13 +229,13 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
     for (std::size_t i = 0; i < views.size(); ++i) {
         layouts.push_back(Layout(static_cast<int>(i), views[i]));
         for (const uint32_t id : layouts.back()) {
-            const auto [key, chunk] = byId.at(id);
+            const Chunk* chunk = byId.at(id);
             needed.insert(id);
             if (chunk->node != viewport::kHostNodeId && copy.nodes.insert(chunk->node).second)
                 nodes.push_back(text::Json::array({chunk->node, nodeNames_.at(chunk->node)}));
             auto [held, added] = copy.held.try_emplace(id, 0);
             if (!added && held->second == chunk->revision) continue;
-            const bool patch = !added && PatchFits(*key, *chunk, held->second);
+            const bool patch = !added && PatchFits(*chunk, held->second);
             held->second = chunk->revision;
             sent = true;
             if (patch) {
@@ -239,7 +244,7 @@ std::size_t PageDrawing::Bring(PageCopy& copy, const std::vector<ViewSize>& view
                 send(std::move(part), true);
                 continue;
             }
-            SendWhole(*key, *chunk, [&](std::string part) {
+            SendWhole(*chunk, [&](std::string part) {
                 bytes += part.size();
                 send(std::move(part), true);
             });

@@ -99,6 +99,9 @@ private:
         // What changed since revision `base` (0: none), for a page that holds that one.
         uint64_t base = 0;
         DrawingPatch patch;
+        // Where its markers sit on its node's shared lines, as of the last refresh that
+        // changed a chunk: then it travels placed.
+        std::optional<LineSource> placement;
         bool kept = false;  // drawn or confirmed by the refresh under way
     };
 
@@ -113,15 +116,17 @@ private:
     // Where a page finds the positions of a node's view markers: on the lines of the
     // node's shared chunk, which the same views draw, when the markers sit there.
     std::optional<LineSource> PlacementOf(const ChunkKey& key, const Chunk& chunk) const;
-    // Every chunk by id, with its key.
-    std::map<uint32_t, std::pair<const ChunkKey*, const Chunk*>> ById() const;
+    // A chunk changed since the placements were last looked for.
+    bool placementsStale_ = false;
+    // Every chunk by id.
+    std::map<uint32_t, const Chunk*> ById() const;
     // The bytes of the chunk sent whole, and sending it so.
-    std::size_t WholeBytes(const ChunkKey& key, const Chunk& chunk) const;
-    void SendWhole(const ChunkKey& key, const Chunk& chunk, const std::function<void(std::string)>& part) const;
+    static std::size_t WholeBytes(const Chunk& chunk);
+    static void SendWhole(const Chunk& chunk, const std::function<void(std::string)>& part);
     // Whether a page holding `held` of the chunk is sent its patch rather than all of it:
     // when it holds the patch's base and the patch is the smaller.
-    bool PatchFits(const ChunkKey& key, const Chunk& chunk, uint64_t held) const {
-        return chunk.base != 0 && held == chunk.base && EncodedPatchBytes(chunk.patch) < WholeBytes(key, chunk);
+    static bool PatchFits(const Chunk& chunk, uint64_t held) {
+        return chunk.base != 0 && held == chunk.base && EncodedPatchBytes(chunk.patch) < WholeBytes(chunk);
     }
     std::vector<uint32_t> Layout(int view, const ViewSize& size) const;
 
